@@ -1,0 +1,30 @@
+#pragma once
+// The lesson tree: topics as inner nodes, phrase categories as leaves, read
+// once at start-up from Tree.txt in the Sounds folder. One node per line; the
+// level is the number of leading stars.
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+inline constexpr int MaxTreeLevel = 20;
+inline constexpr int NodeCodeWidth = 50;
+inline constexpr int NodeNameWidth = 200;
+
+struct LessonNode
+{
+    int32_t Parent = -1;      // -1 for a top-level node
+    int32_t FirstChild = -1;  // -1 for a leaf
+    int32_t PrevSibling = -1; // -1 for the first child
+    int32_t NextSibling = -1; // -1 for the last child
+    QByteArray Code;          // bytes as stored, cut to 50, trailing blanks removed
+    QByteArray Name;          // bytes as stored, cut to 200, trailing blanks removed
+};
+
+// Fills TreeNodes and LastNodeIndex from SoundsFolder + "Tree.txt".
+void ReadLessonTree();
+
+// The same reading from bytes already in memory (tests and benchmarks).
+void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes,
+                     int16_t& lastNodeIndex);
