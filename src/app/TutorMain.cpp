@@ -1,0 +1,8 @@
+// tonvale-tutor: the desktop tutor.
+#include <QApplication>
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    return 0;
+}

@@ -1,0 +1,89 @@
+#include "navigation/PhraseList.h"
+
+#include "app/CommonVar.h"
+#include "navigation/ContentText.h"
+
+#include <algorithm>
+
+namespace {
+
+char FoldCase(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool StartsWithIgnoringCase(QByteArrayView line, QByteArrayView prefix)
+{
+    if (prefix.size() > line.size())
+        return false;
+    for (qsizetype i = 0; i < prefix.size(); ++i) {
+        if (FoldCase(prefix[i]) != FoldCase(line[i]))
+            return false;
+    }
+    return true;
+}
+
+// Stems are compared as their stored 128-character fields, that is as if
+// padded with blanks, and without regard to case.
+bool StemLess(const QByteArray& a, const QByteArray& b)
+{
+    const qsizetype length = std::max(a.size(), b.size());
+    for (qsizetype i = 0; i < length; ++i) {
+        const unsigned char ca = static_cast<unsigned char>(FoldCase(i < a.size() ? a[i] : ' '));
+        const unsigned char cb = static_cast<unsigned char>(FoldCase(i < b.size() ? b[i] : ' '));
+        if (ca != cb)
+            return ca < cb;
+    }
+    return false;
+}
+
+QByteArray Cut(QByteArrayView text, qsizetype width)
+{
+    return text.first(std::min(text.size(), width)).toByteArray();
+}
+
+} // namespace
+
+void SelectPhrases(const QByteArray& fileBytes, const QByteArray& categoryCode,
+                   const QByteArray& soundsFolder, std::vector<PhraseEntry>& entries)
+{
+    std::vector<PhraseEntry> found;
+    for (QByteArrayView line : SplitContentLines(fileBytes)) {
+        const qsizetype semi = line.indexOf(';'); // 0-based; the stored format counts from 1
+        if (semi < 0 || !StartsWithIgnoringCase(line, categoryCode))
+            continue;
+        PhraseEntry& entry = found.emplace_back();
+        // The four characters before the semicolon are the dot and the
+        // extension; a semicolon within the first four characters leaves the
+        // entry without a usable stem.
+        if (semi >= 4)
+            entry.FileStem = Cut(TrimBlanks(line.first(semi - 4)), FileStemWidth);
+        entry.PhraseText = Cut(TrimBlanks(line.sliced(semi + 1)), PhraseTextWidth);
+        if (found.size() == 32767)
+            break; // the count is 16-bit
+    }
+
+    std::stable_sort(found.begin(), found.end(), [](const PhraseEntry& a, const PhraseEntry& b) {
+        return StemLess(a.FileStem, b.FileStem);
+    });
+
+    entries.clear();
+    entries.reserve(found.size() + 1);
+    entries.push_back(PhraseEntry{"Default Phrase", {}});
+    for (PhraseEntry& entry : found) {
+        // The folder is kept whole: only the stem is held to its field width.
+        entry.FileStem = soundsFolder + entry.FileStem.left(FileStemWidth - 4);
+        entries.push_back(std::move(entry));
+    }
+}
+
+bool ReadPhraseList()
+{
+    PhraseCount = 0;
+    QByteArray bytes;
+    if (!ReadWholeFile(SoundsFolder + "SentList.txt", bytes))
+        return false;
+    SelectPhrases(bytes, CategoryCode, SoundsFolder.toLocal8Bit(), PhraseList);
+    PhraseCount = static_cast<int16_t>(PhraseList.size() - 1);
+    return true;
+}

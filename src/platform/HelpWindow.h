@@ -1,0 +1,38 @@
+#pragma once
+// The tutor's help viewer: one non-modal window that shows the help document
+// (an HTML file whose topics are named anchors <a name="N">, N the context
+// number; its top is the contents). A missing file or topic shows a plain
+// "topic not found" page, never a message box.
+#include <QString>
+#include <QTextBrowser>
+
+inline constexpr int HelpContext = 1;
+inline constexpr int HelpQuit = 2;
+inline constexpr int HelpContents = 3;
+
+class HelpWindow : public QTextBrowser
+{
+    Q_OBJECT
+public:
+    static HelpWindow& Instance();
+
+    // Shows `file` at its contents or at topic `context`; false when the file
+    // or the topic is not there (the window then says so).
+    bool ShowContents(const QString& file);
+    bool ShowTopic(const QString& file, int context);
+    void Quit();
+
+    QString LastTopicShown() const { return lastTopic; }
+
+private:
+    HelpWindow();
+    bool Load(const QString& file);
+    void ShowNotFound(const QString& what);
+
+    QString loadedFile;
+    QString lastTopic;
+};
+
+// The help call of the screens: command HelpContext (1), HelpQuit (2) or
+// HelpContents (3). Returns true when the request was served.
+bool WinHelp(uintptr_t owner, const QString& helpFile, int command, int data);

@@ -1,0 +1,80 @@
+// tvtool tree / tvtool phrases: the lesson tree and a category's phrases as
+// the tutor reads them, one record a line, tab-separated, bytes as stored.
+#include "app/CommonVar.h"
+#include "tool/Commands.h"
+
+namespace {
+
+QString AsSoundsFolder(const QString& dir)
+{
+    return dir.endsWith('/') ? dir : dir + '/';
+}
+
+bool WantsHelp(const QStringList& args)
+{
+    return args.contains("--help") || args.contains("-h");
+}
+
+void Write(std::ostream& out, const QByteArray& bytes)
+{
+    out.write(bytes.constData(), bytes.size());
+}
+
+} // namespace
+
+int TreeCommand(const QStringList& args, ToolStreams io)
+{
+    const char* usage = "usage: tvtool tree SOUNDS_DIR\n"
+                        "Reads SOUNDS_DIR/Tree.txt as the tutor does and prints\n"
+                        "'LastNodeIndex <n>', then one line per node:\n"
+                        "<i>\\t<Parent>\\t<FirstChild>\\t<PrevSibling>\\t<NextSibling>\\t<Code>\\t<Name>\n";
+    if (WantsHelp(args)) {
+        io.out << usage;
+        return 0;
+    }
+    if (args.size() != 1) {
+        io.err << usage;
+        return 2;
+    }
+    SoundsFolder = AsSoundsFolder(args[0]);
+    ReadLessonTree();
+    io.out << "LastNodeIndex " << LastNodeIndex << "\n";
+    for (int i = 0; i <= LastNodeIndex; ++i) {
+        const LessonNode& node = TreeNodes[i];
+        io.out << i << '\t' << node.Parent << '\t' << node.FirstChild << '\t' << node.PrevSibling
+               << '\t' << node.NextSibling << '\t';
+        Write(io.out, node.Code);
+        io.out << '\t';
+        Write(io.out, node.Name);
+        io.out << '\n';
+    }
+    return 0;
+}
+
+int PhrasesCommand(const QStringList& args, ToolStreams io)
+{
+    const char* usage = "usage: tvtool phrases SOUNDS_DIR CODE\n"
+                        "Reads SOUNDS_DIR/SentList.txt as the tutor does for category CODE\n"
+                        "(may be empty) and prints 'PhraseCount <n>', then one line per phrase\n"
+                        "in list order: <i>\\t<FileStem>\\t<PhraseText>\n";
+    if (WantsHelp(args)) {
+        io.out << usage;
+        return 0;
+    }
+    if (args.size() != 2) {
+        io.err << usage;
+        return 2;
+    }
+    SoundsFolder = AsSoundsFolder(args[0]);
+    CategoryCode = args[1].toLocal8Bit();
+    ReadPhraseList();
+    io.out << "PhraseCount " << PhraseCount << "\n";
+    for (int i = 1; i <= PhraseCount; ++i) {
+        io.out << i << '\t';
+        Write(io.out, PhraseList[i].FileStem.trimmed());
+        io.out << '\t';
+        Write(io.out, PhraseList[i].PhraseText);
+        io.out << '\n';
+    }
+    return 0;
+}

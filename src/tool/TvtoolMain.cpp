@@ -1,0 +1,55 @@
+// tvtool: the content tool for authors and support. Its outputs are read by
+// other programs, so each subcommand prints an exact, documented format.
+#include "tool/Commands.h"
+
+#include <QCoreApplication>
+
+#include <iostream>
+
+namespace {
+
+struct Subcommand
+{
+    const char* name;
+    const char* summary;
+    int (*run)(const QStringList&, ToolStreams);
+};
+
+const Subcommand Subcommands[] = {
+    {"tree", "tree SOUNDS_DIR          print the lesson tree of SOUNDS_DIR/Tree.txt", TreeCommand},
+    {"phrases", "phrases SOUNDS_DIR CODE  print the phrases of one category", PhrasesCommand},
+};
+
+void PrintUsage(std::ostream& stream)
+{
+    stream << "usage: tvtool COMMAND [ARGS...]\n\ncommands:\n";
+    for (const Subcommand& command : Subcommands)
+        stream << "  " << command.summary << "\n";
+    stream << "\n'tvtool COMMAND --help' describes one command.\n";
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    std::ostream& out = std::cout;
+    std::ostream& err = std::cerr;
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty()) {
+        PrintUsage(err);
+        return 2;
+    }
+    if (args.first() == "--help" || args.first() == "-h") {
+        PrintUsage(out);
+        return 0;
+    }
+    const QString name = args.takeFirst();
+    for (const Subcommand& command : Subcommands) {
+        if (name == command.name)
+            return command.run(args, ToolStreams{out, err});
+    }
+    err << "tvtool: unknown command '" << name.toStdString() << "'\n";
+    PrintUsage(err);
+    return 2;
+}
