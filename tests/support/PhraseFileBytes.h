@@ -132,6 +132,16 @@ struct Speaker
                               &Text);
     }
 
+    // The same read from bytes in memory.
+    int32_t ReadBytes(const QByteArray& bytes, int16_t skipText = 0)
+    {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return ReadPhraseFromDevice(buffer, Loaded, Phrase, Format, Samples, Memory, Pitch, 0,
+                                    skipText, &Text);
+    }
+
     QByteArray SampleBytes() const
     {
         return Samples.Data == nullptr ? QByteArray()
