@@ -66,6 +66,10 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     connect(MainCDLoadTimer, &QTimer::timeout, this, &Main::MainCDLoadTimer_Timer);
     connect(MainStartTimer, &QTimer::timeout, this, &Main::MainStartTimer_Timer);
 
+    setStyleSheet("QWidget#Main { background-color: rgb(0, 111, 0); }"
+                  "QLabel { color: white; }"
+                  "QPushButton { background: rgb(224, 224, 224); color: black; min-height: 24px;"
+                  " border: 1px solid rgb(60, 60, 60); border-radius: 3px; }");
     Form_Load();
 }
 

@@ -27,7 +27,7 @@ Stress::Stress()
 void Stress::OpenFromPhraseList(int16_t windowState)
 {
     Sentences* phrases = Sentences::Current();
-    CurrentPhrase = static_cast<int16_t>((phrases ? phrases->ListOfPhrases->SelectedPosition() : -1) + 1);
+    CurrentPhrase = ((phrases ? phrases->ListOfPhrases->SelectedPosition() : -1) + 1);
     if (CurrentPhrase < 0 || CurrentPhrase >= static_cast<int>(PhraseList.size()))
         CurrentPhrase = 0;
     const PhraseEntry& entry = PhraseList[CurrentPhrase];

@@ -37,3 +37,17 @@ void NavigationList::keyPressEvent(QKeyEvent* event)
     }
     QListWidget::keyPressEvent(event);
 }
+
+void ApplyNavigationLook(QWidget* screen)
+{
+    screen->setStyleSheet(
+        "QWidget#TreeNode, QWidget#Sentences { background-color: rgb(0, 111, 0); }"
+        "QLabel { color: white; }"
+        "QListWidget { background: white; color: black; font-size: 11pt; }"
+        "QListWidget::item { padding: 3px; }"
+        "QListWidget::item:selected { background: rgb(206, 255, 206); color: black; }"
+        "QPushButton { background: rgb(224, 224, 224); color: black; min-height: 24px;"
+        " border: 1px solid rgb(60, 60, 60); border-radius: 3px; }"
+        "QPushButton#HelpButton { background: rgb(255, 255, 207); }"
+        "QPushButton:focus { border: 2px solid white; }");
+}

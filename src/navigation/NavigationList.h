@@ -24,3 +24,7 @@ protected:
 private:
     int horizontalExtent = 0;
 };
+
+// The look shared by the navigation screens: the exercise screen's dark
+// green with light text, and a list that is easy to read.
+void ApplyNavigationLook(QWidget* screen);

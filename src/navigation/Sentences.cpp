@@ -54,6 +54,7 @@ Sentences::Sentences(const QString& categoryName)
             &Sentences::ListOfPhrases_DblClick);
     connect(ListOfPhrases, &NavigationList::KeyDown, this, &Sentences::ListOfPhrases_KeyDown);
 
+    ApplyNavigationLook(this);
     Form_Load();
 }
 
@@ -137,7 +138,7 @@ void Sentences::Form_Unload()
     PreviousNode = CurrentNode;
     const int32_t parent =
         (CurrentNode >= 0 && CurrentNode <= LastNodeIndex) ? TreeNodes[CurrentNode].Parent : -1;
-    CurrentNode = static_cast<int16_t>(parent < 0 ? 0 : parent);
+    CurrentNode = parent < 0 ? 0 : parent;
     auto* tree = new TreeNode();
     tree->show();
 }

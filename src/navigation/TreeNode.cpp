@@ -49,6 +49,7 @@ TreeNode::TreeNode()
     connect(ListOfNodes, &QListWidget::itemDoubleClicked, this, &TreeNode::ListOfNodes_DblClick);
     connect(ListOfNodes, &NavigationList::KeyDown, this, &TreeNode::ListOfNodes_KeyDown);
 
+    ApplyNavigationLook(this);
     Form_Load();
 }
 
@@ -99,7 +100,7 @@ void TreeNode::OpenSelectedNode()
         if (child == -1)
             return;
     }
-    CurrentNode = static_cast<int16_t>(child);
+    CurrentNode = child;
 
     if (CurrentNode == 1)
         WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
@@ -138,7 +139,7 @@ void TreeNode::ExitButton_Click()
         return;
     }
     PreviousNode = CurrentNode;
-    CurrentNode = static_cast<int16_t>(TreeNodes[CurrentNode].Parent);
+    CurrentNode = TreeNodes[CurrentNode].Parent;
     FillNodeList();
 }
 

@@ -7,7 +7,7 @@ namespace {
 struct ParsedTree
 {
     std::vector<LessonNode> nodes;
-    int16_t last = 0;
+    int32_t last = 0;
 };
 
 ParsedTree Parse(const QByteArray& text)
@@ -129,4 +129,15 @@ TEST(LessonTreeReading, BinaryBytesAndHugeLinesDoNotBreakReading)
     EXPECT_EQ(tree.nodes[1].Name, QByteArray("A\0B", 3));
     EXPECT_EQ(tree.nodes[1].Code, "\xfe");
     EXPECT_EQ(tree.nodes[2].Name.size(), 200);
+}
+
+TEST(LessonTreeReading, TreesLargerThanSixteenBitIndicesKeepTheirLinks)
+{
+    QByteArray text = "Root\n*Topic\n";
+    for (int i = 0; i < 40000; ++i)
+        text += "**Leaf / c" + QByteArray::number(i) + "\n";
+    auto tree = Parse(text);
+    ASSERT_EQ(tree.last, 40001);
+    EXPECT_EQ(tree.nodes[40001].PrevSibling, 40000);
+    EXPECT_EQ(tree.nodes[40001].Parent, 1);
 }
