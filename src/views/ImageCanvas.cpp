@@ -36,9 +36,21 @@ QPainter& ImageCanvas::Painter()
     return *painter;
 }
 
+QPainter& ImageCanvas::PainterWithPen(QColor colour, int width)
+{
+    QPainter& p = Painter();
+    if (colour != penColour || width != penWidth) {
+        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        penColour = colour;
+        penWidth = width;
+    }
+    return p;
+}
+
 void ImageCanvas::EndPainting()
 {
     painter.reset();
+    penWidth = -1;
 }
 
 void ImageCanvas::Clear(QColor colour)
@@ -52,9 +64,7 @@ void ImageCanvas::Clear(QColor colour)
 void ImageCanvas::DrawLine(double x1, double y1, double x2, double y2, QColor colour, int width)
 {
     if (image.isNull()) return;
-    QPainter& p = Painter();
-    QPen pen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
-    p.setPen(pen);
+    QPainter& p = PainterWithPen(colour, width);
     if (x1 == x2 && y1 == y2) {
         // A line of zero length still marks its point (a silent column of
         // the signal view shows as a dot on the centre line).
@@ -68,8 +78,7 @@ void ImageCanvas::DrawRectangle(double x, double y, double w, double h, std::opt
                                 QColor stroke, int width)
 {
     if (image.isNull()) return;
-    QPainter& p = Painter();
-    p.setPen(QPen(stroke, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+    QPainter& p = PainterWithPen(stroke, width);
     if (fill)
         p.setBrush(*fill);
     else

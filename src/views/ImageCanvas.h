@@ -38,8 +38,13 @@ public:
 
 private:
     QPainter& Painter();
+    // The painter with a solid pen of this colour and width; the pen is only
+    // replaced when it changes, as views draw long runs of equal lines.
+    QPainter& PainterWithPen(QColor colour, int width);
     void EndPainting();
 
     QImage image;
     std::unique_ptr<QPainter> painter;
+    QColor penColour;
+    int penWidth = -1;
 };
