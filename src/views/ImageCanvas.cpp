@@ -40,7 +40,11 @@ QPainter& ImageCanvas::PainterWithPen(QColor colour, int width)
 {
     QPainter& p = Painter();
     if (colour != penColour || width != penWidth) {
-        p.setPen(QPen(colour, width, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+        // Thin lines leave out their end point, as a picture box's lines do,
+        // so a line from the top margin to the bottom one leaves margins of
+        // equal height; wide pens have round ends.
+        const Qt::PenCapStyle cap = width <= 1 ? Qt::FlatCap : Qt::RoundCap;
+        p.setPen(QPen(colour, width, Qt::SolidLine, cap, Qt::RoundJoin));
         penColour = colour;
         penWidth = width;
     }

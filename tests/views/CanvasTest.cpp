@@ -69,9 +69,10 @@ TEST(ImageCanvas, MaskingTwiceLeavesWhatMaskingOnceLeft)
 
 TEST(ImageCanvas, SignalColumnsLandOnTheirPixelColumns)
 {
-    // Ten-pixel box: columns at x = 1..8, from 2 to 18 for the loudest
-    // sample; x = 0 and 9 stay background. A silent phrase marks the
-    // centre row in every column.
+    // Ten-pixel box: columns at x = 1..8; the loudest samples leave margins
+    // of two rows above and below (rows 2..17: a line leaves out its end
+    // point); x = 0 and 9 stay background. A silent phrase marks the centre
+    // row in every column.
     std::vector<int16_t> alternating(18, 1000);
     for (size_t i = 0; i < alternating.size(); i += 2)
         alternating[i] = -1000;
@@ -83,7 +84,7 @@ TEST(ImageCanvas, SignalColumnsLandOnTheirPixelColumns)
     const std::vector<int> rows = MarkedRows(canvas, 1);
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows.front(), 2);
-    EXPECT_EQ(rows.back(), 18);
+    EXPECT_EQ(rows.back(), 17);
 
     SampleBuffer silent(std::vector<int16_t>(16, 0));
     DrawSignal(canvas, MakePhrase(0, 15, {}), silent.header, Qt::black, Green);
