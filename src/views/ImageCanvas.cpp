@@ -42,9 +42,10 @@ QPainter& ImageCanvas::PainterWithPen(QColor colour, int width)
     if (colour != penColour || width != penWidth) {
         // Thin lines leave out their end point, as a picture box's lines do,
         // so a line from the top margin to the bottom one leaves margins of
-        // equal height; wide pens have round ends.
-        const Qt::PenCapStyle cap = width <= 1 ? Qt::FlatCap : Qt::RoundCap;
-        p.setPen(QPen(colour, width, Qt::SolidLine, cap, Qt::RoundJoin));
+        // equal height. Wide pens cover their ends, so that the one-column
+        // segments of a contour meet without gaps.
+        const Qt::PenCapStyle cap = width <= 1 ? Qt::FlatCap : Qt::SquareCap;
+        p.setPen(QPen(colour, width, Qt::SolidLine, cap, Qt::MiterJoin));
         penColour = colour;
         penWidth = width;
     }
