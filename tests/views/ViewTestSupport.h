@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <vector>
 
-struct StepSpec
+struct StepShape
 {
     int32_t Start;
     int32_t End; // last sample
@@ -23,20 +23,20 @@ struct StepSpec
 
 // A phrase with the given bounds and steps, totals as the reader makes them.
 inline PhraseData MakePhrase(int32_t phraseStart, int32_t phraseEnd,
-                             const std::vector<StepSpec>& steps)
+                             const std::vector<StepShape>& steps)
 {
     PhraseData phrase;
     phrase.PhraseStart = phraseStart;
     phrase.PhraseEnd = phraseEnd;
     int32_t highest = 0;
-    for (const StepSpec& spec : steps) {
+    for (const StepShape& shape : steps) {
         StepRecord& step = phrase.Steps[++phrase.StepCount];
-        step.Start = spec.Start;
-        step.Length = spec.End - spec.Start + 1;
-        step.PitchStart = spec.PitchStart;
-        step.PitchEnd = spec.PitchEnd;
-        step.Height = spec.Height;
-        highest = std::max(highest, spec.Height);
+        step.Start = shape.Start;
+        step.Length = shape.End - shape.Start + 1;
+        step.PitchStart = shape.PitchStart;
+        step.PitchEnd = shape.PitchEnd;
+        step.Height = shape.Height;
+        highest = std::max(highest, shape.Height);
         phrase.TotalLength += step.Length;
     }
     phrase.MaxHeight = int16_t(std::min(highest, 32767));
