@@ -21,19 +21,6 @@ TEST(FlattenZigzags, RunNeverCrossesAnUnvoicedPoint)
     EXPECT_EQ(values, (Values{100, 120, 100, 0, 100, 100, 100}));
 }
 
-TEST(FlattenZigzags, ShortTablesAndMonotonicValuesStayAsTheyAre)
-{
-    Values empty;
-    FlattenZigzags(empty);
-    EXPECT_TRUE(empty.empty());
-    Values two{100, 300};
-    FlattenZigzags(two);
-    EXPECT_EQ(two, (Values{100, 300}));
-    Values rising{100, 110, 130, 170, 250};
-    FlattenZigzags(rising);
-    EXPECT_EQ(rising, (Values{100, 110, 130, 170, 250}));
-}
-
 TEST(FlattenZigzags, ValuesWhoseDifferencesExceed32BitsAreStraightenedExactly)
 {
     // (2e9 - 1) * (2e9 - 1) does not fit in 32 bits; the run is still found
