@@ -140,3 +140,16 @@ TEST_F(CommandDevicePlayback, PlayWithoutFromResumesWhereTheLastPlayStopped)
     ASSERT_EQ(Send("play wavefile"), MciOk);
     EXPECT_EQ(FirstStartedSample(), 8820);
 }
+
+TEST_F(CommandDevicePlayback, RangeOfNoWholeMicrosecondsEndsOnItsLastSample)
+{
+    // 4400 samples last 199546.49 us: heard to the end, every sample counts.
+    ASSERT_EQ(Send("set wavefile time format samples"), MciOk);
+    ASSERT_EQ(Send("play wavefile from  100 to  4500"), MciOk);
+    Output->NowUs = 199546;
+    EXPECT_TRUE(WaveDeviceIsPlaying());
+    EXPECT_EQ(Position(), 4499);
+    Output->NowUs = 199547;
+    EXPECT_FALSE(WaveDeviceIsPlaying());
+    EXPECT_EQ(Position(), 4500);
+}

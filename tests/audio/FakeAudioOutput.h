@@ -19,7 +19,7 @@ public:
             return false;
         const int64_t bytesPerSecond =
             int64_t(format.SamplesPerSec) * format.Channels * (format.BitsPerSample / 8);
-        durationUs = samples.size() * 1000000 / bytesPerSecond;
+        durationUs = (samples.size() * 1000000 + bytesPerSecond - 1) / bytesPerSecond;
         startedAtUs = NowUs;
         running = true;
         heardUs = 0;

@@ -84,7 +84,7 @@ TEST_F(RealPlayback, PositionFollowsTheWallClockAndReachesTheEnd)
 
     EXPECT_EQ(readings.back().PositionMs, 2000) << "the play reaches the end of the sound";
     EXPECT_GE(readings.back().WallMs, 1990.0);
-    EXPECT_LT(readings.back().WallMs, 2600.0) << "the device reports the end soon after it";
+    EXPECT_LT(readings.back().WallMs, 2700.0) << "the device reports the end soon after it";
 
     // Lag of the heard position behind the wall clock, away from start and end.
     double sum = 0, sumSquares = 0, least = 1e9, most = -1e9;
@@ -117,7 +117,7 @@ TEST_F(RealPlayback, PositionFollowsTheWallClockAndReachesTheEnd)
               << "; end reported at " << readings.back().WallMs << " ms for 2000 ms of sound ("
               << readings.size() << " readings)\n";
     EXPECT_GT(least, -2.0) << "the position never runs ahead of the sound";
-    EXPECT_LT(most, 100.0);
+    EXPECT_LT(most, 150.0) << "the position keeps up with the sound";
     EXPECT_NEAR(slope, 1.0, 0.02);
 }
 
