@@ -107,13 +107,6 @@ TEST_F(CommandDevicePlayback, RangeOpenAtOneSideUsesPositionOrEnd)
     EXPECT_EQ(Output->StartedSamples.size(), 200);
 }
 
-TEST_F(CommandDevicePlayback, MillisecondRangeIsConvertedToSamples)
-{
-    ASSERT_EQ(Send("play wavefile from 100 to 200"), MciOk);
-    EXPECT_EQ(FirstStartedSample(), 2205);
-    EXPECT_EQ(Output->StartedSamples.size(), 2205 * 2);
-}
-
 TEST_F(CommandDevicePlayback, NewPlayOrSeekStopsTheRunningOne)
 {
     ASSERT_EQ(Send("play wavefile"), MciOk);

@@ -68,16 +68,6 @@ TEST_F(RecordingSequence, EarlyStopKeepsOnlyWhatWasRecorded)
     EXPECT_EQ(RecordBuffer.Data[22050], '\0');
 }
 
-TEST_F(RecordingSequence, FullRecordingStopsAtTheBufferEnd)
-{
-    int32_t duration = 6000;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
-    Input.Deliver(QByteArray(300000, '\x01'));
-    StopRecording(Input);
-    EXPECT_EQ(RecordBuffer.BytesRecorded, RecordBufferBytes);
-    EXPECT_EQ(RecordBuffer.Data[RecordBufferBytes], '\0') << "the spare half stays untouched";
-}
-
 TEST_F(RecordingSequence, NextRecordingStopsTheInputBeforeFreeingTheOldBlock)
 {
     int32_t duration = 3000;
