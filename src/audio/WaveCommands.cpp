@@ -1,12 +1,12 @@
 #include "audio/WaveCommands.h"
 
 #include "audio/MciSubs.h"
+#include "audio/RiffFile.h"
 
-#include <QFile>
 #include <QRegularExpression>
+#include <QtEndian>
 
 #include <algorithm>
-#include <cstring>
 #include <limits>
 
 namespace {
@@ -20,43 +20,32 @@ bool SameWord(const QString& word, const char* keyword)
     return word.compare(QLatin1String(keyword), Qt::CaseInsensitive) == 0;
 }
 
-// Temporary loader of the "fmt " and "data" chunks until the shared RIFF
-// reader is available.
-uint32_t LittleEndian32(const char* bytes)
-{
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i)
-        value = (value << 8) | static_cast<uint8_t>(bytes[i]);
-    return value;
-}
-
+// The sound of a RIFF "WAVE" file: its format and the bytes of its "data"
+// chunk. The phrase chunks around them ("snt ", "stp ", "ptc ") play no part,
+// and "fmt " and "data" are each found from the top, in whatever order.
 int16_t LoadSound(const QString& path, WaveFormat& format, QByteArray& samples)
 {
-    QFile file(path);
-    if (path.isEmpty() || !file.open(QIODevice::ReadOnly))
+    RiffReader riff(path);
+    if (!riff.Open())
         return MciFileNotFound;
-    const QByteArray bytes = file.readAll();
-    if (bytes.size() < 12 || !bytes.startsWith("RIFF") || bytes.mid(8, 4) != "WAVE")
+    RiffChunk outer;
+    RiffChunk formatChunk;
+    RiffChunk dataChunk;
+    uchar bytes[16];
+    if (!riff.DescendOuter(outer) || outer.Id != FourCC("RIFF") ||
+        outer.FormType != FourCC("WAVE") || !riff.FindChunk(FourCC("fmt "), formatChunk) ||
+        formatChunk.Size < sizeof bytes || riff.Read(bytes, sizeof bytes) != sizeof bytes)
         return MciInvalidFile;
-    bool haveFormat = false;
-    bool haveData = false;
-    qsizetype at = 12;
-    while (at + 8 <= bytes.size() && !(haveFormat && haveData)) {
-        const QByteArray id = bytes.mid(at, 4);
-        const qsizetype size = LittleEndian32(bytes.constData() + at + 4);
-        const qsizetype start = at + 8;
-        if (size > bytes.size() - start)
-            return MciInvalidFile;
-        if (id == "fmt " && size >= 16) {
-            std::memcpy(&format, bytes.constData() + start, 16);
-            haveFormat = true;
-        } else if (id == "data") {
-            samples = bytes.mid(start, size);
-            haveData = true;
-        }
-        at = start + size + (size & 1);
-    }
-    return haveFormat && haveData ? MciOk : MciInvalidFile;
+    format.FormatTag = qFromLittleEndian<uint16_t>(bytes);
+    format.Channels = qFromLittleEndian<uint16_t>(bytes + 2);
+    format.SamplesPerSec = qFromLittleEndian<uint32_t>(bytes + 4);
+    format.AvgBytesPerSec = qFromLittleEndian<uint32_t>(bytes + 8);
+    format.BlockAlign = qFromLittleEndian<uint16_t>(bytes + 12);
+    format.BitsPerSample = qFromLittleEndian<uint16_t>(bytes + 14);
+    if (!riff.SeekToFirstSubChunk(outer) || !riff.FindChunk(FourCC("data"), dataChunk) ||
+        !riff.ReadChunkData(dataChunk, samples))
+        return MciInvalidFile;
+    return MciOk;
 }
 
 // Whole frames of integer PCM that a sound output can be given as they stand.
