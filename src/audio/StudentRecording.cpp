@@ -1,6 +1,7 @@
 #include "audio/StudentRecording.h"
 
 #include "app/CommonVar.h"
+#include "audio/PhraseFile.h"
 
 #include <QtEndian>
 
@@ -66,6 +67,15 @@ void StopRecording(WaveInput& Input)
 {
     Input.Stop();
     RecordBuffer.BytesRecorded = std::min(RecordBuffer.BytesRecorded, RecordBuffer.BufferLength);
+}
+
+int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
+                       const QByteArray& PhraseText)
+{
+    if (RecordBuffer.Data == nullptr || RecordBuffer.BytesRecorded == 0)
+        return RecordingEmpty;
+    NormalizeRecording(RecordBuffer);
+    return WritePhraseFile(WaveFile, TextFile, PhraseText, RecordFormat, RecordBuffer);
 }
 
 void ReleaseRecording(WaveInput& Input)

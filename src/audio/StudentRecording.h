@@ -54,6 +54,14 @@ int32_t StartRecording(int32_t& Duration, WaveInput& Input);
 // Stops the input; RecordBuffer.BytesRecorded then holds what was recorded.
 void StopRecording(WaveInput& Input);
 
+// Stores the stopped recording as the student's phrase sound file WaveFile
+// (a trimmed path): NormalizeRecording, then WritePhraseFile with the phrase
+// text and the bytes recorded. A recording of no bytes is RecordingEmpty and
+// writes nothing: the file would otherwise hold six silent seconds. Returns 0,
+// RecordingEmpty or the writer's code.
+int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
+                       const QByteArray& PhraseText);
+
 // Stops the input and frees the recording block: the screen's unload.
 void ReleaseRecording(WaveInput& Input);
 

@@ -1,7 +1,10 @@
 // Planning, starting and stopping a recording, apart from the screen.
 #include "app/CommonVar.h"
 #include "audio/FakeWaveInput.h"
+#include "audio/RiffFile.h"
 #include "audio/StudentRecording.h"
+#include "support/PhraseFileBytes.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -104,4 +107,50 @@ TEST_F(RecordingSequence, ReleaseStopsTheInputFirst)
     EXPECT_EQ(RecordBuffer.Data, nullptr);
     Input.Deliver(QByteArray(10, '\x05'));
     EXPECT_EQ(Input.DroppedBytes, 10);
+}
+
+class StoringRecording : public RecordingSequence
+{
+protected:
+    QString StudentWave() const { return Scratch.Path("Student.wav"); }
+    testbytes::Scratch Scratch;
+};
+
+TEST_F(StoringRecording, FileHoldsTheTextAndTheNormalisedBytesRecorded)
+{
+    int32_t duration = 3200;
+    ASSERT_EQ(StartRecording(duration, Input), 0);
+    Input.Deliver(testbytes::Int32s({0x00010000, int32_t(0xCCCD0001)})); // 0, 1, 1, -13107
+    StopRecording(Input);
+    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Good morning   "), 0);
+
+    testbytes::Speaker student;
+    EXPECT_EQ(student.Read(StudentWave(), 0, 1), 0);
+    EXPECT_EQ(student.Text, "Good morning");
+    RiffReader riff(StudentWave());
+    RiffChunk outer, data;
+    QByteArray samples;
+    ASSERT_TRUE(riff.Open() && riff.DescendOuter(outer) && riff.FindChunk(FourCC("data"), data));
+    ASSERT_TRUE(riff.ReadChunkData(data, samples));
+    EXPECT_EQ(samples.toHex(), QByteArray("0000020002009a99")) << "0, 2, 2, -26214 only";
+}
+
+TEST_F(StoringRecording, NothingRecordedIsAFailureNotASilentFile)
+{
+    int32_t duration = 3200;
+    ASSERT_EQ(StartRecording(duration, Input), 0);
+    StopRecording(Input);
+    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Hello"),
+              RecordingEmpty);
+    EXPECT_FALSE(QFile::exists(StudentWave()));
+}
+
+TEST_F(StoringRecording, FailureToWriteIsReported)
+{
+    int32_t duration = 3200;
+    ASSERT_EQ(StartRecording(duration, Input), 0);
+    Input.Deliver(QByteArray(100, '\x10'));
+    StopRecording(Input);
+    EXPECT_EQ(StoreRecording(Scratch.Path("no such folder/Student.wav"), "", "Hello"),
+              PhraseFileNotWritten);
 }
