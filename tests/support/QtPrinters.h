@@ -1,17 +1,11 @@
 #pragma once
-// Readable test failure messages for Qt values.
+// Readable test failure messages for Qt's text types.
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <ostream>
 
-inline void PrintTo(const QString& text, std::ostream* out)
-{
-    *out << '"' << text.toStdString() << '"';
-}
-
-inline void PrintTo(const QByteArray& bytes, std::ostream* out)
-{
-    *out << "QByteArray(" << bytes.size() << " bytes: \"" << bytes.left(64).toHex(' ').toStdString()
-         << (bytes.size() > 64 ? " ..." : "") << "\")";
-}
+void PrintTo(const QString& text, std::ostream* os);
+void PrintTo(const QStringList& texts, std::ostream* os);
+void PrintTo(const QByteArray& bytes, std::ostream* os);
