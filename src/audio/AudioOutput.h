@@ -13,8 +13,7 @@
 class AudioOutput
 {
 public:
-    enum class State
-    {
+    enum class State {
         Stopped, // nothing playing: never started, stopped, played out, or failed
         Playing  // started and not yet heard to its end
     };

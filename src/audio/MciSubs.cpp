@@ -16,8 +16,7 @@ int16_t SendMciCommand(const QString& Command, QString& Reply)
 {
     QString text;
     int16_t code = Device().Execute(Command, text);
-    if (code != MciOk)
-        text = MciErrorText(code);
+    if (code != MciOk) text = MciErrorText(code);
     // The reply travels in a buffer of fixed length, closed by a zero.
     Reply = QString(MciReplyLength, QChar(0));
     Reply.replace(0, std::min<qsizetype>(text.size(), MciReplyLength - 1), text);
@@ -72,13 +71,11 @@ int64_t ReplyAsNumber(const QString& Reply)
     while (at < Reply.size() && (Reply[at] == ' ' || Reply[at] == '\t'))
         ++at;
     bool negative = false;
-    if (at < Reply.size() && (Reply[at] == '-' || Reply[at] == '+'))
-        negative = Reply[at++] == '-';
+    if (at < Reply.size() && (Reply[at] == '-' || Reply[at] == '+')) negative = Reply[at++] == '-';
     int64_t value = 0;
     for (int digits = 0; at < Reply.size() && digits < 18; ++at, ++digits) {
         const char16_t c = Reply[at].unicode();
-        if (c < u'0' || c > u'9')
-            break;
+        if (c < u'0' || c > u'9') break;
         value = value * 10 + (c - u'0');
     }
     return negative ? -value : value;

@@ -21,10 +21,8 @@ int64_t ClickedSample(float boxScaleWidth, const PhraseData& phrase, float x)
     float fraction = (x - 0.1f * boxScaleWidth) / (0.8f * boxScaleWidth);
     // A box without width (or a click position that is not a number) gives
     // no fraction at all; take the phrase start rather than a wild sample.
-    if (!(boxScaleWidth > 0.0f) || !std::isfinite(fraction) || fraction < 0.0f)
-        fraction = 0.0f;
-    if (fraction >= 1.0f)
-        fraction = 0.9999f;
+    if (!(boxScaleWidth > 0.0f) || !std::isfinite(fraction) || fraction < 0.0f) fraction = 0.0f;
+    if (fraction >= 1.0f) fraction = 0.9999f;
     const int64_t span = int64_t(phrase.PhraseEnd) - phrase.PhraseStart;
     return static_cast<int64_t>(std::floor(double(fraction) * double(span))) + phrase.PhraseStart;
 }

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-inline constexpr int LeftMouseButton = 1;   // bit of the mouse-button mask
+inline constexpr int LeftMouseButton = 1;             // bit of the mouse-button mask
 inline constexpr int32_t AroundPointHalfWidth = 2200; // samples either side
 
 // The commands PlayAroundPoint sends, in order. BoxScaleWidth is the clicked

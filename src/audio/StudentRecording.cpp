@@ -52,8 +52,7 @@ int32_t StartRecording(int32_t& Duration, WaveInput& Input)
 
     RecordMemory->SetMemSize(RecordBlockBytes);
     RecordMemory->GAlloc();
-    if (RecordMemory->MemHandle() == 0)
-        return RecordingNoMemory;
+    if (RecordMemory->MemHandle() == 0) return RecordingNoMemory;
     RecordMemory->GLock();
     RecordHandle = RecordMemory->MemHandle();
     RecordBuffer.Data = static_cast<char*>(RecordMemory->MemPointer());
@@ -72,8 +71,7 @@ void StopRecording(WaveInput& Input)
 int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
                        const QByteArray& PhraseText)
 {
-    if (RecordBuffer.Data == nullptr || RecordBuffer.BytesRecorded == 0)
-        return RecordingEmpty;
+    if (RecordBuffer.Data == nullptr || RecordBuffer.BytesRecorded == 0) return RecordingEmpty;
     NormalizeRecording(RecordBuffer);
     return WritePhraseFile(WaveFile, TextFile, PhraseText, RecordFormat, RecordBuffer);
 }
@@ -90,15 +88,13 @@ void ReleaseRecording(WaveInput& Input)
 
 void NormalizeRecording(WaveHeader& Buffer)
 {
-    if (Buffer.Data == nullptr || Buffer.BufferLength < 1)
-        return;
+    if (Buffer.Data == nullptr || Buffer.BufferLength < 1) return;
     const uint32_t count = Buffer.BufferLength / 2;
     char* bytes = Buffer.Data;
     int32_t loudest = 0;
     for (uint32_t i = 0; i < count; ++i)
         loudest = std::max(loudest, std::abs(int32_t(qFromLittleEndian<int16_t>(bytes + 2 * i))));
-    if (loudest < 1)
-        return;
+    if (loudest < 1) return;
     const double gain = 65536.0 / (2.5 * loudest);
     for (uint32_t i = 0; i < count; ++i) {
         const double scaled = qFromLittleEndian<int16_t>(bytes + 2 * i) * gain;

@@ -26,8 +26,7 @@ bool SameWord(const QString& word, const char* keyword)
 int16_t LoadSound(const QString& path, WaveFormat& format, QByteArray& samples)
 {
     RiffReader riff(path);
-    if (!riff.Open())
-        return MciFileNotFound;
+    if (!riff.Open()) return MciFileNotFound;
     RiffChunk outer;
     RiffChunk formatChunk;
     RiffChunk dataChunk;
@@ -75,30 +74,22 @@ int16_t WaveCommandInterpreter::Execute(const QString& command, QString& reply)
     reply.clear();
     // The platform's command strings end at their first zero character.
     const QString text = CutAtNull(command).trimmed();
-    if (text.startsWith(OpenPrefix, Qt::CaseInsensitive))
-        return Open(text);
+    if (text.startsWith(OpenPrefix, Qt::CaseInsensitive)) return Open(text);
 
     static const QRegularExpression blanks(QStringLiteral("\\s+"));
     const QStringList words = text.split(blanks, Qt::SkipEmptyParts);
-    if (words.isEmpty())
-        return MciUnrecognizedCommand;
+    if (words.isEmpty()) return MciUnrecognizedCommand;
     const QString& verb = words[0];
-    const bool known = SameWord(verb, "close") || SameWord(verb, "set") ||
-                       SameWord(verb, "seek") || SameWord(verb, "play") ||
-                       SameWord(verb, "status");
-    if (!known)
-        return MciUnrecognizedCommand;
+    const bool known = SameWord(verb, "close") || SameWord(verb, "set") || SameWord(verb, "seek") ||
+                       SameWord(verb, "play") || SameWord(verb, "status");
+    if (!known) return MciUnrecognizedCommand;
     if (words.size() < 2 || words[1].compare(DeviceAlias, Qt::CaseInsensitive) != 0 || !isOpen)
         return MciInvalidDeviceName;
 
-    if (SameWord(verb, "close"))
-        return words.size() == 2 ? Close() : MciUnrecognizedKeyword;
-    if (SameWord(verb, "set"))
-        return Set(words);
-    if (SameWord(verb, "seek"))
-        return Seek(words);
-    if (SameWord(verb, "play"))
-        return Play(words);
+    if (SameWord(verb, "close")) return words.size() == 2 ? Close() : MciUnrecognizedKeyword;
+    if (SameWord(verb, "set")) return Set(words);
+    if (SameWord(verb, "seek")) return Seek(words);
+    if (SameWord(verb, "play")) return Play(words);
     return Status(words, reply);
 }
 
@@ -110,26 +101,21 @@ bool WaveCommandInterpreter::IsPlaying()
 
 int16_t WaveCommandInterpreter::Open(const QString& command)
 {
-    if (!command.endsWith(OpenSuffix, Qt::CaseInsensitive))
-        return MciUnrecognizedKeyword;
-    if (isOpen)
-        return MciDuplicateAlias;
+    if (!command.endsWith(OpenSuffix, Qt::CaseInsensitive)) return MciUnrecognizedKeyword;
+    if (isOpen) return MciDuplicateAlias;
     // The path stands between the prefix and the suffix as it is, blanks
     // and all; a quoted path is accepted too.
-    QString path = command.mid(OpenPrefix.size(),
-                               command.size() - OpenPrefix.size() - OpenSuffix.size())
-                       .trimmed();
+    QString path =
+        command.mid(OpenPrefix.size(), command.size() - OpenPrefix.size() - OpenSuffix.size())
+            .trimmed();
     if (path.size() >= 2 && path.startsWith('"') && path.endsWith('"'))
         path = path.mid(1, path.size() - 2);
-    if (path.isEmpty())
-        return MciFileNameRequired;
+    if (path.isEmpty()) return MciFileNameRequired;
 
     WaveFormat loadedFormat;
     QByteArray loadedSamples;
-    if (int16_t rc = LoadSound(path, loadedFormat, loadedSamples); rc != MciOk)
-        return rc;
-    if (!IsPlayable(loadedFormat))
-        return MciInvalidFile;
+    if (int16_t rc = LoadSound(path, loadedFormat, loadedSamples); rc != MciOk) return rc;
+    if (!IsPlayable(loadedFormat)) return MciInvalidFile;
 
     format = loadedFormat;
     frameBytes = int64_t(format.Channels) * (format.BitsPerSample / 8);
@@ -144,8 +130,7 @@ int16_t WaveCommandInterpreter::Open(const QString& command)
 
 int16_t WaveCommandInterpreter::Close()
 {
-    if (!isOpen)
-        return MciInvalidDeviceName;
+    if (!isOpen) return MciInvalidDeviceName;
     StopPlaying();
     isOpen = false;
     samples.clear();
@@ -158,10 +143,8 @@ int16_t WaveCommandInterpreter::Set(const QStringList& words)
 {
     if (words.size() < 4 || !SameWord(words[2], "time") || !SameWord(words[3], "format"))
         return words.size() < 3 ? MciMissingParameter : MciUnrecognizedKeyword;
-    if (words.size() < 5)
-        return MciMissingParameter;
-    if (words.size() > 5)
-        return MciUnrecognizedKeyword;
+    if (words.size() < 5) return MciMissingParameter;
+    if (words.size() > 5) return MciUnrecognizedKeyword;
     if (SameWord(words[4], "samples"))
         timeFormat = TimeFormat::Samples;
     else if (SameWord(words[4], "milliseconds") || SameWord(words[4], "ms"))
@@ -173,17 +156,12 @@ int16_t WaveCommandInterpreter::Set(const QStringList& words)
 
 int16_t WaveCommandInterpreter::Seek(const QStringList& words)
 {
-    if (words.size() < 3)
-        return MciMissingParameter;
-    if (!SameWord(words[2], "to"))
-        return MciUnrecognizedKeyword;
-    if (words.size() < 4)
-        return MciMissingParameter;
-    if (words.size() > 4)
-        return MciUnrecognizedKeyword;
+    if (words.size() < 3) return MciMissingParameter;
+    if (!SameWord(words[2], "to")) return MciUnrecognizedKeyword;
+    if (words.size() < 4) return MciMissingParameter;
+    if (words.size() > 4) return MciUnrecognizedKeyword;
     int64_t target = 0;
-    if (int16_t rc = ReadPosition(words[3], target); rc != MciOk)
-        return rc;
+    if (int16_t rc = ReadPosition(words[3], target); rc != MciOk) return rc;
     StopPlaying();
     position = target;
     return MciOk;
@@ -197,25 +175,18 @@ int16_t WaveCommandInterpreter::Play(const QStringList& words)
         const bool isFrom = SameWord(words[i], "from");
         if ((!isFrom && !SameWord(words[i], "to")) || (isFrom ? from : to) >= 0)
             return MciUnrecognizedKeyword;
-        if (i + 1 >= words.size())
-            return MciMissingParameter;
-        if (int16_t rc = ReadPosition(words[i + 1], isFrom ? from : to); rc != MciOk)
-            return rc;
+        if (i + 1 >= words.size()) return MciMissingParameter;
+        if (int16_t rc = ReadPosition(words[i + 1], isFrom ? from : to); rc != MciOk) return rc;
     }
-    if (from < 0)
-        from = CurrentSample();
-    if (to < 0)
-        to = lengthSamples;
-    if (from > to)
-        return MciOutOfRange;
+    if (from < 0) from = CurrentSample();
+    if (to < 0) to = lengthSamples;
+    if (from > to) return MciOutOfRange;
 
     StopPlaying();
     position = from;
-    if (from == to)
-        return MciOk; // an empty range plays nothing
+    if (from == to) return MciOk; // an empty range plays nothing
     const QByteArray range = samples.mid(from * frameBytes, (to - from) * frameBytes);
-    if (!output->Start(format, range))
-        return MciCannotPlay;
+    if (!output->Start(format, range)) return MciCannotPlay;
     playing = true;
     playFrom = from;
     playTo = to;
@@ -224,10 +195,8 @@ int16_t WaveCommandInterpreter::Play(const QStringList& words)
 
 int16_t WaveCommandInterpreter::Status(const QStringList& words, QString& reply)
 {
-    if (words.size() < 3)
-        return MciMissingParameter;
-    if (words.size() > 3)
-        return MciUnrecognizedKeyword;
+    if (words.size() < 3) return MciMissingParameter;
+    if (words.size() > 3) return MciUnrecognizedKeyword;
     if (SameWord(words[2], "position"))
         reply = QString::number(ToReported(CurrentSample()));
     else if (SameWord(words[2], "length"))
@@ -243,17 +212,15 @@ int16_t WaveCommandInterpreter::Status(const QStringList& words, QString& reply)
 int16_t WaveCommandInterpreter::ReadPosition(const QString& word, int64_t& sample) const
 {
     static const QRegularExpression integer(QStringLiteral("^[+-]?\\d{1,10}$"));
-    if (!integer.match(word).hasMatch())
-        return MciBadInteger;
+    if (!integer.match(word).hasMatch()) return MciBadInteger;
     const int64_t value = word.toLongLong();
     if (value < std::numeric_limits<int32_t>::min() || value > std::numeric_limits<int32_t>::max())
         return MciBadInteger;
-    if (value < 0)
-        return MciOutOfRange;
+    if (value < 0) return MciOutOfRange;
     // Milliseconds and samples convert to the nearest, so a position set in
     // milliseconds reads back unchanged.
-    sample = timeFormat == TimeFormat::Samples ? value
-                                               : (value * format.SamplesPerSec + 500) / 1000;
+    sample =
+        timeFormat == TimeFormat::Samples ? value : (value * format.SamplesPerSec + 500) / 1000;
     return sample <= lengthSamples ? MciOk : MciOutOfRange;
 }
 
@@ -267,8 +234,7 @@ int64_t WaveCommandInterpreter::ToReported(int64_t sample) const
 int64_t WaveCommandInterpreter::CurrentSample()
 {
     FollowOutput();
-    if (!playing)
-        return position;
+    if (!playing) return position;
     const int64_t heard = output->PlayedMicroseconds() * format.SamplesPerSec / 1000000;
     return playFrom + std::clamp<int64_t>(heard, 0, playTo - playFrom);
 }
@@ -277,19 +243,16 @@ int64_t WaveCommandInterpreter::CurrentSample()
 // position then stays where the sound stopped.
 void WaveCommandInterpreter::FollowOutput()
 {
-    if (!playing)
-        return;
+    if (!playing) return;
     const int64_t heard = output->PlayedMicroseconds() * format.SamplesPerSec / 1000000;
     const int64_t span = playTo - playFrom;
-    if (heard < span && output->CurrentState() == AudioOutput::State::Playing)
-        return;
+    if (heard < span && output->CurrentState() == AudioOutput::State::Playing) return;
     StopPlaying();
 }
 
 void WaveCommandInterpreter::StopPlaying()
 {
-    if (!playing)
-        return;
+    if (!playing) return;
     // The output forgets the heard time on stop in some back-ends: read first.
     const int64_t heard = output->PlayedMicroseconds() * format.SamplesPerSec / 1000000;
     output->Stop();

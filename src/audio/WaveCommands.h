@@ -30,11 +30,7 @@ public:
     bool IsPlaying();
 
 private:
-    enum class TimeFormat
-    {
-        Milliseconds,
-        Samples
-    };
+    enum class TimeFormat { Milliseconds, Samples };
 
     int16_t Open(const QString& command);
     int16_t Close();

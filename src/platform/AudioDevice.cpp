@@ -58,15 +58,13 @@ bool QtAudioOutput::Start(const WaveFormat& format, const QByteArray& samples)
     heardUs = 0;
     const int64_t bytesPerSecond =
         int64_t(format.SamplesPerSec) * format.Channels * (format.BitsPerSample / 8);
-    if (bytesPerSecond <= 0)
-        return false;
+    if (bytesPerSecond <= 0) return false;
     // Rounded up, so that a play heard to its end counts every sample.
     durationUs = (samples.size() * int64_t(1000000) + bytesPerSecond - 1) / bytesPerSecond;
 
     const QAudioDevice device = QMediaDevices::defaultAudioOutput();
     const QAudioFormat qtFormat = ToQtFormat(format);
-    if (device.isNull() || !qtFormat.isValid())
-        return false;
+    if (device.isNull() || !qtFormat.isValid()) return false;
 
     data = samples;
     source = std::make_unique<QBuffer>(&data);
@@ -93,8 +91,7 @@ int64_t QtAudioOutput::PlayedMicroseconds()
 
 AudioOutput::State QtAudioOutput::CurrentState()
 {
-    if (!sink)
-        return State::Stopped;
+    if (!sink) return State::Stopped;
     PlayedMicroseconds();
     switch (sink->state()) {
     case QAudio::ActiveState:
@@ -102,8 +99,7 @@ AudioOutput::State QtAudioOutput::CurrentState()
         idleSince.invalidate();
         return State::Playing;
     case QAudio::IdleState:
-        if (!idleSince.isValid())
-            idleSince.start();
+        if (!idleSince.isValid()) idleSince.start();
         if (heardUs < durationUs && idleSince.elapsed() < IdleGraceMilliseconds)
             return State::Playing;
         break;

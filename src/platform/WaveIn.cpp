@@ -53,19 +53,16 @@ int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
 {
     Stop();
     Buffer.BytesRecorded = 0;
-    if (Buffer.Data == nullptr || Buffer.BufferLength == 0)
-        return RecordingNoMemory;
+    if (Buffer.Data == nullptr || Buffer.BufferLength == 0) return RecordingNoMemory;
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
-    if (device.isNull())
-        return RecordingNoInput;
+    if (device.isNull()) return RecordingNoInput;
 
     QAudioFormat qtFormat;
     qtFormat.setSampleRate(int(Format.SamplesPerSec));
     qtFormat.setChannelCount(Format.Channels);
     qtFormat.setSampleFormat(Format.BitsPerSample == 16 ? QAudioFormat::Int16
                                                         : QAudioFormat::Unknown);
-    if (!qtFormat.isValid())
-        return RecordingNotOpened;
+    if (!qtFormat.isValid()) return RecordingNotOpened;
 
     writer = std::make_unique<BlockWriter>(Buffer.Data, Buffer.BufferLength);
     source = std::make_unique<QAudioSource>(device, qtFormat);
@@ -81,8 +78,7 @@ int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
 
 void WaveIn::Stop()
 {
-    if (!source)
-        return;
+    if (!source) return;
     source->stop();
     buffer->BytesRecorded = writer->Written();
     source.reset();

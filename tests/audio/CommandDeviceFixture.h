@@ -28,10 +28,7 @@ protected:
 
     void TearDown() override { InstallAudioOutput(nullptr); }
 
-    int16_t Send(const QString& command)
-    {
-        return SendMciCommand(command, Reply);
-    }
+    int16_t Send(const QString& command) { return SendMciCommand(command, Reply); }
 
     QString OpenCommand(const QString& path) const
     {

@@ -15,8 +15,7 @@ public:
         Stop();
         StartedFormat = format;
         StartedSamples = samples;
-        if (RefuseStart)
-            return false;
+        if (RefuseStart) return false;
         const int64_t bytesPerSecond =
             int64_t(format.SamplesPerSec) * format.Channels * (format.BitsPerSample / 8);
         durationUs = (samples.size() * 1000000 + bytesPerSecond - 1) / bytesPerSecond;
@@ -28,16 +27,14 @@ public:
 
     int64_t PlayedMicroseconds() override
     {
-        if (running)
-            heardUs = std::min({NowUs - startedAtUs, durationUs, GiveUpAfterUs});
+        if (running) heardUs = std::min({NowUs - startedAtUs, durationUs, GiveUpAfterUs});
         return heardUs;
     }
 
     State CurrentState() override
     {
         PlayedMicroseconds();
-        if (running && (heardUs >= durationUs || heardUs >= GiveUpAfterUs))
-            running = false;
+        if (running && (heardUs >= durationUs || heardUs >= GiveUpAfterUs)) running = false;
         return running ? State::Playing : State::Stopped;
     }
 

@@ -16,8 +16,7 @@ public:
     {
         ++StartCount;
         StartedFormat = format;
-        if (FailWith != 0)
-            return FailWith;
+        if (FailWith != 0) return FailWith;
         target = &buffer;
         written = 0;
         return 0;
@@ -26,8 +25,7 @@ public:
     void Stop() override
     {
         ++StopCount;
-        if (target == nullptr)
-            return;
+        if (target == nullptr) return;
         BlockHeldWhenStopped = RecordHandle != 0;
         target->BytesRecorded = written;
         target = nullptr;

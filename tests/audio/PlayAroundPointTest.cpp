@@ -1,6 +1,6 @@
 // The piece of a phrase a click in a view plays.
-#include "audio/CommandDeviceFixture.h"
 #include "audio/PlayAroundPoint.h"
+#include "audio/CommandDeviceFixture.h"
 
 namespace {
 

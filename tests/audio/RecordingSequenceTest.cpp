@@ -140,8 +140,7 @@ TEST_F(StoringRecording, NothingRecordedIsAFailureNotASilentFile)
     int32_t duration = 3200;
     ASSERT_EQ(StartRecording(duration, Input), 0);
     StopRecording(Input);
-    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Hello"),
-              RecordingEmpty);
+    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Hello"), RecordingEmpty);
     EXPECT_FALSE(QFile::exists(StudentWave()));
 }
 

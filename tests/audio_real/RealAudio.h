@@ -5,10 +5,10 @@
 #include "audio/SoundFileBuilder.h"
 #include "support/QtPrinters.h"
 
+#include <QAudioDevice>
 #include <QByteArray>
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QAudioDevice>
 #include <QMediaDevices>
 #include <QProcess>
 #include <QThread>
@@ -92,8 +92,7 @@ inline double BestCorrelation(const std::vector<int16_t>& reference,
     double best = 0;
     bestLag = -1;
     for (int lag = 0; lag <= maxLag; ++lag) {
-        if (lag + reference.size() > recording.size())
-            break;
+        if (lag + reference.size() > recording.size()) break;
         double product = 0;
         double energyRecording = 0;
         for (size_t i = 0; i < reference.size(); ++i) {
@@ -101,8 +100,7 @@ inline double BestCorrelation(const std::vector<int16_t>& reference,
             product += reference[i] * r;
             energyRecording += r * r;
         }
-        if (energyRecording <= 0)
-            continue;
+        if (energyRecording <= 0) continue;
         const double correlation = product / std::sqrt(energyReference * energyRecording);
         if (correlation > best) {
             best = correlation;
@@ -120,8 +118,7 @@ public:
     {
         process.start("parec", {"-d", "speaker.monitor", "--format=s16le", "--rate=22050",
                                 "--channels=1", "--raw", "--latency-msec=10"});
-        if (!process.waitForStarted(3000))
-            return false;
+        if (!process.waitForStarted(3000)) return false;
         Pump(300); // let the stream settle before anything plays
         process.readAllStandardOutput();
         return true;

@@ -57,8 +57,7 @@ protected:
         while (wall.elapsed() < limitMs) {
             SendMciCommand("status wavefile position", reply);
             readings.push_back({wall.nsecsElapsed() / 1e6, ReplyAsNumber(reply)});
-            if (!WaveDeviceIsPlaying())
-                break;
+            if (!WaveDeviceIsPlaying()) break;
             const double next = readings.size() * 5.0;
             while (wall.nsecsElapsed() / 1e6 < next) {
                 QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
@@ -76,9 +75,10 @@ protected:
 
 TEST_F(RealPlayback, PositionFollowsTheWallClockAndReachesTheEnd)
 {
-    const QString path = WriteSound("real phrase.wav", Chirp(44100, 22050, 200, 2000, 12000),
-                                    PcmFormat(22050, 1));
-    ASSERT_EQ(Send("open " + path + " type waveaudio alias wavefile"), MciOk) << reply.toStdString();
+    const QString path =
+        WriteSound("real phrase.wav", Chirp(44100, 22050, 200, 2000, 12000), PcmFormat(22050, 1));
+    ASSERT_EQ(Send("open " + path + " type waveaudio alias wavefile"), MciOk)
+        << reply.toStdString();
     const std::vector<Reading> readings = PlayAndFollow(5000);
     ASSERT_FALSE(readings.empty());
 
@@ -95,8 +95,7 @@ TEST_F(RealPlayback, PositionFollowsTheWallClockAndReachesTheEnd)
             EXPECT_GE(readings[i].PositionMs, readings[i - 1].PositionMs) << "never moves back";
         }
         const Reading& r = readings[i];
-        if (r.WallMs < 300 || r.WallMs > 1800)
-            continue;
+        if (r.WallMs < 300 || r.WallMs > 1800) continue;
         const double lag = r.WallMs - double(r.PositionMs);
         sum += lag;
         sumSquares += lag * lag;
@@ -125,7 +124,8 @@ TEST_F(RealPlayback, FileInItsOwnFormatPlaysInItsOwnTime)
 {
     const QString path = WriteSound("stereo 11025.wav", Chirp(11025, 11025, 300, 1500, 9000, 2),
                                     PcmFormat(11025, 2));
-    ASSERT_EQ(Send("open " + path + " type waveaudio alias wavefile"), MciOk) << reply.toStdString();
+    ASSERT_EQ(Send("open " + path + " type waveaudio alias wavefile"), MciOk)
+        << reply.toStdString();
     const std::vector<Reading> readings = PlayAndFollow(4000);
     ASSERT_FALSE(readings.empty());
     EXPECT_EQ(readings.back().PositionMs, 1000);
@@ -161,15 +161,13 @@ TEST_F(RealPlayback, SpeakerHearsTheRangeAndCloseSilencesItAtOnce)
     const std::vector<int16_t> expected(chirp.begin() + 11025, chirp.begin() + 11025 + 8000);
     int lag = -1;
     const double correlation = BestCorrelation(expected, captured, 22050, lag);
-    std::cout << "[ FIGURES  ] speaker monitor vs file range: correlation " << correlation
-              << "\n";
+    std::cout << "[ FIGURES  ] speaker monitor vs file range: correlation " << correlation << "\n";
     EXPECT_GT(correlation, 0.95);
     ASSERT_GE(lag, 0);
     // ...and it ends when the device is closed, about where the position said.
     int64_t last = lag;
     for (size_t i = size_t(lag); i < captured.size(); ++i) {
-        if (std::abs(captured[i]) > 300)
-            last = int64_t(i);
+        if (std::abs(captured[i]) > 300) last = int64_t(i);
     }
     const int64_t heardSamples = last - lag;
     std::cout << "[ FIGURES  ] sound on the speaker after the range start: " << heardSamples
