@@ -20,6 +20,8 @@ const Subcommand Subcommands[] = {
     {"phrases", "phrases SOUNDS_DIR CODE  print the phrases of one category", PhrasesCommand},
     {"info", "info [--skip-text] FILE  print a phrase sound file as the tutor reads it",
      InfoCommand},
+    {"render", "render FILE --view V ... draw one view of a phrase sound file as SVG or PNG",
+     RenderCommand},
 };
 
 void PrintUsage(std::ostream& stream)
