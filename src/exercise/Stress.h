@@ -101,6 +101,7 @@ public:
 
     bool IsRecording() const { return isRecording; }
     float AnalysisLimit() const { return analysisLimit; }
+    AnalysisClock& RecordStartClock() { return recordStartTime; }
 
     // The sound input recordings come from; tests put in their own.
     static void SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory);
