@@ -109,14 +109,21 @@ struct FrameAnalysis
     float BestCorrelation = 0;
 };
 
-std::vector<FrameAnalysis> AnalyseFrames(const CorrelationSignal& signal, size_t frameCount,
+// Correlation candidates of every stride-th frame. Frames far below the
+// loud ones are skipped: the floor energy keeps their correlation below any
+// candidate anyway.
+std::vector<FrameAnalysis> AnalyseFrames(const CorrelationSignal& signal,
+                                         const std::vector<PitchFrame>& levels, float quietDb,
                                          double hop, int stride, int width, int minLag,
                                          int maxLag, const PitchSettings& settings)
 {
+    const size_t frameCount = levels.size();
     std::vector<FrameAnalysis> frames(frameCount);
     const int firstLag = minLag - 1;
     std::vector<float> correlation(maxLag - minLag + 3);
     for (size_t k = 0; k < frameCount; k += stride) {
+        if (levels[k].LevelDb < quietDb)
+            continue;
         const long centre = std::lround(static_cast<double>(k) * hop);
         for (int lag = firstLag; lag <= maxLag + 1; ++lag)
             correlation[lag - firstLag] = signal.Correlate(centre, lag, width);
@@ -369,9 +376,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
 
     const int factor = DecimationFactor(rate);
     const double lowRate = static_cast<double>(rate) / factor;
-    std::vector<float> smooth = samples;
-    LowPass(smooth, rate, 0.42 * lowRate);
-    std::vector<float> low = Decimate(smooth, factor);
+    const std::vector<float> low = LowPassDecimate(samples, factor, 0.42 / factor);
     const int minLag = std::max(2, static_cast<int>(std::floor(lowRate / settings.MaxFrequency)));
     const int maxLag = static_cast<int>(std::ceil(lowRate / settings.MinFrequency));
     const int width = std::max(4, static_cast<int>(std::lround(settings.WindowSeconds * lowRate)));
@@ -379,6 +384,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
     // Energies 40 dB below the loud frames add little; near silence they
     // dominate, so faint noise gets no strong correlation.
     const double floorEnergy = width * std::pow(10.0, (loudDb - 40.0) / 10.0);
+    const float quietDb = loudDb - 55;
 
     // A first look at the plain signal finds the speaker's typical pitch,
     // which sets how smooth the spectral envelope taken out must be: widely
@@ -386,7 +392,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
     CorrelationSignal plain(low, width + maxLag + 2);
     plain.FloorEnergy = floorEnergy;
     const float typical = TypicalFrequency(
-        AnalyseFrames(plain, frameCount, lowHop, 2, width, minLag, maxLag, settings), result,
+        AnalyseFrames(plain, result, quietDb, lowHop, 4, width, minLag, maxLag, settings), result,
         loudDb, lowRate, maxLag, settings);
     const std::vector<float> flat =
         settings.FlatteningGamma >= 1
@@ -401,7 +407,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
                             NoisePerSample(coarse, frameCount, lowHop, width, settings);
     coarse.MaxBoost = settings.MaxNoiseBoost;
     std::vector<FrameAnalysis> frames =
-        AnalyseFrames(coarse, frameCount, lowHop, 1, width, minLag, maxLag, settings);
+        AnalyseFrames(coarse, result, quietDb, lowHop, 1, width, minLag, maxLag, settings);
 
     const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag};
     std::vector<int> choice = ChooseCandidates(frames, result, voice, settings);
@@ -413,8 +419,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
     const int fullMaxLag = static_cast<int>(std::ceil(rate / settings.MinFrequency));
     const int fullWidth =
         std::max(4, static_cast<int>(std::lround(settings.RefineWindowSeconds * rate)));
-    CorrelationSignal fine(settings.RefineCutoff > 0 ? smooth : samples,
-                           fullWidth + fullMaxLag + factor + 4);
+    CorrelationSignal fine(samples, fullWidth + fullMaxLag + factor + 4);
     fine.FloorEnergy = coarse.FloorEnergy * factor;
     for (size_t k = 0; k < frameCount; ++k) {
         result[k].Periodicity = frames[k].BestCorrelation;

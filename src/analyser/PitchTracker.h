@@ -36,7 +36,6 @@ struct PitchSettings
     float RangeOctaves = 0.75f;     // free distance from the speaker's typical pitch
     float RangeWeight = 0.5f;       // cost per octave beyond it
     float RefineWindowSeconds = 0.030f;
-    float RefineCutoff = 0;         // 1 = refine on the low-passed signal
     float EdgeCorrelation = 0.35f;  // correlation that extends a voiced run by a frame
     float FlatteningGamma = 0.8f;   // 0 = correlate the fully whitened signal, 1 = not whitened
     float PredictorOrder = 10;

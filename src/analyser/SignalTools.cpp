@@ -92,12 +92,47 @@ void LowPass(std::vector<float>& samples, int rate, double cutoff)
         Filter(samples, LowPassSection(cutoff, rate, q));
 }
 
-std::vector<float> Decimate(const std::vector<float>& samples, int factor)
+std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor, double cutoff)
 {
     factor = std::max(1, factor);
+    // Windowed sinc, Kaiser window (beta 6: about 60 dB stop band).
+    const int half = 6 * factor;
+    const int taps = 2 * half + 1;
+    std::vector<float> kernel(taps);
+    const double beta = 6.0;
+    auto bessel0 = [](double x) {
+        double sum = 1, term = 1;
+        for (int k = 1; k < 30; ++k) {
+            term *= (x / (2 * k)) * (x / (2 * k));
+            sum += term;
+        }
+        return sum;
+    };
+    double total = 0;
+    for (int i = 0; i < taps; ++i) {
+        const double t = i - half;
+        const double sinc = t == 0 ? 2 * cutoff
+                                   : std::sin(2 * std::numbers::pi * cutoff * t) /
+                                         (std::numbers::pi * t);
+        const double ratio = t / half;
+        const double window = bessel0(beta * std::sqrt(std::max(0.0, 1 - ratio * ratio))) /
+                              bessel0(beta);
+        kernel[i] = static_cast<float>(sinc * window);
+        total += kernel[i];
+    }
+    for (float& k : kernel)
+        k = static_cast<float>(k / total);
+
+    const long n = static_cast<long>(samples.size());
+    std::vector<float> padded(samples.size() + 2 * static_cast<size_t>(half), 0.0f);
+    std::copy(samples.begin(), samples.end(), padded.begin() + half);
     std::vector<float> low((samples.size() + factor - 1) / factor);
-    for (size_t i = 0; i < low.size(); ++i)
-        low[i] = samples[i * factor];
+    for (size_t m = 0; m < low.size(); ++m) {
+        const long centre = static_cast<long>(m) * factor;
+        if (centre >= n)
+            break;
+        low[m] = static_cast<float>(DotProduct(padded.data() + centre, kernel.data(), taps));
+    }
     return low;
 }
 

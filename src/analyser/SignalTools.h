@@ -19,8 +19,11 @@ float WindowLevelDb(const std::vector<double>& energy, long start, long width);
 // A sixth-order Butterworth low-pass at `cutoff` Hz, in place.
 void LowPass(std::vector<float>& samples, int rate, double cutoff);
 
-// Every factor-th sample, from the first.
-std::vector<float> Decimate(const std::vector<float>& samples, int factor);
+// Every factor-th sample of the signal low-passed at `cutoff` (a fraction
+// of the sample rate) by a linear-phase filter, so the output sample m
+// stands for input sample m * factor exactly. Only the kept samples are
+// computed.
+std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor, double cutoff);
 
 // Second-order sections in direct form; Filter runs them in place.
 struct Biquad

@@ -9,10 +9,11 @@
 // OUT_DIR/<stem>.steps (phrase bounds, then "start end pitchStart pitchEnd
 // height" per step, in samples).
 #include "analyser/PitchTracker.h"
+#include "analyser/StepFinder.h"
 
 #include <sndfile.h>
 
-#include <chrono>
+#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,7 +73,6 @@ int main(int argc, char** argv)
         {"RangeWeight", &pitch.RangeWeight},
         {"EdgeCorrelation", &pitch.EdgeCorrelation},
         {"RefineWindowSeconds", &pitch.RefineWindowSeconds},
-        {"RefineCutoff", &pitch.RefineCutoff},
         {"FlatteningGamma", &pitch.FlatteningGamma},
         {"PredictorOrder", &pitch.PredictorOrder},
         {"SmoothingPerHz", &pitch.SmoothingPerHz},
@@ -80,6 +80,18 @@ int main(int argc, char** argv)
         {"NoiseCompensation", &pitch.NoiseCompensation},
         {"MaxNoiseBoost", &pitch.MaxNoiseBoost},
     };
+    StepSettings steps;
+    std::map<std::string, float*> stepFields = {
+        {"FloorDb", &steps.FloorDb},
+        {"MinDipDb", &steps.MinDipDb},
+        {"VowelBalanceDb", &steps.VowelBalanceDb},
+        {"PauseSeconds", &steps.PauseSeconds},
+        {"LoudnessWeight", &steps.LoudnessWeight},
+        {"LengthWeight", &steps.LengthWeight},
+        {"PitchWeight", &steps.PitchWeight},
+        {"FinalLengthening", &steps.FinalLengthening},
+    };
+    pitchFields.insert(stepFields.begin(), stepFields.end());
     std::vector<std::string> files;
     for (int i = 2; i < argc; ++i) {
         if (std::strcmp(argv[i], "--set") == 0 && i + 1 < argc) {
@@ -103,9 +115,10 @@ int main(int argc, char** argv)
             std::fprintf(stderr, "cannot read %s\n", path.c_str());
             continue;
         }
-        const auto start = std::chrono::steady_clock::now();
+        const std::clock_t start = std::clock();
         const std::vector<PitchFrame> frames = TrackPitch(samples, rate, pitch);
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const PhraseSteps found = FindSteps(samples, rate, frames, steps);
+        seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
         audio += static_cast<double>(samples.size()) / rate;
         const std::string out = std::string(argv[1]) + "/" + Stem(path);
         if (FILE* f0 = std::fopen((out + ".f0").c_str(), "w")) {
@@ -114,8 +127,16 @@ int main(int argc, char** argv)
                              frame.Frequency, frame.Periodicity, frame.LevelDb);
             std::fclose(f0);
         }
+        if (FILE* table = std::fopen((out + ".steps").c_str(), "w")) {
+            std::fprintf(table, "%d %d\n", found.PhraseStart, found.PhraseEnd);
+            for (const StepRecord& step : found.Steps)
+                std::fprintf(table, "%d %d %d %d %d %d %d\n", step.Start,
+                             step.Start + step.Length - 1, step.PitchStart, step.PitchEnd,
+                             step.Height, step.Reserved1, step.Reserved2);
+            std::fclose(table);
+        }
     }
-    std::fprintf(stderr, "analysis %.4f s per s of audio (%.1f s audio)\n",
+    std::fprintf(stderr, "analysis CPU %.5f s per s of audio (%.1f s audio)\n",
                  audio > 0 ? seconds / audio : 0.0, audio);
     return 0;
 }
