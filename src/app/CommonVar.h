@@ -31,15 +31,15 @@ inline uintptr_t HelpOwner = 0; // never assigned, as the help requests expect
 
 // Lesson tree.
 inline std::vector<LessonNode> TreeNodes;
-inline int16_t LastNodeIndex = -1;
-inline int16_t CurrentNode = 0;
-inline int16_t PreviousNode = -1;
+inline int32_t LastNodeIndex = -1; // wider than the 16 bits of old: large trees must not wrap
+inline int32_t CurrentNode = 0;
+inline int32_t PreviousNode = -1;
 inline QByteArray CategoryCode;
 
 // Phrase list; entry 0 is the placeholder "Default Phrase".
 inline std::vector<PhraseEntry> PhraseList{PhraseEntry{"Default Phrase", {}}};
-inline int16_t PhraseCount = 0;
-inline int16_t CurrentPhrase = 0;
+inline int32_t PhraseCount = 0;
+inline int32_t CurrentPhrase = 0;
 
 // The two speakers.
 inline PhraseData NativeData;

@@ -36,7 +36,7 @@ void SplitNameAndCode(QByteArrayView line, qsizetype stars, LessonNode& node)
 } // namespace
 
 void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes,
-                     int16_t& lastNodeIndex)
+                     int32_t& lastNodeIndex)
 {
     // The value 0 in lastAtLevel stands both for "no node at this level" and
     // for the root, which is why the root must be the only line without stars.
@@ -46,11 +46,8 @@ void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes
     lastNodeIndex = -1;
 
     const std::vector<QByteArrayView> lines = SplitContentLines(fileBytes);
-    // The indices are 16-bit: lines past the last index that fits are not read.
-    const size_t lineCount = std::min<size_t>(lines.size(), 32767);
-    nodes.reserve(lineCount);
-    for (size_t lineIndex = 0; lineIndex < lineCount; ++lineIndex) {
-        const QByteArrayView line = lines[lineIndex];
+    nodes.reserve(lines.size());
+    for (const QByteArrayView line : lines) {
         const int32_t n = static_cast<int32_t>(nodes.size());
         qsizetype stars = 0;
         while (stars < line.size() && line[stars] == '*')
@@ -58,7 +55,7 @@ void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes
 
         LessonNode& node = nodes.emplace_back();
         SplitNameAndCode(line, stars, node);
-        lastNodeIndex = static_cast<int16_t>(n);
+        lastNodeIndex = n;
 
         // A line deeper than the deepest supported level is kept as a node,
         // so that indices still follow the lines, but it is linked nowhere

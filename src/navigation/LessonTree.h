@@ -27,4 +27,4 @@ void ReadLessonTree();
 
 // The same reading from bytes already in memory (tests and benchmarks).
 void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes,
-                     int16_t& lastNodeIndex);
+                     int32_t& lastNodeIndex);

@@ -59,8 +59,6 @@ void SelectPhrases(const QByteArray& fileBytes, const QByteArray& categoryCode,
         if (semi >= 4)
             entry.FileStem = Cut(TrimBlanks(line.first(semi - 4)), FileStemWidth);
         entry.PhraseText = Cut(TrimBlanks(line.sliced(semi + 1)), PhraseTextWidth);
-        if (found.size() == 32767)
-            break; // the count is 16-bit
     }
 
     std::stable_sort(found.begin(), found.end(), [](const PhraseEntry& a, const PhraseEntry& b) {
@@ -84,6 +82,6 @@ bool ReadPhraseList()
     if (!ReadWholeFile(SoundsFolder + "SentList.txt", bytes))
         return false;
     SelectPhrases(bytes, CategoryCode, SoundsFolder.toLocal8Bit(), PhraseList);
-    PhraseCount = static_cast<int16_t>(PhraseList.size() - 1);
+    PhraseCount = static_cast<int32_t>(PhraseList.size() - 1);
     return true;
 }

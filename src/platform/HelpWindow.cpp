@@ -30,9 +30,9 @@ bool HelpWindow::Load(const QString& file)
         loadedFile.clear();
         return false;
     }
-    const QString html = QString::fromUtf8(help.readAll());
+    loadedHtml = QString::fromUtf8(help.readAll());
     setSearchPaths({QFileInfo(file).absolutePath()});
-    setHtml(html);
+    setHtml(loadedHtml);
     loadedFile = file;
     return true;
 }
@@ -49,7 +49,7 @@ bool HelpWindow::ShowContents(const QString& file)
     if (!ok)
         ShowNotFound(file);
     else
-        scrollToAnchor(QString()), verticalScrollBar()->setValue(0);
+        verticalScrollBar()->setValue(0); // the top of the document is its contents
     lastTopic = ok ? QString("contents") : QString();
     show();
     raise();
@@ -61,9 +61,11 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
     const QString anchor = QString::number(context);
     bool ok = Load(file);
     if (ok) {
-        const QString html = toHtml();
-        // QTextBrowser keeps named anchors as anchor names in the document.
-        ok = html.contains(QRegularExpression(QString("name=\"%1\"").arg(anchor)));
+        // Topics are looked up in the document's source: an anchor without
+        // text of its own leaves no trace in the rendered document.
+        ok = loadedHtml.contains(
+            QRegularExpression(QString("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]").arg(anchor),
+                               QRegularExpression::CaseInsensitiveOption));
     }
     if (!ok) {
         ShowNotFound(QFileInfo(file).fileName() + " #" + anchor);

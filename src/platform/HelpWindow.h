@@ -30,6 +30,7 @@ private:
     void ShowNotFound(const QString& what);
 
     QString loadedFile;
+    QString loadedHtml;
     QString lastTopic;
 };
 

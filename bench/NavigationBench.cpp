@@ -1,0 +1,98 @@
+// Reading the lesson tree and opening the phrase screen on large content.
+#include "app/CommonVar.h"
+#include "navigation/LessonTree.h"
+#include "navigation/PhraseList.h"
+#include "navigation/Sentences.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+// 100,000 lines: topics of 10 subtopics of leaves, levels 1 to 3.
+QByteArray LargeTree()
+{
+    QByteArray tree = "Root\r\n";
+    int line = 1;
+    for (int topic = 0; line < 100000; ++topic) {
+        tree += "*Topic " + QByteArray::number(topic) + "\r\n";
+        ++line;
+        for (int sub = 0; sub < 10 && line < 100000; ++sub) {
+            tree += "**Subtopic " + QByteArray::number(sub) + "\r\n";
+            ++line;
+            for (int leaf = 0; leaf < 20 && line < 100000; ++leaf, ++line)
+                tree += "***Leaf " + QByteArray::number(leaf) + " / c" + QByteArray::number(line) +
+                        "\r\n";
+        }
+    }
+    return tree;
+}
+
+// 100,000 lines, 10,000 of them in category "tt", in shuffled order.
+QByteArray LargePhraseList()
+{
+    std::vector<QByteArray> lines;
+    for (int i = 0; i < 100000; ++i) {
+        const QByteArray code = (i % 10 == 0) ? "tt" : "c" + QByteArray::number(i % 97);
+        lines.push_back(code + "_" + QByteArray::number(i) + ".wav;Phrase number " +
+                        QByteArray::number(i) + " of the large list\r\n");
+    }
+    std::shuffle(lines.begin(), lines.end(), std::mt19937(7));
+    QByteArray file;
+    for (const QByteArray& line : lines)
+        file += line;
+    return file;
+}
+
+struct LargeContent
+{
+    QTemporaryDir dir;
+    LargeContent()
+    {
+        QDir().mkpath(dir.filePath("Sounds"));
+        QFile tree(dir.filePath("Sounds/Tree.txt"));
+        tree.open(QIODevice::WriteOnly);
+        tree.write(LargeTree());
+        QFile phrases(dir.filePath("Sounds/SentList.txt"));
+        phrases.open(QIODevice::WriteOnly);
+        phrases.write(LargePhraseList());
+    }
+};
+
+LargeContent& Content()
+{
+    static LargeContent content;
+    return content;
+}
+
+void BM_ReadLessonTree100kLines(benchmark::State& state)
+{
+    SoundsFolder = Content().dir.filePath("Sounds") + "/";
+    for (auto _ : state) {
+        ReadLessonTree();
+        benchmark::DoNotOptimize(LastNodeIndex);
+    }
+    state.counters["nodes"] = LastNodeIndex + 1;
+}
+BENCHMARK(BM_ReadLessonTree100kLines)->Unit(benchmark::kMillisecond);
+
+// Read, select, sort and fill the list: everything the phrase screen does
+// when it opens.
+void BM_OpenPhraseScreen10kOf100kLines(benchmark::State& state)
+{
+    SoundsFolder = Content().dir.filePath("Sounds") + "/";
+    CategoryCode = "tt";
+    for (auto _ : state) {
+        Sentences screen("Large category");
+        benchmark::DoNotOptimize(screen.ListOfPhrases->count());
+    }
+    state.counters["phrases"] = PhraseCount;
+}
+BENCHMARK(BM_OpenPhraseScreen10kOf100kLines)->Unit(benchmark::kMillisecond);
+
+} // namespace

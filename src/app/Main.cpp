@@ -1,0 +1,155 @@
+#include "app/Main.h"
+
+#include "app/CommonVar.h"
+#include "app/ContentLocation.h"
+#include "app/Tutor.h"
+#include "navigation/TreeNode.h"
+#include "platform/HelpWindow.h"
+
+#include <QFont>
+
+#include <cstdio>
+
+Main::Main(SettingsStore settingsStore, MountLister lister)
+    : settings(std::move(settingsStore)), listMounts(std::move(lister))
+{
+    setObjectName("Main");
+    setWindowTitle("Tonvale Tutor");
+    setFixedSize(440, 230);
+    setAutoFillBackground(true);
+
+    MainCDLoadTimer = new QTimer(this);
+    MainStartTimer = new QTimer(this);
+    MainExit = new QPushButton("Cancel", this);
+    MainContinue = new QPushButton("OK", this);
+    CDLoad = new QLabel("Please insert Tonvale Tutor CD and press OK when ready", this);
+    BadRegistry = new QLabel(
+        "ERROR!!!!       Please uninstall Tonvale Tutor and install it  again", this);
+    Welcome = new QLabel("Tonvale Tutor 1.0", this);
+
+    MainCDLoadTimer->setObjectName("MainCDLoadTimer");
+    MainStartTimer->setObjectName("MainStartTimer");
+    MainExit->setObjectName("MainExit");
+    MainContinue->setObjectName("MainContinue");
+    CDLoad->setObjectName("CDLoad");
+    BadRegistry->setObjectName("BadRegistry");
+    Welcome->setObjectName("Welcome");
+
+    const QFont times("Times New Roman", 12);
+    for (QWidget* control : std::initializer_list<QWidget*>{MainExit, MainContinue, CDLoad})
+        control->setFont(times);
+    BadRegistry->setFont(QFont("Arial", 12, QFont::Bold));
+    Welcome->setFont(QFont("Times New Roman", 24, QFont::Bold));
+
+    Welcome->setGeometry(20, 20, 400, 50);
+    Welcome->setAlignment(Qt::AlignCenter);
+    CDLoad->setGeometry(20, 85, 400, 60);
+    CDLoad->setWordWrap(true);
+    CDLoad->setAlignment(Qt::AlignCenter);
+    BadRegistry->setGeometry(20, 85, 400, 60);
+    BadRegistry->setWordWrap(true);
+    BadRegistry->setAlignment(Qt::AlignCenter);
+    MainContinue->setGeometry(110, 170, 100, 32);
+    MainExit->setGeometry(230, 170, 100, 32);
+
+    MainExit->hide();
+    MainContinue->hide();
+    CDLoad->hide();
+    BadRegistry->hide();
+
+    // The timers run only once the code gives them an interval and starts them.
+    MainCDLoadTimer->setSingleShot(false);
+    MainStartTimer->setSingleShot(false);
+
+    connect(MainContinue, &QPushButton::clicked, this, &Main::MainContinue_Click);
+    connect(MainExit, &QPushButton::clicked, this, &Main::MainExit_Click);
+    connect(MainCDLoadTimer, &QTimer::timeout, this, &Main::MainCDLoadTimer_Timer);
+    connect(MainStartTimer, &QTimer::timeout, this, &Main::MainStartTimer_Timer);
+
+    setStyleSheet("QWidget#Main { background-color: rgb(0, 111, 0); }"
+                  "QLabel { color: white; }"
+                  "QPushButton { background: rgb(224, 224, 224); color: black; min-height: 24px;"
+                  " border: 1px solid rgb(60, 60, 60); border-radius: 3px; }");
+    Form_Load();
+}
+
+void Main::Form_Load()
+{
+    LocateContent();
+}
+
+void Main::LocateContent()
+{
+    switch (FindContentFolders(settings, listMounts)) {
+    case ContentFound:
+        SetFolderPaths();
+        MainContinue->hide();
+        MainExit->hide();
+        CDLoad->hide();
+        // Found while the re-check timer was waiting: without stopping it the
+        // timer would find the content again and open the tree a second time.
+        MainCDLoadTimer->stop();
+        MainStartTimer->setInterval(2000);
+        MainStartTimer->start();
+        break;
+    case SettingsDamaged:
+        BadRegistry->show();
+        MainExit->show();
+        break;
+    case ContentMissing:
+        CDLoad->show();
+        MainContinue->show();
+        MainExit->show();
+        MainCDLoadTimer->setInterval(30000);
+        MainCDLoadTimer->start();
+        break;
+    default:
+        break;
+    }
+}
+
+void Main::MainContinue_Click()
+{
+    LocateContent();
+}
+
+void Main::MainCDLoadTimer_Timer()
+{
+    MainCDLoadTimer->stop();
+    LocateContent();
+}
+
+void Main::MainStartTimer_Timer()
+{
+    MainStartTimer->stop();
+    OpenLessonTree();
+}
+
+void Main::MainExit_Click()
+{
+    WinHelp(HelpOwner, HelpFile, HelpQuit, 0);
+    MainCDLoadTimer->stop();
+    MainStartTimer->stop();
+    hide();
+    EndTutor();
+}
+
+void Main::OpenLessonTree()
+{
+    ReadLessonTree();
+    if (LastNodeIndex < 0) {
+        // The screens end quietly, as they always have; a user who started
+        // the tutor from a terminal still learns why.
+        std::fprintf(stderr, "tonvale-tutor: cannot read the lesson tree %s\n",
+                     qPrintable(SoundsFolder + "Tree.txt"));
+        MainExit_Click();
+        return;
+    }
+    CurrentNode = 0;
+    PreviousNode = -1;
+    FormLeft = -1;
+    FormTop = -1.0;
+    auto* tree = new TreeNode();
+    tree->show();
+    hide();
+}

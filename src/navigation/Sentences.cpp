@@ -1,0 +1,162 @@
+#include "navigation/Sentences.h"
+
+#include "app/CommonVar.h"
+#include "app/Tutor.h"
+#include "exercise/Stress.h"
+#include "navigation/ContentText.h"
+#include "navigation/TreeNode.h"
+#include "platform/HelpWindow.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+
+namespace {
+QPointer<Sentences> currentScreen;
+}
+
+Sentences::Sentences(const QString& categoryName)
+{
+    setObjectName("Sentences");
+    setWindowTitle("Tonvale Tutor");
+    setAttribute(Qt::WA_DeleteOnClose);
+    resize(560, 440);
+    currentScreen = this;
+
+    CategoryName = new QLabel(categoryName, this);
+    Instruction = new QLabel("Select a phrase by double-clicking on it", this);
+    ListOfPhrases = new NavigationList(this);
+    ExitButton = new QPushButton("Exit", this);
+    HelpButton = new QPushButton("Help", this);
+
+    CategoryName->setObjectName("CategoryName");
+    Instruction->setObjectName("Instruction");
+    ListOfPhrases->setObjectName("ListOfPhrases");
+    ExitButton->setObjectName("ExitButton");
+    HelpButton->setObjectName("HelpButton");
+
+    QFont nameFont = CategoryName->font();
+    nameFont.setPointSize(nameFont.pointSize() + 4);
+    nameFont.setBold(true);
+    CategoryName->setFont(nameFont);
+
+    CategoryName->setGeometry(16, 12, 528, 32);
+    Instruction->setGeometry(16, 48, 528, 24);
+    ListOfPhrases->setGeometry(16, 80, 528, 300);
+    HelpButton->setGeometry(344, 396, 96, 30);
+    ExitButton->setGeometry(448, 396, 96, 30);
+
+    setTabOrder(ExitButton, HelpButton);
+    setTabOrder(HelpButton, ListOfPhrases);
+
+    connect(ExitButton, &QPushButton::clicked, this, &Sentences::ExitButton_Click);
+    connect(HelpButton, &QPushButton::clicked, this, &Sentences::HelpButton_Click);
+    connect(ListOfPhrases, &QListWidget::itemDoubleClicked, this,
+            &Sentences::ListOfPhrases_DblClick);
+    connect(ListOfPhrases, &NavigationList::KeyDown, this, &Sentences::ListOfPhrases_KeyDown);
+
+    ApplyNavigationLook(this);
+    Form_Load();
+}
+
+Sentences::~Sentences()
+{
+    if (currentScreen == this)
+        currentScreen = nullptr;
+}
+
+Sentences* Sentences::Current()
+{
+    return currentScreen.data();
+}
+
+void Sentences::Form_Load()
+{
+    SavedWindowState = 0;
+    if (ReadPhraseList())
+        FillPhraseList();
+    loadSize = size();
+    MoveToFormPosition(*this);
+}
+
+void Sentences::FillPhraseList()
+{
+    ListOfPhrases->clear();
+    const QFontMetrics metrics(ListOfPhrases->font());
+    QStringList texts;
+    texts.reserve(PhraseCount);
+    int widest = 0;
+    for (int i = 1; i <= PhraseCount; ++i) {
+        texts.append(DecodeContentText(TrimBlanks(PhraseList[i].PhraseText).toByteArray()));
+        widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
+    }
+    ListOfPhrases->SetHorizontalExtent(widest > ListOfPhrases->viewport()->width() ? widest : 0);
+    ListOfPhrases->addItems(texts);
+}
+
+void Sentences::OpenSelectedPhrase()
+{
+    StoreFormPosition(*this);
+    auto* exercise = new Stress();
+    exercise->OpenFromPhraseList(SavedWindowState);
+    hide();
+}
+
+void Sentences::ListOfPhrases_DblClick()
+{
+    OpenSelectedPhrase();
+}
+
+void Sentences::ListOfPhrases_KeyDown(int keyCode)
+{
+    if (keyCode == 13)
+        OpenSelectedPhrase();
+}
+
+void Sentences::ExitButton_Click()
+{
+    close();
+}
+
+void Sentences::HelpButton_Click()
+{
+    WinHelp(HelpOwner, HelpFile, HelpContents, 0);
+}
+
+void Sentences::ReturnFromExercise()
+{
+    MoveToFormPosition(*this);
+    show();
+    ListOfPhrases->setFocus();
+}
+
+void Sentences::Form_Unload()
+{
+    if (unloaded)
+        return;
+    unloaded = true;
+    StoreFormPosition(*this);
+    PreviousNode = CurrentNode;
+    const int32_t parent =
+        (CurrentNode >= 0 && CurrentNode <= LastNodeIndex) ? TreeNodes[CurrentNode].Parent : -1;
+    CurrentNode = parent < 0 ? 0 : parent;
+    auto* tree = new TreeNode();
+    tree->show();
+}
+
+void Sentences::closeEvent(QCloseEvent* event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void Sentences::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Sentences::Form_Resize()
+{
+    if (loadSize.isValid() && windowState() == Qt::WindowNoState && size() != loadSize)
+        resize(loadSize);
+}

@@ -1,0 +1,171 @@
+#include "app/CommonVar.h"
+#include "exercise/Stress.h"
+#include "navigation/Sentences.h"
+#include "navigation/TreeNode.h"
+#include "platform/HelpWindow.h"
+#include "support/TutorFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+namespace {
+
+class NavigationScreens : public TutorFixture
+{
+protected:
+    TreeNode* OpenTree()
+    {
+        UseFolders();
+        ReadLessonTree();
+        CurrentNode = 0;
+        PreviousNode = -1;
+        auto* tree = new TreeNode();
+        tree->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(tree));
+        return tree;
+    }
+
+    static void DoubleClick(NavigationList* list, int row)
+    {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+        list->SelectPosition(row);
+        const QRect rect = list->visualItemRect(list->item(row));
+        // A double click is a press followed by the double-click event on the same item.
+        QTest::mousePress(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseRelease(list->viewport(), Qt::LeftButton, {}, rect.center());
+        QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, rect.center());
+    }
+
+    static QStringList Items(QListWidget* list)
+    {
+        QStringList items;
+        for (int i = 0; i < list->count(); ++i)
+            items << list->item(i)->text();
+        return items;
+    }
+};
+
+} // namespace
+
+TEST_F(NavigationScreens, WalkDownAndBackUpReselectsTheNodeLeft)
+{
+    TreeNode* tree = OpenTree();
+    EXPECT_EQ(Items(tree->ListOfNodes), (QStringList{"Intro", "Stress", "Rhythm"}));
+
+    DoubleClick(tree->ListOfNodes, 1);
+    EXPECT_EQ(CurrentNode, 2);
+    EXPECT_EQ(tree->TreeNodeName->text(), "Stress");
+    EXPECT_EQ(Items(tree->ListOfNodes), (QStringList{"Words", "Sentences"}));
+
+    QTest::mouseClick(tree->ExitButton, Qt::LeftButton);
+    EXPECT_EQ(CurrentNode, 0);
+    EXPECT_EQ(PreviousNode, 2);
+    EXPECT_EQ(tree->ListOfNodes->SelectedPosition(), 1);
+    EXPECT_EQ(endCount, 0);
+}
+
+TEST_F(NavigationScreens, EnterOpensTheSelectedNodeOrTheFirstWithNoSelection)
+{
+    TreeNode* tree = OpenTree();
+    tree->ListOfNodes->setFocus();
+    tree->ListOfNodes->SelectPosition(2);
+    QTest::keyClick(tree->ListOfNodes, Qt::Key_Return);
+    EXPECT_EQ(CurrentNode, 5);
+
+    QTest::mouseClick(tree->ExitButton, Qt::LeftButton);
+    tree->ListOfNodes->clearSelection();
+    QTest::keyClick(tree->ListOfNodes, Qt::Key_Enter);
+    // The first child is a leaf: the phrase screen of its category opens.
+    EXPECT_EQ(CategoryCode, "10");
+    EXPECT_NE(VisibleScreen("Sentences"), nullptr);
+}
+
+TEST_F(NavigationScreens, NodeOneOpensItsHelpTopic)
+{
+    TreeNode* tree = OpenTree();
+    DoubleClick(tree->ListOfNodes, 0);
+    EXPECT_EQ(CurrentNode, 1);
+    EXPECT_TRUE(HelpWindow::Instance().isVisible());
+    EXPECT_EQ(HelpWindow::Instance().LastTopicShown(), "100");
+}
+
+TEST_F(NavigationScreens, LeafListsItsPhrasesInStemOrderAndReturnsToTheLeaf)
+{
+    TreeNode* tree = OpenTree();
+    DoubleClick(tree->ListOfNodes, 1);
+    DoubleClick(tree->ListOfNodes, 0); // Words, category 11
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(VisibleScreen("TreeNode"), nullptr);
+
+    auto* phrases = qobject_cast<Sentences*>(VisibleScreen("Sentences"));
+    ASSERT_NE(phrases, nullptr);
+    EXPECT_EQ(phrases->CategoryName->text(), "Words");
+    EXPECT_EQ(Items(phrases->ListOfPhrases), (QStringList{"record", "photograph", "photographer"}));
+    EXPECT_EQ(PhraseCount, 3);
+    EXPECT_EQ(PhraseList[3].FileStem, (SoundsFolder + "11_10").toUtf8());
+    EXPECT_EQ(phrases->ListOfPhrases->HorizontalExtent(), 0);
+
+    QTest::mouseClick(phrases->ExitButton, Qt::LeftButton);
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* back = qobject_cast<TreeNode*>(VisibleScreen("TreeNode"));
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(CurrentNode, 2);
+    EXPECT_EQ(PreviousNode, 3);
+    EXPECT_EQ(back->ListOfNodes->SelectedPosition(), 0);
+    EXPECT_TRUE(back->ListOfNodes->hasFocus() || !back->isActiveWindow());
+}
+
+TEST_F(NavigationScreens, PhraseOpensTheExerciseAndComesBack)
+{
+    TreeNode* tree = OpenTree();
+    DoubleClick(tree->ListOfNodes, 1);
+    DoubleClick(tree->ListOfNodes, 0);
+    auto* phrases = qobject_cast<Sentences*>(VisibleScreen("Sentences"));
+    ASSERT_NE(phrases, nullptr);
+    phrases->move(40, 30);
+    DoubleClick(phrases->ListOfPhrases, 2);
+    EXPECT_FALSE(phrases->isVisible());
+    EXPECT_EQ(FormLeft, 40);
+    auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
+    ASSERT_NE(exercise, nullptr);
+    EXPECT_EQ(CurrentPhrase, 3);
+    exercise->close();
+    EXPECT_TRUE(phrases->isVisible());
+}
+
+TEST_F(NavigationScreens, WidePhraseTextsGiveTheListAHorizontalExtent)
+{
+    WriteFile("content/Sounds/SentList.txt",
+              "11_01.wav;" + QByteArray(190, 'W') + "\r\n11_02.wav;short\r\n");
+    UseFolders();
+    CategoryCode = "11";
+    Sentences phrases("Words");
+    EXPECT_GT(phrases.ListOfPhrases->HorizontalExtent(), phrases.ListOfPhrases->width());
+}
+
+TEST_F(NavigationScreens, ExitOnTheTopLevelEndsAndDeletesOnlyTheStudentsFiles)
+{
+    WriteFile("install/Data/Student.wav", "x");
+    WriteFile("install/Data/Student.rsl", "x");
+    WriteFile("install/Data/Keep.wav", "x");
+    WriteFile("Student.wav", "outside the Data folder");
+    TreeNode* tree = OpenTree();
+    QTest::mouseClick(tree->ExitButton, Qt::LeftButton);
+    EXPECT_EQ(endCount, 1);
+    EXPECT_FALSE(QFile::exists(installRoot + "/Data/Student.wav"));
+    EXPECT_FALSE(QFile::exists(installRoot + "/Data/Student.rsl"));
+    EXPECT_TRUE(QFile::exists(installRoot + "/Data/Keep.wav"));
+    EXPECT_TRUE(QFile::exists(dir.filePath("Student.wav")));
+}
+
+TEST_F(NavigationScreens, UnknownDataFolderDeletesNothing)
+{
+    WriteFile("Student.wav", "x");
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    DataFolder.clear();
+    DeleteStudentWorkingFiles();
+    QDir::setCurrent(before);
+    EXPECT_TRUE(QFile::exists(dir.filePath("Student.wav")));
+}
