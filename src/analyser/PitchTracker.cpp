@@ -16,61 +16,56 @@ struct Candidate
     float Correlation = 0; // normalised cross-correlation at that lag
 };
 
-// The correlation analysis runs on a low-passed copy at about 5 kHz: the
-// fundamental and the first harmonics, which carry the periodicity, are all
-// below 2.5 kHz even for a 700 Hz voice, and a fifth of the samples makes
-// the candidate search cheap. The full-rate signal only refines the period.
-int DecimationFactor(int rate)
-{
-    return std::max(1, static_cast<int>(std::lround(rate / 5000.0)));
-}
-
 // Normalised cross-correlation of the two windows of length `width` that lie
 // symmetrically around `centre`, `lag` samples apart. Centring both windows
 // on the frame keeps voicing onsets where they are in time whatever the lag.
-// `padded` has `pad` zeros before the first sample; `energy` is its running
-// sum of squares; `floorEnergy` keeps faint noise from looking periodic.
-struct CorrelationSignal
+// Outside the recording the signal counts as silence. FloorEnergy, added to
+// both window energies, keeps faint noise from looking periodic.
+class CorrelationSignal
 {
-    std::vector<float> Padded;
-    std::vector<double> Energy; // Energy[i] = sum of squares of Padded[0..i)
-    int Pad = 0;
-    double FloorEnergy = 0;
-    // Steady background noise lowers the correlation of a voiced frame by
-    // the share of the noise in its energy; the noise's energy per sample
-    // is taken out of both windows before normalising, so a voice in noise
-    // correlates about as well as in quiet. MaxBoost bounds the correction
-    // for frames that are mostly noise.
-    double NoisePerSample = 0;
-    double MaxBoost = 1;
-
-    CorrelationSignal(const std::vector<float>& samples, int pad) : Pad(pad)
+public:
+    // `energy` is the signal's running energy when the caller has it.
+    CorrelationSignal(const std::vector<float>& samples, const std::vector<double>* energy)
+        : data(samples.data()), size(static_cast<long>(samples.size()))
     {
-        Padded.assign(samples.size() + 2 * static_cast<size_t>(pad), 0.0f);
-        std::copy(samples.begin(), samples.end(), Padded.begin() + pad);
-        Energy.resize(Padded.size() + 1);
-        Energy[0] = 0;
-        for (size_t i = 0; i < Padded.size(); ++i)
-            Energy[i + 1] = Energy[i] + static_cast<double>(Padded[i]) * Padded[i];
+        if (energy == nullptr) {
+            ownEnergy = RunningEnergy(samples);
+            energy = &ownEnergy;
+        }
+        runningEnergy = energy->data();
     }
+
+    double FloorEnergy = 0;
 
     float Correlate(long centre, int lag, int width) const
     {
-        const long start = centre - (width + lag) / 2 + Pad;
-        if (start < 0 || start + lag + width > static_cast<long>(Padded.size()))
-            return 0;
-        const float* a = Padded.data() + start;
-        const float* b = a + lag;
-        const double dot = DotProduct(a, b, width);
-        const double noise = NoisePerSample * width;
-        const double rawA = Energy[start + width] - Energy[start];
-        const double rawB = Energy[start + lag + width] - Energy[start + lag];
-        const double ea = std::max(rawA - noise, rawA / MaxBoost) + FloorEnergy;
-        const double eb = std::max(rawB - noise, rawB / MaxBoost) + FloorEnergy;
+        const long start = centre - (width + lag) / 2;
+        // The part of the first window whose partner lies inside too.
+        const long from = std::max(0L, -start);
+        const long to = std::min<long>(width, size - start - lag);
+        const double dot =
+            to > from ? DotProduct(data + start + from, data + start + lag + from,
+                                   static_cast<int>(to - from))
+                      : 0.0;
+        const double ea = WindowEnergy(start, width) + FloorEnergy;
+        const double eb = WindowEnergy(start + lag, width) + FloorEnergy;
         if (ea <= 0 || eb <= 0)
             return 0;
         return static_cast<float>(dot / std::sqrt(ea * eb));
     }
+
+private:
+    double WindowEnergy(long start, long width) const
+    {
+        const long from = std::clamp(start, 0L, size);
+        const long to = std::clamp(start + width, 0L, size);
+        return runningEnergy[to] - runningEnergy[from];
+    }
+
+    const float* data;
+    long size;
+    std::vector<double> ownEnergy;
+    const double* runningEnergy;
 };
 
 // Local maxima of the correlation over the lag range, interpolated with a
@@ -101,7 +96,17 @@ std::vector<Candidate> PickCandidates(const std::vector<float>& correlation, int
     return found;
 }
 
-float Percentile(std::vector<float> values, float fraction);
+// A robust loudness reference for the recording: the level the louder
+// frames reach, so that the voicing decision scales with the recording.
+float Percentile(std::vector<float> values, float fraction)
+{
+    if (values.empty())
+        return -120;
+    const size_t index = std::min(values.size() - 1,
+                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    std::nth_element(values.begin(), values.begin() + index, values.end());
+    return values[index];
+}
 
 struct FrameAnalysis
 {
@@ -160,33 +165,6 @@ float TypicalFrequency(const std::vector<FrameAnalysis>& frames,
         return 120;
     std::nth_element(found.begin(), found.begin() + found.size() / 2, found.end());
     return found[found.size() / 2];
-}
-
-// The energy per sample of the steady background: a low percentile of the
-// frames' window energies.
-double NoisePerSample(const CorrelationSignal& signal, size_t frameCount, double hop, int width,
-                      const PitchSettings& settings)
-{
-    std::vector<float> energies;
-    for (size_t k = 0; k < frameCount; ++k) {
-        const long start = std::lround(k * hop) - width / 2 + signal.Pad;
-        if (start < 0 || start + width >= static_cast<long>(signal.Energy.size()))
-            continue;
-        energies.push_back(static_cast<float>(signal.Energy[start + width] - signal.Energy[start]));
-    }
-    return std::max(0.0f, Percentile(energies, settings.NoisePercentile)) / width;
-}
-
-// A robust loudness reference for the recording: the level the louder
-// frames reach, so that the voicing decision scales with the recording.
-float Percentile(std::vector<float> values, float fraction)
-{
-    if (values.empty())
-        return -120;
-    const size_t index = std::min(values.size() - 1,
-                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
-    std::nth_element(values.begin(), values.begin() + index, values.end());
-    return values[index];
 }
 
 // Dynamic programming over the candidates of all frames plus an unvoiced
@@ -354,7 +332,14 @@ int PitchHop(int rate)
 std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
                                    const PitchSettings& settings)
 {
+    return TrackPitch(PrepareSignal(samples, rate), settings);
+}
+
+std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSettings& settings)
+{
     std::vector<PitchFrame> result;
+    const std::vector<float>& samples = *signal.Samples;
+    const int rate = signal.Rate;
     if (samples.empty() || rate <= 0)
         return result;
     const int hop = PitchHop(rate);
@@ -364,49 +349,48 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
     // Frame levels on the full-rate signal, over a window that spans about
     // two periods of the lowest voice.
     const int levelWidth = std::max(1, static_cast<int>(std::lround(0.03 * rate)));
-    const std::vector<double> fullEnergy = RunningEnergy(samples);
     std::vector<float> levelValues(frameCount);
     for (size_t k = 0; k < frameCount; ++k) {
         const long centre = static_cast<long>(k) * hop;
         result[k].Position = static_cast<int32_t>(centre);
-        result[k].LevelDb = WindowLevelDb(fullEnergy, centre - levelWidth / 2, levelWidth);
+        result[k].LevelDb = WindowLevelDb(signal.Energy, centre - levelWidth / 2, levelWidth);
         levelValues[k] = result[k].LevelDb;
     }
     const float loudDb = Percentile(levelValues, 0.95f);
 
-    const int factor = DecimationFactor(rate);
-    const double lowRate = static_cast<double>(rate) / factor;
-    const std::vector<float> low = LowPassDecimate(samples, factor, 0.42 / factor);
+    // The correlation analysis runs on the low-passed copy at about 5 kHz:
+    // the fundamental and the first harmonics, which carry the periodicity,
+    // lie below 2.3 kHz even for a 700 Hz voice, and a quarter of the
+    // samples makes the candidate search cheap. The full-rate signal only
+    // refines the period.
+    const int factor = signal.Factor;
+    const double lowRate = signal.LowRate;
+    const std::vector<float>& low = signal.Low;
     const int minLag = std::max(2, static_cast<int>(std::floor(lowRate / settings.MaxFrequency)));
     const int maxLag = static_cast<int>(std::ceil(lowRate / settings.MinFrequency));
     const int width = std::max(4, static_cast<int>(std::lround(settings.WindowSeconds * lowRate)));
     const double lowHop = static_cast<double>(hop) / factor;
     // Energies 40 dB below the loud frames add little; near silence they
-    // dominate, so faint noise gets no strong correlation.
+    // dominate, so faint noise gets no strong correlation. Frames 55 dB
+    // below could get none at all and are not looked at.
     const double floorEnergy = width * std::pow(10.0, (loudDb - 40.0) / 10.0);
     const float quietDb = loudDb - 55;
 
     // A first look at the plain signal finds the speaker's typical pitch,
     // which sets how smooth the spectral envelope taken out must be: widely
     // spaced harmonics of a high voice must not be flattened away.
-    CorrelationSignal plain(low, width + maxLag + 2);
+    CorrelationSignal plain(low, nullptr);
     plain.FloorEnergy = floorEnergy;
     const float typical = TypicalFrequency(
         AnalyseFrames(plain, result, quietDb, lowHop, 4, width, minLag, maxLag, settings), result,
         loudDb, lowRate, maxLag, settings);
     const std::vector<float> flat =
-        settings.FlatteningGamma >= 1
-            ? low
-            : FlattenSpectrum(low, lowHop, static_cast<int>(settings.PredictorOrder),
-                              static_cast<int>(std::lround(0.025 * lowRate)),
-                              settings.FlatteningGamma,
-                              settings.SmoothingPerHz * typical / lowRate);
-    CorrelationSignal coarse(flat, width + maxLag + 2);
+        FlattenSpectrum(low, lowHop, settings.PredictorOrder,
+                        static_cast<int>(std::lround(0.025 * lowRate)), settings.FlatteningGamma,
+                        settings.SmoothingPerHz * typical / lowRate);
+    CorrelationSignal coarse(flat, nullptr);
     coarse.FloorEnergy = floorEnergy;
-    coarse.NoisePerSample = settings.NoiseCompensation *
-                            NoisePerSample(coarse, frameCount, lowHop, width, settings);
-    coarse.MaxBoost = settings.MaxNoiseBoost;
-    std::vector<FrameAnalysis> frames =
+    const std::vector<FrameAnalysis> frames =
         AnalyseFrames(coarse, result, quietDb, lowHop, 1, width, minLag, maxLag, settings);
 
     const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag};
@@ -419,8 +403,9 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
     const int fullMaxLag = static_cast<int>(std::ceil(rate / settings.MinFrequency));
     const int fullWidth =
         std::max(4, static_cast<int>(std::lround(settings.RefineWindowSeconds * rate)));
-    CorrelationSignal fine(samples, fullWidth + fullMaxLag + factor + 4);
-    fine.FloorEnergy = coarse.FloorEnergy * factor;
+    CorrelationSignal fine(samples, &signal.Energy);
+    fine.FloorEnergy = floorEnergy * fullWidth / width;
+    std::vector<float> values(2 * factor + 3);
     for (size_t k = 0; k < frameCount; ++k) {
         result[k].Periodicity = frames[k].BestCorrelation;
         if (choice[k] == Unvoiced)
@@ -432,7 +417,6 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
         const int to = std::min(fullMaxLag + 1, guess + factor);
         float bestValue = -2;
         int bestLag = guess;
-        std::vector<float> values(to - from + 1);
         for (int lag = from; lag <= to; ++lag) {
             values[lag - from] = fine.Correlate(centre, lag, fullWidth);
             if (values[lag - from] > bestValue) {
@@ -440,15 +424,14 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
                 bestLag = lag;
             }
         }
-        double period = bestLag;
+        double period = chosen.Lag * factor;
         if (bestLag > from && bestLag < to) {
             const float left = values[bestLag - 1 - from];
             const float right = values[bestLag + 1 - from];
             const float curvature = left - 2 * bestValue + right;
+            period = bestLag;
             if (curvature < 0)
                 period += std::clamp(0.5f * (left - right) / curvature, -0.5f, 0.5f);
-        } else {
-            period = chosen.Lag * factor;
         }
         result[k].Frequency = static_cast<float>(rate / period);
         result[k].Periodicity = std::max(bestValue, 0.0f);

@@ -7,6 +7,8 @@
 // come from a normalised cross-correlation on a decimated copy of the signal,
 // a dynamic-programming search picks one candidate (or "unvoiced") per frame,
 // and the chosen periods are refined on the full-rate signal.
+#include "analyser/SignalTools.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -38,16 +40,16 @@ struct PitchSettings
     float RefineWindowSeconds = 0.030f;
     float EdgeCorrelation = 0.35f;  // correlation that extends a voiced run by a frame
     float FlatteningGamma = 0.8f;   // 0 = correlate the fully whitened signal, 1 = not whitened
-    float PredictorOrder = 10;
-    float NoisePercentile = 0.1f;
-    float NoiseCompensation = 0.0f;
-    float MaxNoiseBoost = 2.0f;
+    int PredictorOrder = 10;
     float SmoothingPerHz = 0.4f;    // spectral smoothing per Hz of the speaker's typical pitch
 };
 
 // Samples are mono, in [-1, 1]. The result has one frame per hop starting
 // at sample 0, as long as the frame centre lies inside the recording.
 std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
+                                   const PitchSettings& settings = {});
+// The same on a signal prepared once for the step finder too.
+std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal,
                                    const PitchSettings& settings = {});
 
 // Samples between frame centres: round(rate / 100), at least 1.

@@ -124,14 +124,14 @@ std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor
         k = static_cast<float>(k / total);
 
     const long n = static_cast<long>(samples.size());
-    std::vector<float> padded(samples.size() + 2 * static_cast<size_t>(half), 0.0f);
-    std::copy(samples.begin(), samples.end(), padded.begin() + half);
     std::vector<float> low((samples.size() + factor - 1) / factor);
     for (size_t m = 0; m < low.size(); ++m) {
-        const long centre = static_cast<long>(m) * factor;
-        if (centre >= n)
-            break;
-        low[m] = static_cast<float>(DotProduct(padded.data() + centre, kernel.data(), taps));
+        const long first = static_cast<long>(m) * factor - half;
+        // Near the ends only the part of the kernel over the recording counts.
+        const long from = std::max(0L, -first);
+        const long to = std::min<long>(taps, n - first);
+        low[m] = static_cast<float>(DotProduct(samples.data() + first + from,
+                                               kernel.data() + from, static_cast<int>(to - from)));
     }
     return low;
 }
@@ -228,4 +228,16 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
         }
     }
     return out;
+}
+
+PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
+{
+    PreparedSignal signal;
+    signal.Samples = &samples;
+    signal.Rate = rate;
+    signal.Energy = RunningEnergy(samples);
+    signal.Factor = std::max(1, static_cast<int>(std::lround(rate / 5000.0)));
+    signal.LowRate = static_cast<double>(rate) / signal.Factor;
+    signal.Low = LowPassDecimate(samples, signal.Factor, 0.42 / signal.Factor);
+    return signal;
 }

@@ -28,23 +28,22 @@ float Percentile(std::vector<float> values, float fraction)
     return values[index];
 }
 
-Contours MeasureContours(const std::vector<float>& samples, int rate,
-                         const std::vector<PitchFrame>& pitch)
+Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch)
 {
     Contours c;
     const size_t count = pitch.size();
+    const int rate = signal.Rate;
     const int hop = PitchHop(rate);
-    // The vowel band comes from a decimated copy: the formants that make a
-    // vowel loud lie below 2.5 kHz, and a quarter of the samples is cheap.
-    const int factor = std::max(1, static_cast<int>(std::lround(rate / 5000.0)));
-    const double lowRate = static_cast<double>(rate) / factor;
-    const std::vector<float> low = LowPassDecimate(samples, factor, 0.42 / factor);
-    std::vector<float> vowel = low;
+    const int factor = signal.Factor;
+    const double lowRate = signal.LowRate;
+    // The vowel band comes from the decimated copy: the formants that make
+    // a vowel loud lie below 2.5 kHz.
+    std::vector<float> vowel = signal.Low;
     Filter(vowel, HighPassSection(300, lowRate, 0.70710678));
     Filter(vowel, HighPassSection(300, lowRate, 0.70710678));
     const std::vector<double> vowelEnergy = RunningEnergy(vowel);
-    const std::vector<double> lowEnergy = RunningEnergy(low);
-    const std::vector<double> fullEnergy = RunningEnergy(samples);
+    const std::vector<double> lowEnergy = RunningEnergy(signal.Low);
+    const std::vector<double>& fullEnergy = signal.Energy;
     const long lowWidth = std::max(1L, std::lround(0.04 * lowRate));
     const long fullWidth = std::max(1L, std::lround(0.04 * rate));
 
@@ -117,7 +116,7 @@ std::vector<size_t> FindNuclei(const Contours& c, const StepSettings& settings)
                 weakest = i;
             }
         }
-        if (weakestDip >= settings.MinDipDb && peaks.size() <= static_cast<size_t>(MaxSteps))
+        if (weakestDip >= settings.MinDipDb && peaks.size() <= static_cast<size_t>(MaxFoundSteps))
             break;
         const size_t drop = v[peaks[weakest]] >= v[peaks[weakest + 1]] ? weakest + 1 : weakest;
         peaks.erase(peaks.begin() + drop);
@@ -229,12 +228,19 @@ float Semitones(float frequency, float reference)
 PhraseSteps FindSteps(const std::vector<float>& samples, int rate,
                       const std::vector<PitchFrame>& pitch, const StepSettings& settings)
 {
+    return FindSteps(PrepareSignal(samples, rate), pitch, settings);
+}
+
+PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch,
+                      const StepSettings& settings)
+{
     PhraseSteps result;
-    if (samples.empty() || pitch.empty())
+    if (signal.Samples == nullptr || signal.Samples->empty() || pitch.empty())
         return result;
+    const int rate = signal.Rate;
     const int hop = PitchHop(rate);
-    const int64_t sampleCount = static_cast<int64_t>(samples.size());
-    const Contours c = MeasureContours(samples, rate, pitch);
+    const int64_t sampleCount = static_cast<int64_t>(signal.Samples->size());
+    const Contours c = MeasureContours(signal, pitch);
     std::vector<size_t> nuclei = FindNuclei(c, settings);
     Span phrase;
     if (!FindPhrase(c, nuclei, phrase))

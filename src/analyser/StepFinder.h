@@ -37,8 +37,14 @@ struct PhraseSteps
 };
 
 inline constexpr int32_t MaxStepHeight = 30000;
+// Readers refuse a step chunk of 2102 values or more, so at most 299 whole
+// steps (2 + 7 x 299 = 2095 values) are ever written.
+inline constexpr int MaxFoundSteps = 299;
 
 // Finds the steps of a mono recording ([-1, 1] samples) whose pitch track
 // TrackPitch gave. No steps when nothing in it sounds like a syllable.
 PhraseSteps FindSteps(const std::vector<float>& samples, int rate,
                       const std::vector<PitchFrame>& pitch, const StepSettings& settings = {});
+// The same on the signal the pitch tracker was given.
+PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch,
+                      const StepSettings& settings = {});

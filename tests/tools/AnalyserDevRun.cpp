@@ -74,11 +74,7 @@ int main(int argc, char** argv)
         {"EdgeCorrelation", &pitch.EdgeCorrelation},
         {"RefineWindowSeconds", &pitch.RefineWindowSeconds},
         {"FlatteningGamma", &pitch.FlatteningGamma},
-        {"PredictorOrder", &pitch.PredictorOrder},
         {"SmoothingPerHz", &pitch.SmoothingPerHz},
-        {"NoisePercentile", &pitch.NoisePercentile},
-        {"NoiseCompensation", &pitch.NoiseCompensation},
-        {"MaxNoiseBoost", &pitch.MaxNoiseBoost},
     };
     StepSettings steps;
     std::map<std::string, float*> stepFields = {
@@ -116,8 +112,9 @@ int main(int argc, char** argv)
             continue;
         }
         const std::clock_t start = std::clock();
-        const std::vector<PitchFrame> frames = TrackPitch(samples, rate, pitch);
-        const PhraseSteps found = FindSteps(samples, rate, frames, steps);
+        const PreparedSignal signal = PrepareSignal(samples, rate);
+        const std::vector<PitchFrame> frames = TrackPitch(signal, pitch);
+        const PhraseSteps found = FindSteps(signal, frames, steps);
         seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
         audio += static_cast<double>(samples.size()) / rate;
         const std::string out = std::string(argv[1]) + "/" + Stem(path);
