@@ -89,8 +89,14 @@ std::vector<Candidate> PickCandidates(const std::vector<float>& correlation, int
         }
         found.push_back({lag + offset, std::min(peak, 1.0f)});
     }
+    // A perfectly periodic voice correlates as well at two or three periods
+    // as at one; ranking with the bias against long periods keeps the true
+    // period among the candidates kept.
+    auto score = [&](const Candidate& c) {
+        return c.Correlation * (1.0f - settings.LagWeight * c.Lag / maxLag);
+    };
     std::sort(found.begin(), found.end(),
-              [](const Candidate& a, const Candidate& b) { return a.Correlation > b.Correlation; });
+              [&](const Candidate& a, const Candidate& b) { return score(a) > score(b); });
     if (static_cast<int>(found.size()) > settings.MaxCandidates)
         found.resize(settings.MaxCandidates);
     return found;
@@ -384,8 +390,12 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     const float typical = TypicalFrequency(
         AnalyseFrames(plain, result, quietDb, lowHop, 4, width, minLag, maxLag, settings), result,
         loudDb, lowRate, maxLag, settings);
+    // A predictor with a pole pair for every harmonic in the band would
+    // whiten the harmonics themselves; a high voice has few of them.
+    const int harmonicsInBand = static_cast<int>(0.42 * lowRate / typical);
+    const int order = std::clamp(harmonicsInBand, 2, settings.PredictorOrder);
     const std::vector<float> flat =
-        FlattenSpectrum(low, lowHop, settings.PredictorOrder,
+        FlattenSpectrum(low, lowHop, order,
                         static_cast<int>(std::lround(0.025 * lowRate)), settings.FlatteningGamma,
                         settings.SmoothingPerHz * typical / lowRate);
     CorrelationSignal coarse(flat, nullptr);

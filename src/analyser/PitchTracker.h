@@ -27,7 +27,7 @@ struct PitchSettings
     float WindowSeconds = 0.020f;
     int MaxCandidates = 6;
     float CandidateFloor = 0.25f;   // correlation below which a peak is no candidate
-    float LagWeight = 0.15f;        // bias against long periods (subharmonics)
+    float LagWeight = 0.25f;        // bias against long periods (subharmonics)
     float VoicingBias = 0.0f;       // raises the cost of "unvoiced"
     float FrequencyWeight = 0.45f;  // cost per unit of |ln(f2 / f1)| between frames
     float OctaveJumpCost = 0.15f;   // extra cost when the frequency changes by more than 25 %
