@@ -103,14 +103,16 @@ std::vector<size_t> FindNuclei(const Contours& c, const StepSettings& settings)
     }
     // Two peaks with hardly a dip between them are one syllable: merge the
     // shallowest pair (keeping the louder peak) until every dip is deep
-    // enough and the steps fit the step table.
+    // enough and the steps fit the step table. lowest[i] is the contour's
+    // minimum between peak i and peak i + 1.
+    std::vector<float> lowest;
+    for (size_t i = 0; i + 1 < peaks.size(); ++i)
+        lowest.push_back(*std::min_element(v.begin() + peaks[i], v.begin() + peaks[i + 1] + 1));
     while (peaks.size() > 1) {
         size_t weakest = 0;
         float weakestDip = 1e9f;
         for (size_t i = 0; i + 1 < peaks.size(); ++i) {
-            const float lowest =
-                *std::min_element(v.begin() + peaks[i], v.begin() + peaks[i + 1] + 1);
-            const float dip = std::min(v[peaks[i]], v[peaks[i + 1]]) - lowest;
+            const float dip = std::min(v[peaks[i]], v[peaks[i + 1]]) - lowest[i];
             if (dip < weakestDip) {
                 weakestDip = dip;
                 weakest = i;
@@ -119,6 +121,13 @@ std::vector<size_t> FindNuclei(const Contours& c, const StepSettings& settings)
         if (weakestDip >= settings.MinDipDb && peaks.size() <= static_cast<size_t>(MaxFoundSteps))
             break;
         const size_t drop = v[peaks[weakest]] >= v[peaks[weakest + 1]] ? weakest + 1 : weakest;
+        // The stretches on both sides of the dropped peak become one.
+        if (drop > 0 && drop < lowest.size()) {
+            lowest[drop - 1] = std::min(lowest[drop - 1], lowest[drop]);
+            lowest.erase(lowest.begin() + drop);
+        } else {
+            lowest.erase(lowest.begin() + (drop == 0 ? 0 : drop - 1));
+        }
         peaks.erase(peaks.begin() + drop);
     }
     return peaks;
