@@ -11,7 +11,9 @@
 #include <vector>
 
 inline constexpr int MaxSteps = 300;
-inline constexpr int MaxStepValues = 2 + 7 * MaxSteps; // 2101 values in "stp "
+// "stp " holds at most 2101 values: 300 steps, of which the last one's height
+// lies past the end and reads as 0. Writers of 300 steps stop there too.
+inline constexpr int MaxStepValues = 2101;
 inline constexpr int MaxPitchPoints = 9999;
 inline constexpr int MaxPhraseTextBytes = 201;        // "snt " incl. the zero byte
 

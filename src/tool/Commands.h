@@ -15,3 +15,4 @@ struct ToolStreams
 
 int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
+int InfoCommand(const QStringList& args, ToolStreams io);

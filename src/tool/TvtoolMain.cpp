@@ -18,6 +18,8 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {"tree", "tree SOUNDS_DIR          print the lesson tree of SOUNDS_DIR/Tree.txt", TreeCommand},
     {"phrases", "phrases SOUNDS_DIR CODE  print the phrases of one category", PhrasesCommand},
+    {"info", "info [--skip-text] FILE  print a phrase sound file as the tutor reads it",
+     InfoCommand},
 };
 
 void PrintUsage(std::ostream& stream)

@@ -1,0 +1,187 @@
+// tvtool info: a phrase sound file as the tutor reads it, one item a line,
+// so scripts and support can see exactly what a file holds.
+#include "audio/PhraseFile.h"
+#include "navigation/ContentText.h"
+#include "tool/Commands.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <functional>
+
+namespace {
+
+const char* InfoUsage =
+    "usage: tvtool info [--skip-text] [--trim] [--json] FILE\n"
+    "Reads the phrase sound file FILE as the tutor does and prints, one item a line:\n"
+    "  result 0\n"
+    "  format <tag> <channels> <samplesPerSec> <avgBytesPerSec> <blockAlign> <bitsPerSample>\n"
+    "  text <phrase text, bytes as stored after decoding>   (not with --skip-text)\n"
+    "  phrase <PhraseStart> <PhraseEnd>\n"
+    "  steps <StepCount> <MaxHeight> <TotalLength>\n"
+    "  step <i> <Start> <Length> <PitchStart> <PitchEnd> <Reserved1> <Reserved2> <Height>\n"
+    "  pitch <points>\n"
+    "  point <k> <Position> <Value>\n"
+    "  samples <bytes in the sample block>\n"
+    "and exits 0. When the read fails it prints only 'result <code>' and exits 1.\n"
+    "--skip-text  do not look for the text chunk (as the tutor reads a student's file)\n"
+    "--trim       trim the steps' pitch windows first, as the exercise screen does\n"
+    "--json       the same items as one JSON object\n";
+
+// The exercise screen's pitch-window trimming, for --trim. It is not part of
+// this build yet, so --trim is refused; once it is, this becomes
+// "= TrimPitchWindows" and the option works.
+const std::function<void(PhraseData&, PitchTrack&)> TrimPitch;
+
+struct InfoOptions
+{
+    bool skipText = false;
+    bool trim = false;
+    bool json = false;
+    QString path;
+};
+
+// 0: options read; 1: help asked for; 2: wrong call.
+int ParseInfoOptions(const QStringList& args, InfoOptions& options)
+{
+    bool onlyFiles = false;
+    for (const QString& arg : args) {
+        if (!onlyFiles && (arg == "--help" || arg == "-h"))
+            return 1;
+        if (!onlyFiles && arg == "--skip-text")
+            options.skipText = true;
+        else if (!onlyFiles && arg == "--trim")
+            options.trim = true;
+        else if (!onlyFiles && arg == "--json")
+            options.json = true;
+        else if (!onlyFiles && arg == "--")
+            onlyFiles = true;
+        else if (!onlyFiles && arg.startsWith('-') && arg.size() > 1)
+            return 2;
+        else if (options.path.isEmpty())
+            options.path = arg;
+        else
+            return 2;
+    }
+    return options.path.isEmpty() ? 2 : 0;
+}
+
+struct PhraseInfo
+{
+    int32_t loaded = 0;
+    PhraseData phrase;
+    WaveFormat format;
+    WaveHeader samples;
+    std::unique_ptr<APIMemory> memory = std::make_unique<APIMemory>();
+    PitchTrack pitch;
+    QByteArray text;
+
+    ~PhraseInfo()
+    {
+        if (loaded != 0)
+            memory->GFree();
+    }
+};
+
+void PrintText(const PhraseInfo& info, const InfoOptions& options, std::ostream& out)
+{
+    const WaveFormat& f = info.format;
+    out << "result 0\n";
+    out << "format " << f.FormatTag << ' ' << f.Channels << ' ' << f.SamplesPerSec << ' '
+        << f.AvgBytesPerSec << ' ' << f.BlockAlign << ' ' << f.BitsPerSample << '\n';
+    if (!options.skipText) {
+        out << "text ";
+        out.write(info.text.constData(), info.text.size());
+        out << '\n';
+    }
+    const PhraseData& p = info.phrase;
+    out << "phrase " << p.PhraseStart << ' ' << p.PhraseEnd << '\n';
+    out << "steps " << p.StepCount << ' ' << p.MaxHeight << ' ' << p.TotalLength << '\n';
+    for (int i = 1; i <= p.StepCount; ++i) {
+        const StepRecord& s = p.Steps[i];
+        out << "step " << i << ' ' << s.Start << ' ' << s.Length << ' ' << s.PitchStart << ' '
+            << s.PitchEnd << ' ' << s.Reserved1 << ' ' << s.Reserved2 << ' ' << s.Height << '\n';
+    }
+    out << "pitch " << info.pitch.size() << '\n';
+    for (size_t k = 0; k < info.pitch.size(); ++k)
+        out << "point " << k << ' ' << info.pitch[k].Position << ' ' << info.pitch[k].Value << '\n';
+    out << "samples " << info.samples.BufferLength << '\n';
+}
+
+void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream& out)
+{
+    const WaveFormat& f = info.format;
+    QJsonObject root;
+    root["result"] = 0;
+    root["format"] = QJsonObject{{"tag", f.FormatTag},
+                                 {"channels", f.Channels},
+                                 {"samplesPerSec", qint64(f.SamplesPerSec)},
+                                 {"avgBytesPerSec", qint64(f.AvgBytesPerSec)},
+                                 {"blockAlign", f.BlockAlign},
+                                 {"bitsPerSample", f.BitsPerSample}};
+    if (!options.skipText)
+        root["text"] = DecodeContentText(info.text);
+    const PhraseData& p = info.phrase;
+    root["phraseStart"] = p.PhraseStart;
+    root["phraseEnd"] = p.PhraseEnd;
+    root["maxHeight"] = p.MaxHeight;
+    root["totalLength"] = p.TotalLength;
+    QJsonArray steps;
+    for (int i = 1; i <= p.StepCount; ++i) {
+        const StepRecord& s = p.Steps[i];
+        steps.append(QJsonArray{s.Start, s.Length, s.PitchStart, s.PitchEnd, s.Reserved1,
+                                s.Reserved2, s.Height});
+    }
+    root["steps"] = steps;
+    QJsonArray points;
+    for (const PitchPoint& point : info.pitch)
+        points.append(QJsonArray{point.Position, point.Value});
+    root["pitch"] = points;
+    root["samples"] = qint64(info.samples.BufferLength);
+    const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Compact);
+    out.write(json.constData(), json.size());
+    out << '\n';
+}
+
+} // namespace
+
+int InfoCommand(const QStringList& args, ToolStreams io)
+{
+    InfoOptions options;
+    switch (ParseInfoOptions(args, options)) {
+    case 1:
+        io.out << InfoUsage;
+        return 0;
+    case 2:
+        io.err << InfoUsage;
+        return 2;
+    default:
+        break;
+    }
+    if (options.trim && !TrimPitch) {
+        io.err << "tvtool info: --trim is not available yet: this build has no pitch-window "
+                  "trimming\n";
+        return 2;
+    }
+
+    PhraseInfo info;
+    info.phrase.WaveFile = options.path;
+    const int32_t result =
+        ReadPhraseFile(info.loaded, info.phrase, info.format, info.samples, info.memory,
+                       info.pitch, 0, options.skipText ? -1 : 0, &info.text);
+    if (result != PhraseFileOk) {
+        if (options.json)
+            io.out << "{\"result\":" << result << "}\n";
+        else
+            io.out << "result " << result << '\n';
+        return 1;
+    }
+    if (options.trim)
+        TrimPitch(info.phrase, info.pitch);
+    if (options.json)
+        PrintJson(info, options, io.out);
+    else
+        PrintText(info, options, io.out);
+    return 0;
+}

@@ -1,0 +1,172 @@
+#pragma once
+// Phrase sound files assembled chunk by chunk, and one speaker's companions
+// to read them into. Tests build exactly the bytes a case needs.
+#include "audio/PhraseFile.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtEndian>
+
+#include <initializer_list>
+#include <utility>
+#include <vector>
+
+namespace testbytes {
+
+inline QByteArray Int32s(const std::vector<int32_t>& values)
+{
+    QByteArray bytes(qsizetype(values.size() * 4), '\0');
+    for (size_t i = 0; i < values.size(); ++i)
+        qToLittleEndian(values[i], bytes.data() + 4 * i);
+    return bytes;
+}
+
+inline QByteArray UInt32(uint32_t value)
+{
+    QByteArray bytes(4, '\0');
+    qToLittleEndian(value, bytes.data());
+    return bytes;
+}
+
+// A chunk with its header and, after odd data, the pad byte.
+inline QByteArray Chunk(const QByteArray& id, const QByteArray& data, bool pad = true)
+{
+    QByteArray bytes = id + UInt32(uint32_t(data.size())) + data;
+    if (pad && (data.size() & 1))
+        bytes.append('\0');
+    return bytes;
+}
+
+// A chunk header that claims size bytes, whatever follows it.
+inline QByteArray ChunkHeader(const QByteArray& id, uint32_t size)
+{
+    return id + UInt32(size);
+}
+
+inline QByteArray Riff(const QByteArray& subChunks, const QByteArray& form = "WAVE")
+{
+    return "RIFF" + UInt32(uint32_t(subChunks.size() + 4)) + form + subChunks;
+}
+
+inline QByteArray FormatData(const WaveFormat& format = WaveFormat{})
+{
+    QByteArray bytes(16, '\0');
+    qToLittleEndian(format.FormatTag, bytes.data());
+    qToLittleEndian(format.Channels, bytes.data() + 2);
+    qToLittleEndian(format.SamplesPerSec, bytes.data() + 4);
+    qToLittleEndian(format.AvgBytesPerSec, bytes.data() + 8);
+    qToLittleEndian(format.BlockAlign, bytes.data() + 12);
+    qToLittleEndian(format.BitsPerSample, bytes.data() + 14);
+    return bytes;
+}
+
+struct Step
+{
+    int32_t start, end, pitchStart, pitchEnd, reserved1, reserved2, height;
+};
+
+inline QByteArray StepData(int32_t phraseStart, int32_t phraseEnd, const std::vector<Step>& steps)
+{
+    std::vector<int32_t> values{phraseStart, phraseEnd};
+    for (const Step& s : steps)
+        values.insert(values.end(),
+                      {s.start, s.end, s.pitchStart, s.pitchEnd, s.reserved1, s.reserved2, s.height});
+    return Int32s(values);
+}
+
+inline QByteArray PitchData(const std::vector<std::pair<int32_t, int32_t>>& points)
+{
+    std::vector<int32_t> values;
+    for (const auto& [position, value] : points)
+        values.insert(values.end(), {position, value});
+    return Int32s(values);
+}
+
+// n 16-bit samples counting up from 1, so a misplaced byte shows.
+inline QByteArray SampleData(int count)
+{
+    QByteArray bytes(count * 2, '\0');
+    for (int i = 0; i < count; ++i)
+        qToLittleEndian(int16_t(i + 1), bytes.data() + 2 * i);
+    return bytes;
+}
+
+// The chunks of an ordinary native file, each with its header.
+struct PhraseChunks
+{
+    QByteArray fmt = Chunk("fmt ", FormatData());
+    QByteArray snt = Chunk("snt ", EncodePhraseText("abc"));
+    QByteArray stp = Chunk("stp ", StepData(10, 99, {{10, 49, 12, 45, 7, 8, 900},
+                                                     {50, 99, 52, 97, 0, 0, 1200}}));
+    QByteArray data = Chunk("data", SampleData(100));
+    QByteArray ptc = Chunk("ptc ", PitchData({{20, 1500}, {40, 1520}, {60, 0}, {80, 1300}}));
+
+    QByteArray File() const { return Riff(fmt + snt + stp + data + ptc); }
+};
+
+// One speaker's record and companions, released at the end like the tutor
+// releases them when the exercise screen closes.
+struct Speaker
+{
+    int32_t Loaded = 0;
+    PhraseData Phrase;
+    WaveFormat Format;
+    WaveHeader Samples;
+    std::unique_ptr<APIMemory> Memory = std::make_unique<APIMemory>();
+    PitchTrack Pitch;
+    QByteArray Text;
+
+    Speaker() = default;
+    Speaker(const Speaker&) = delete;
+    ~Speaker()
+    {
+        if (Loaded != 0 && Memory)
+            Memory->GFree();
+    }
+
+    int32_t Read(const QString& path, int16_t skipText = 0, int16_t textOnly = 0)
+    {
+        Phrase.WaveFile = path;
+        return ReadPhraseFile(Loaded, Phrase, Format, Samples, Memory, Pitch, textOnly, skipText,
+                              &Text);
+    }
+
+    // The same read from bytes in memory.
+    int32_t ReadBytes(const QByteArray& bytes, int16_t skipText = 0)
+    {
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        return ReadPhraseFromDevice(buffer, Loaded, Phrase, Format, Samples, Memory, Pitch, 0,
+                                    skipText, &Text);
+    }
+
+    QByteArray SampleBytes() const
+    {
+        return Samples.Data == nullptr ? QByteArray()
+                                       : QByteArray(Samples.Data, qsizetype(Samples.BufferLength));
+    }
+};
+
+// A scratch folder that files are written into.
+class Scratch
+{
+public:
+    QString Write(const QByteArray& bytes, const QString& name = "phrase.wav")
+    {
+        const QString path = dir.filePath(name);
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            file.write(bytes) != bytes.size())
+            return QString();
+        return path;
+    }
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    QString Folder() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+};
+
+} // namespace testbytes

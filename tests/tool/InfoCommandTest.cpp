@@ -1,0 +1,131 @@
+// tvtool info as other programs see it: the built tool run on files written
+// here, its exact output and exit status.
+#include "support/PhraseFileBytes.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace testbytes;
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun RunTvtool(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
+    ToolRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+} // namespace
+
+TEST(TvtoolInfo, PrintsEveryItemOfAPhraseFile)
+{
+    Scratch scratch;
+    PhraseChunks chunks;
+    // A text byte that is not ASCII comes out as it is stored.
+    chunks.snt = Chunk("snt ", EncodePhraseText("caf\xE9 au lait"));
+    chunks.stp = Chunk("stp ", StepData(10, 99, {{10, 49, 12, 45, 7, 8, 900},
+                                                 {50, 99, 52, 97, -1, 0, 40000}}));
+    const ToolRun run = RunTvtool({"info", scratch.Write(chunks.File())});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out, "result 0\n"
+                       "format 1 1 22050 44100 2 16\n"
+                       "text caf\xE9 au lait\n"
+                       "phrase 10 99\n"
+                       "steps 2 32767 90\n"
+                       "step 1 10 40 12 45 7 8 900\n"
+                       "step 2 50 50 52 97 -1 0 40000\n"
+                       "pitch 4\n"
+                       "point 0 20 1500\n"
+                       "point 1 40 1520\n"
+                       "point 2 60 0\n"
+                       "point 3 80 1300\n"
+                       "samples 200\n");
+}
+
+TEST(TvtoolInfo, SkipTextReadsAFileWithoutTextAndPrintsNoTextLine)
+{
+    Scratch scratch;
+    PhraseChunks chunks;
+    chunks.snt.clear();
+    chunks.stp = Chunk("stp ", StepData(1, 2, {}));
+    chunks.ptc = Chunk("ptc ", QByteArray());
+    const QString path = scratch.Write(chunks.File());
+    const ToolRun run = RunTvtool({"info", "--skip-text", path});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, "result 0\n"
+                       "format 1 1 22050 44100 2 16\n"
+                       "phrase 1 2\n"
+                       "steps 0 0 0\n"
+                       "pitch 0\n"
+                       "samples 200\n");
+    const ToolRun withText = RunTvtool({"info", path});
+    EXPECT_EQ(withText.exitCode, 1);
+    EXPECT_EQ(withText.out, "result 265\n");
+}
+
+TEST(TvtoolInfo, FailedReadPrintsOnlyTheResult)
+{
+    Scratch scratch;
+    PhraseChunks chunks;
+    chunks.fmt = Chunk("fmt ", FormatData() + QByteArray(2, '\0'));
+    const ToolRun badFormat = RunTvtool({"info", scratch.Write(chunks.File())});
+    EXPECT_EQ(badFormat.exitCode, 1);
+    EXPECT_EQ(badFormat.out, "result -6\n");
+    const ToolRun missing = RunTvtool({"info", scratch.Path("missing.wav")});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.out, "result -5\n");
+}
+
+TEST(TvtoolInfo, JsonCarriesTheSameItems)
+{
+    Scratch scratch;
+    const ToolRun run = RunTvtool({"info", "--json", scratch.Write(PhraseChunks().File())});
+    EXPECT_EQ(run.exitCode, 0);
+    const QJsonObject json = QJsonDocument::fromJson(run.out).object();
+    EXPECT_EQ(json["result"].toInt(-1), 0);
+    EXPECT_EQ(json["text"].toString(), "abc");
+    EXPECT_EQ(json["steps"].toArray().size(), 2);
+    EXPECT_EQ(json["steps"].toArray()[1].toArray()[6].toInt(), 1200);
+    EXPECT_EQ(json["pitch"].toArray().size(), 4);
+    EXPECT_EQ(json["samples"].toInt(), 200);
+}
+
+TEST(TvtoolInfo, TrimIsRefusedUntilTheTrimmingExists)
+{
+    Scratch scratch;
+    const ToolRun run = RunTvtool({"info", "--trim", scratch.Write(PhraseChunks().File())});
+    EXPECT_EQ(run.exitCode, 2);
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_TRUE(run.err.contains("--trim")) << run.err.toStdString();
+}
+
+TEST(TvtoolInfo, WrongCallsPrintUsageToStandardError)
+{
+    for (const QStringList& args : {QStringList{"info"}, QStringList{"info", "a.wav", "b.wav"},
+                                    QStringList{"info", "--frobnicate", "a.wav"}}) {
+        const ToolRun run = RunTvtool(args);
+        EXPECT_EQ(run.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(run.out.isEmpty());
+        EXPECT_TRUE(run.err.startsWith("usage: tvtool info")) << run.err.toStdString();
+    }
+    const ToolRun help = RunTvtool({"info", "--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.startsWith("usage: tvtool info"));
+}
