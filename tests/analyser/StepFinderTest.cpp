@@ -60,8 +60,9 @@ TEST(StepFinder, FindsOneStepPerSyllableInsideThePhrase)
         EXPECT_LE(found.Steps[i].Start, middle) << i;
         EXPECT_GE(End(found.Steps[i]), middle) << i;
         EXPECT_GE(found.Steps[i].Length, 1);
-        if (i > 0)
+        if (i > 0) {
             EXPECT_GT(found.Steps[i].Start, End(found.Steps[i - 1]));
+        }
     }
     // The phrase starts and ends with the voice, not with the silence.
     const int32_t tolerance = Rate * 3 / 100;
