@@ -11,7 +11,7 @@ namespace {
 struct Contours
 {
     std::vector<float> Vowel;     // 300 Hz to about 2.3 kHz, lightly smoothed
-    std::vector<float> Balance;   // vowel band minus the band above it
+    std::vector<float> Balance;   // band below 2.3 kHz minus the band above it
     std::vector<float> Full;      // whole band, as the pitch tracker measured it
     std::vector<bool> Voiced;
     float LoudDb = 0;             // level the louder frames of the vowel band reach
@@ -61,7 +61,9 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
             10.0, WindowLevelDb(fullEnergy, static_cast<long>(k) * hop - fullWidth / 2,
                                 fullWidth) / 10);
         const double highDb = 10 * std::log10(std::max(fullPower - lowPower, 1e-12));
-        c.Balance[k] = static_cast<float>(raw[k] - highDb);
+        // Below 2.3 kHz against above: close vowels ("ee", "oo") have their
+        // first formant under 300 Hz, so the whole low band counts here.
+        c.Balance[k] = static_cast<float>(10 * std::log10(std::max(lowPower, 1e-12)) - highDb);
         c.Full[k] = pitch[k].LevelDb;
         c.Voiced[k] = pitch[k].Frequency > 0;
     }
