@@ -183,7 +183,34 @@ struct VoiceContext
     float LoudDb = 0;     // level the louder frames reach
     float TypicalLag = 0; // the speaker's typical period, decimated samples
     int MaxLag = 0;
+    float VoicingBias = 0; // the settings' bias plus what the background calls for
 };
+
+// Noise that is not periodic lowers the correlation of the voice in it
+// (a voice at a signal-to-noise ratio s correlates at most s / (1 + s)), so
+// over a loud aperiodic background the voicing decision must ask less of the
+// correlation. A background that correlates well itself (other voices, a
+// reverberant tail) gets no such allowance.
+float BackgroundAllowance(const std::vector<FrameAnalysis>& frames,
+                          const std::vector<PitchFrame>& levels, float loudDb,
+                          const PitchSettings& settings)
+{
+    std::vector<float> levelValues;
+    for (const PitchFrame& frame : levels)
+        levelValues.push_back(frame.LevelDb);
+    const float floorDb = Percentile(levelValues, 0.10f);
+    const float quietCut = Percentile(levelValues, 0.20f);
+    std::vector<float> background;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        if (levels[k].LevelDb <= quietCut)
+            background.push_back(frames[k].BestCorrelation);
+    }
+    if (background.empty() || Percentile(background, 0.5f) > settings.PeriodicBackground)
+        return 0;
+    const float snrDb = loudDb - floorDb;
+    return settings.NoiseAllowance *
+           std::clamp((settings.NoisySnrDb - snrDb) / settings.NoisySnrDb * 4 / 3, 0.0f, 1.0f);
+}
 
 std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
                                   const std::vector<PitchFrame>& levels, const VoiceContext& voice,
@@ -204,7 +231,7 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
             // Quiet frames are more likely background than voice.
             const float below = voice.LoudDb - settings.QuietStartDb - levels[k].LevelDb;
             const float quietness = std::clamp(below * settings.QuietSlope, 0.0f, 1.0f);
-            return settings.VoicingBias + frame.BestCorrelation - quietness;
+            return voice.VoicingBias + frame.BestCorrelation - quietness;
         }
         const Candidate& c = frame.Candidates[state];
         // Far from the speaker's usual pitch, a candidate is more likely a
@@ -344,7 +371,7 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
 std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSettings& settings)
 {
     std::vector<PitchFrame> result;
-    const std::vector<float>& samples = *signal.Samples;
+    const std::vector<float>& samples = signal.Samples;
     const int rate = signal.Rate;
     if (samples.empty() || rate <= 0)
         return result;
@@ -403,7 +430,9 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     const std::vector<FrameAnalysis> frames =
         AnalyseFrames(coarse, result, quietDb, lowHop, 1, width, minLag, maxLag, settings);
 
-    const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag};
+    const VoiceContext voice{
+        loudDb, static_cast<float>(lowRate / typical), maxLag,
+        settings.VoicingBias + BackgroundAllowance(frames, result, loudDb, settings)};
     std::vector<int> choice = ChooseCandidates(frames, result, voice, settings);
     ExtendVoicedEdges(frames, choice, settings);
 

@@ -1,5 +1,7 @@
 #include "analyser/SignalTools.h"
 
+#include "analyser/HumRemoval.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -233,11 +235,20 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
 PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
 {
     PreparedSignal signal;
-    signal.Samples = &samples;
+    signal.Samples = samples;
     signal.Rate = rate;
-    signal.Energy = RunningEnergy(samples);
+    if (rate <= 0)
+        return signal;
+    RemoveDcOffset(signal.Samples, rate);
     signal.Factor = std::max(1, static_cast<int>(std::lround(rate / 5000.0)));
     signal.LowRate = static_cast<double>(rate) / signal.Factor;
-    signal.Low = LowPassDecimate(samples, signal.Factor, 0.42 / signal.Factor);
+    signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
+    const std::vector<double> hum = FindHumLines(signal.Low, signal.LowRate);
+    if (!hum.empty()) {
+        RemoveLines(signal.Samples, rate, hum);
+        signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
+        signal.HumRemoved = true;
+    }
+    signal.Energy = RunningEnergy(signal.Samples);
     return signal;
 }

@@ -246,11 +246,11 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
                       const StepSettings& settings)
 {
     PhraseSteps result;
-    if (signal.Samples == nullptr || signal.Samples->empty() || pitch.empty())
+    if (signal.Samples.empty() || pitch.empty())
         return result;
     const int rate = signal.Rate;
     const int hop = PitchHop(rate);
-    const int64_t sampleCount = static_cast<int64_t>(signal.Samples->size());
+    const int64_t sampleCount = static_cast<int64_t>(signal.Samples.size());
     const Contours c = MeasureContours(signal, pitch);
     std::vector<size_t> nuclei = FindNuclei(c, settings);
     Span phrase;

@@ -72,6 +72,9 @@ int main(int argc, char** argv)
         {"RangeOctaves", &pitch.RangeOctaves},
         {"RangeWeight", &pitch.RangeWeight},
         {"EdgeCorrelation", &pitch.EdgeCorrelation},
+        {"NoiseAllowance", &pitch.NoiseAllowance},
+        {"NoisySnrDb", &pitch.NoisySnrDb},
+        {"PeriodicBackground", &pitch.PeriodicBackground},
         {"RefineWindowSeconds", &pitch.RefineWindowSeconds},
         {"FlatteningGamma", &pitch.FlatteningGamma},
         {"SmoothingPerHz", &pitch.SmoothingPerHz},
@@ -113,6 +116,8 @@ int main(int argc, char** argv)
         }
         const std::clock_t start = std::clock();
         const PreparedSignal signal = PrepareSignal(samples, rate);
+        if (signal.HumRemoved)
+            std::fprintf(stderr, "hum removed: %s\n", path.c_str());
         const std::vector<PitchFrame> frames = TrackPitch(signal, pitch);
         const PhraseSteps found = FindSteps(signal, frames, steps);
         seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
