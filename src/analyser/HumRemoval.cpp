@@ -2,13 +2,47 @@
 
 #include "analyser/SignalTools.h"
 
-#include <fftw3.h>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
 
 namespace {
+
+// In-place radix-2 transform of `re` + i `im` (a power of two long). The
+// analyser needs a handful of transforms of one size per recording; a
+// library's planning would cost more than they do in a process that lives a
+// few milliseconds.
+void Transform(std::vector<float>& re, std::vector<float>& im, const std::vector<float>& cosines,
+               const std::vector<float>& sines)
+{
+    const size_t size = re.size();
+    for (size_t i = 1, j = 0; i < size; ++i) {
+        size_t bit = size >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+    }
+    for (size_t length = 2; length <= size; length <<= 1) {
+        const size_t half = length / 2;
+        const size_t stride = size / length;
+        for (size_t start = 0; start < size; start += length) {
+            for (size_t k = 0; k < half; ++k) {
+                const float c = cosines[k * stride], s = sines[k * stride];
+                const size_t a = start + k, b = a + half;
+                const float oddRe = re[b] * c - im[b] * s;
+                const float oddIm = re[b] * s + im[b] * c;
+                re[b] = re[a] - oddRe;
+                im[b] = im[a] - oddIm;
+                re[a] += oddRe;
+                im[a] += oddIm;
+            }
+        }
+    }
+}
 
 // The recording's average power spectrum (Welch: Hann windows, half
 // overlap). Bins are lowRate / size apart.
@@ -17,23 +51,23 @@ std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size
     std::vector<double> power(size / 2 + 1, 0.0);
     if (static_cast<int>(low.size()) < size)
         return power;
-    float* input = fftwf_alloc_real(size);
-    fftwf_complex* output = fftwf_alloc_complex(size / 2 + 1);
-    fftwf_plan plan = fftwf_plan_dft_r2c_1d(size, input, output, FFTW_ESTIMATE);
-    std::vector<float> window(size);
+    std::vector<float> window(size), cosines(size / 2), sines(size / 2);
     for (int i = 0; i < size; ++i)
         window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size));
-    for (size_t start = 0; start + size <= low.size(); start += size / 2) {
-        for (int i = 0; i < size; ++i)
-            input[i] = low[start + i] * window[i];
-        fftwf_execute(plan);
-        for (int b = 0; b <= size / 2; ++b)
-            power[b] += static_cast<double>(output[b][0]) * output[b][0] +
-                        static_cast<double>(output[b][1]) * output[b][1];
+    for (int k = 0; k < size / 2; ++k) {
+        cosines[k] = static_cast<float>(std::cos(2 * std::numbers::pi * k / size));
+        sines[k] = static_cast<float>(-std::sin(2 * std::numbers::pi * k / size));
     }
-    fftwf_destroy_plan(plan);
-    fftwf_free(output);
-    fftwf_free(input);
+    std::vector<float> re(size), im(size);
+    for (size_t start = 0; start + size <= low.size(); start += size / 2) {
+        for (int i = 0; i < size; ++i) {
+            re[i] = low[start + i] * window[i];
+            im[i] = 0;
+        }
+        Transform(re, im, cosines, sines);
+        for (int b = 0; b <= size / 2; ++b)
+            power[b] += static_cast<double>(re[b]) * re[b] + static_cast<double>(im[b]) * im[b];
+    }
     return power;
 }
 
