@@ -25,13 +25,16 @@ void SetEndTutorHandler(std::function<void()> handler)
     endHandler = std::move(handler);
 }
 
+// Positions are those of the inner area: the frame's size is only known
+// once a window is shown, and mixing the two would walk the screens across
+// the desktop a few pixels at every change of screen.
 void StoreFormPosition(const QWidget& form)
 {
-    FormLeft = form.x();
-    FormTop = form.y();
+    FormLeft = form.geometry().x();
+    FormTop = form.geometry().y();
 }
 
 void MoveToFormPosition(QWidget& form)
 {
-    form.move(FormLeft, static_cast<int>(std::lround(FormTop)));
+    form.setGeometry(QRect(QPoint(FormLeft, static_cast<int>(std::lround(FormTop))), form.size()));
 }

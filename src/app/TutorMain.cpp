@@ -1,6 +1,7 @@
 // tonvale-tutor: the desktop tutor. Reads its settings, finds the content
 // and opens the lesson tree.
 #include "app/Main.h"
+#include "platform/AudioDevice.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     QCommandLineOption settingsOption("settings", "Read the settings from FILE.", "FILE");
     parser.addOption(settingsOption);
     parser.process(app);
+    InstallQtAudioOutput();
 
     Main start(SettingsStore(SettingsStore::ChooseFile(parser.value(settingsOption))));
     start.show();

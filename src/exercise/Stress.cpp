@@ -2,50 +2,561 @@
 
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
+#include "audio/MciSubs.h"
+#include "audio/PhraseFile.h"
+#include "audio/StudentRecording.h"
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
+#include "platform/HelpWindow.h"
+#include "views/DrawPitch.h"
+#include "views/DrawSignal.h"
+#include "views/DrawStress.h"
+#include "views/PitchProcessing.h"
+#include "views/ViewColours.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QFile>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+const QColor FormBackColor(0, 111, 0);
+
+PictureBox* MakeView(QWidget* parent, QColor backColour)
+{
+    auto* view = new PictureBox(parent);
+    view->SetBackColor(backColour);
+    view->SetForeColor(ViewForeColor);
+    return view;
+}
+const QColor OptionBackColor(224, 224, 224);
+
+void DeleteMatching(const QString& folder, const QString& pattern)
+{
+    if (folder.isEmpty())
+        return;
+    QDir dir(folder);
+    for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::Hidden))
+        QFile::remove(dir.filePath(name)); // a file that cannot go is left as it is
+}
+
+void DeleteFile(const QString& path)
+{
+    if (!path.isEmpty())
+        QFile::remove(path);
+}
+
+} // namespace
+
+QSize Stress::DesignInnerSize()
+{
+    return {static_cast<int>(DesignInnerWidth / TwipsPerPixel),
+            static_cast<int>(DesignInnerHeight / TwipsPerPixel)};
+}
 
 Stress::Stress()
 {
     setObjectName("Stress");
     setWindowTitle("Tonvale Tutor");
     setAttribute(Qt::WA_DeleteOnClose);
-    resize(540, 382);
-    PhraseLabel = new QLabel(this);
-    PhraseLabel->setObjectName("PhraseLabel");
-    PhraseLabel->setGeometry(8, 8, 524, 57);
-    PhraseLabel->setWordWrap(true);
-    FileNames = new QLabel(this);
-    FileNames->setObjectName("FileNames");
-    FileNames->setGeometry(8, 80, 524, 120);
-    FileNames->setWordWrap(true);
+    setAutoFillBackground(true);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, FormBackColor);
+    setPalette(palette);
+    resize(DesignInnerSize());
+    CreateControls();
+    Form_Load();
 }
 
-void Stress::OpenFromPhraseList(int16_t windowState)
+Stress::~Stress() = default;
+
+void Stress::CreateControls()
+{
+    PhraseLabel = new QLabel(this);
+    PhraseLabel->setObjectName("PhraseLabel");
+    PhraseLabel->setAutoFillBackground(true);
+    PhraseLabel->setStyleSheet("QLabel { background: white; color: black; padding: 4px; }");
+    PhraseLabel->setWordWrap(true);
+    PhraseLabel->setAlignment(Qt::AlignCenter);
+    QFont phraseFont("Times New Roman", 16, QFont::Bold);
+    PhraseLabel->setFont(phraseFont);
+
+    IntonationOption = new QRadioButton("Intonation", this);
+    StressOption = new QRadioButton("Intensity/Rhythm", this);
+    WaveformOption = new QRadioButton("Waveform", this);
+    IntonationOption->setObjectName("IntonationOption");
+    StressOption->setObjectName("StressOption");
+    WaveformOption->setObjectName("WaveformOption");
+    for (QRadioButton* option : {IntonationOption, StressOption, WaveformOption}) {
+        option->setAutoFillBackground(true);
+        option->setStyleSheet("QRadioButton { background: rgb(224, 224, 224); color: black;"
+                              " padding-left: 6px; border: 1px solid rgb(90, 90, 90); }");
+    }
+
+    NativePitch = MakeView(this, NativePitchBackColor);
+    NativeStress = MakeView(this, NativeStressBackColor);
+    NativeSignal = MakeView(this, NativeSignalBackColor);
+    StudentPitch = MakeView(this, StudentPitchBackColor);
+    StudentStress = MakeView(this, StudentStressBackColor);
+    StudentSignal = MakeView(this, StudentSignalBackColor);
+    NativePitch->setObjectName("NativePitch");
+    NativeStress->setObjectName("NativeStress");
+    NativeSignal->setObjectName("NativeSignal");
+    StudentPitch->setObjectName("StudentPitch");
+    StudentStress->setObjectName("StudentStress");
+    StudentSignal->setObjectName("StudentSignal");
+
+    ExitButton = new ImageButton("Exit", OptionBackColor, this);
+    HelpButton = new ImageButton("Help", QColor(255, 255, 207), this);
+    PrevTopic = new ImageButton(QString(), OptionBackColor, this, ImageButton::Arrow::Left);
+    NextTopic = new ImageButton(QString(), OptionBackColor, this, ImageButton::Arrow::Right);
+    HintButton = new ImageButton("Explain", QColor(255, 255, 207), this);
+    PlayNativeWave = new ImageButton("Play", QColor(207, 255, 207), this);
+    RecordStudentWave = new ImageButton("Record", QColor(255, 111, 111), this);
+    PlayStudentWave = new ImageButton("Play", QColor(207, 255, 255), this);
+    TextRecordingButton =
+        new ImageButton("Recording ...", palette().color(QPalette::Base), this);
+    TextAnalyzingButton = new ImageButton("Analyzing ...", QColor(255, 255, 255), this);
+    BadRecording = new ImageButton("Please Record Again !", QColor(255, 111, 111), this);
+    LowMemory = new ImageButton("WARNING: Low Memory", QColor(255, 0, 0), this);
+    BMPForStop = new ImageButton("Stop", QColor(255, 255, 255), this);
+    BMPForRecord = new ImageButton("Record", QColor(255, 111, 111), this);
+    CreateStudentSteps = new QPushButton("CREATE SSTEPS", this);
+
+    ExitButton->setObjectName("ExitButton");
+    HelpButton->setObjectName("HelpButton");
+    PrevTopic->setObjectName("PrevTopic");
+    NextTopic->setObjectName("NextTopic");
+    HintButton->setObjectName("HintButton");
+    PlayNativeWave->setObjectName("PlayNativeWave");
+    RecordStudentWave->setObjectName("RecordStudentWave");
+    PlayStudentWave->setObjectName("PlayStudentWave");
+    TextRecordingButton->setObjectName("TextRecordingButton");
+    TextAnalyzingButton->setObjectName("TextAnalyzingButton");
+    BadRecording->setObjectName("BadRecording");
+    LowMemory->setObjectName("LowMemory");
+    BMPForStop->setObjectName("BMPForStop");
+    BMPForRecord->setObjectName("BMPForRecord");
+    CreateStudentSteps->setObjectName("CreateStudentSteps");
+
+    TextNativeSpeaker = new QLabel("Native Speaker", this);
+    TextStudentSpeaker = new QLabel("Student", this);
+    TextNativeSpeaker->setObjectName("TextNativeSpeaker");
+    TextStudentSpeaker->setObjectName("TextStudentSpeaker");
+    TextNativeSpeaker->setStyleSheet("QLabel { color: white; font-weight: bold; }");
+    TextStudentSpeaker->setStyleSheet("QLabel { color: white; font-weight: bold; }");
+    TextNativeSpeaker->setWordWrap(true);
+    TextNativeSpeaker->setAlignment(Qt::AlignCenter);
+    TextStudentSpeaker->setAlignment(Qt::AlignCenter);
+
+    // Hidden by design; no step of the program shows them.
+    for (QWidget* hidden :
+         std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording,
+                                         LowMemory, BMPForStop, BMPForRecord, CreateStudentSteps})
+        hidden->hide();
+
+    PlayStepsTimer = new QTimer(this);
+    RecordTimer = new QTimer(this);
+    StressShellTimer = new QTimer(this);
+    PlayStepsTimer->setObjectName("PlayStepsTimer");
+    RecordTimer->setObjectName("RecordTimer");
+    StressShellTimer->setObjectName("StressShellTimer");
+    PlayStepsTimer->setTimerType(Qt::PreciseTimer);
+    RecordTimer->setTimerType(Qt::PreciseTimer);
+
+    controlsByLayout = {PhraseLabel,        IntonationOption,    StressOption,
+                        WaveformOption,     NativePitch,         NativeStress,
+                        NativeSignal,       StudentPitch,        StudentStress,
+                        StudentSignal,      ExitButton,          HelpButton,
+                        PrevTopic,          NextTopic,           HintButton,
+                        TextNativeSpeaker,  PlayNativeWave,      RecordStudentWave,
+                        TextStudentSpeaker, PlayStudentWave,     TextRecordingButton,
+                        TextAnalyzingButton, BadRecording,       LowMemory,
+                        BMPForStop,         BMPForRecord};
+    ApplyLayout();
+
+    ConnectHandlers();
+}
+
+void Stress::ConnectHandlers()
+{
+    connect(NextTopic, &QPushButton::clicked, this, &Stress::NextTopic_Click);
+    connect(PrevTopic, &QPushButton::clicked, this, &Stress::PrevTopic_Click);
+    connect(ExitButton, &QPushButton::clicked, this, &Stress::ExitButton_Click);
+    connect(WaveformOption, &QRadioButton::clicked, this, &Stress::WaveformOption_Click);
+    connect(StressOption, &QRadioButton::clicked, this, &Stress::StressOption_Click);
+    connect(IntonationOption, &QRadioButton::clicked, this, &Stress::IntonationOption_Click);
+    connect(HintButton, &QPushButton::clicked, this, &Stress::HintButton_Click);
+    connect(HelpButton, &QPushButton::clicked, this, &Stress::HelpButton_Click);
+    connect(PlayNativeWave, &QPushButton::clicked, this, &Stress::PlayNativeWave_Click);
+    connect(PlayStudentWave, &QPushButton::clicked, this, &Stress::PlayStudentWave_Click);
+    connect(RecordStudentWave, &QPushButton::clicked, this, &Stress::RecordStudentWave_Click);
+    connect(CreateStudentSteps, &QPushButton::clicked, this, &Stress::CreateStudentSteps_Click);
+    connect(PlayStepsTimer, &QTimer::timeout, this, &Stress::PlayStepsTimer_Timer);
+    connect(RecordTimer, &QTimer::timeout, this, &Stress::RecordTimer_Timer);
+    connect(StressShellTimer, &QTimer::timeout, this, &Stress::StressShellTimer_Timer);
+    const auto onMouseDown = [this](PictureBox* box, auto handler) {
+        connect(box, &PictureBox::MouseDown, this,
+                [this, handler](Qt::MouseButton button, double x, double) {
+                    (this->*handler)(button, x);
+                });
+    };
+    onMouseDown(NativeSignal, &Stress::NativeSignal_MouseDown);
+    onMouseDown(NativePitch, &Stress::NativePitch_MouseDown);
+    onMouseDown(NativeStress, &Stress::NativeStress_MouseDown);
+    onMouseDown(StudentSignal, &Stress::StudentSignal_MouseDown);
+    onMouseDown(StudentPitch, &Stress::StudentPitch_MouseDown);
+    onMouseDown(StudentStress, &Stress::StudentStress_MouseDown);
+}
+
+void Stress::ApplyLayout()
+{
+    for (int i = 0; i < StressControlCount; ++i) {
+        const auto [left, top, width, height] = layout.PixelRect(static_cast<StressControl>(i));
+        controlsByLayout[i]->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
+    }
+}
+
+void Stress::Form_Load()
+{
+    AnalyserPath = InstallRoot + "/Bin/TVM";
+    NativeMemory = std::make_unique<APIMemory>();
+    StudentMemory = std::make_unique<APIMemory>();
+    BuildStudentFileNames();
+    RecordStudentWave->setEnabled(true);
+    PlayNativeWave->setEnabled(true);
+    PlayStudentWave->setEnabled(false);
+    NativeLoadedBlock = 0;
+    StudentLoadedBlock = 0;
+    PlayStepsTimer->stop();
+    StressShellTimer->stop();
+
+    loadSize = size();
+    layout.Capture(width(), height(), NativePitch->contentsRect().width() * TwipsPerPixel);
+
+    NativeLoaded = false;
+    StudentAnalysed = 0;
+    CurrentPhrase = 0;
+    LevelBounds = {0, 20, 40, 60, 80, 100, 102};
+    LevelBoundCount = 6;
+
+    LoadTopic();
+    UpdateTopicArrows();
+    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal, StudentPitch, StudentStress,
+                             StudentSignal})
+        view->hide();
+    isRecording = false;
+    MoveToFormPosition(*this);
+    if (CurrentNode == 1)
+        HintButton_Click();
+}
+
+void Stress::LoadTopic()
 {
     Sentences* phrases = Sentences::Current();
-    CurrentPhrase = ((phrases ? phrases->ListOfPhrases->SelectedPosition() : -1) + 1);
-    if (CurrentPhrase < 0 || CurrentPhrase >= static_cast<int>(PhraseList.size()))
+    CurrentPhrase = (phrases ? phrases->ListOfPhrases->SelectedPosition() : -1) + 1;
+    if (CurrentPhrase < 0 || CurrentPhrase >= static_cast<int32_t>(PhraseList.size()))
         CurrentPhrase = 0;
-    const PhraseEntry& entry = PhraseList[CurrentPhrase];
-    PhraseLabel->setText(DecodeContentText(TrimBlanks(entry.PhraseText).toByteArray()));
-    NativeData.WaveFile = QFile::decodeName(TrimBlanks(entry.FileStem).toByteArray() + ".wav");
-    FileNames->setText("Native Speaker: " + NativeData.WaveFile);
-    MoveToFormPosition(*this);
-    if (windowState == 2)
-        showMaximized();
-    else
-        show();
+    PhraseEntry& entry = PhraseList[CurrentPhrase];
+    entry.PhraseText = TrimBlanks(entry.PhraseText).toByteArray();
+    PhraseLabel->setText(DecodeContentText(entry.PhraseText));
+    entry.FileStem = TrimBlanks(entry.FileStem).toByteArray();
+
+    const QString stem = QFile::decodeName(entry.FileStem);
+    NativeData.StepFile = stem + ".stp";
+    NativeData.WaveFile = stem + ".wav";
+    NativeData.TextFile = stem + ".txt";
+    NativeData.PitchFile = stem + ".ptc";
+
+    if (PlayStepsTimer->isActive()) {
+        // A phrase still playing would go on sounding, and the record button
+        // it disabled would never come back: end that playback here.
+        PlayStepsTimer->stop();
+        QString reply;
+        SendMciCommand("close wavefile", reply);
+        RecordStudentWave->setEnabled(true);
+    }
+    NativeStress->Cls();
+    NativeSignal->Cls();
+    NativePitch->Cls();
+
+    const int32_t result = ReadPhraseFile(NativeLoadedBlock, NativeData, NativeFormat, NativeWave,
+                                          NativeMemory, NativePitchTrack, 0, 0);
+    if (result == 0) {
+        TrimPitchWindows(NativeData, NativePitchTrack);
+        DrawNativeViews();
+        NativeLoaded = true;
+        PlayNativeWave->setEnabled(true);
+    } else {
+        NativeLoaded = false;
+        // Nothing is loaded, so there is nothing to play.
+        PlayNativeWave->setEnabled(false);
+    }
+}
+
+void Stress::DrawNativeViews()
+{
+    DrawPitch(NativePitch->PictureCanvas(), NativeData, -1, -1, NativePitchTrack,
+              NativePitch->ForeColor(), NativePitch->BackColor());
+    DrawStress(NativeStress->PictureCanvas(), NativeData, NativeStress->BackColor(),
+               std::span<const int16_t>(LevelBounds), LevelBoundCount);
+    DrawSignal(NativeSignal->PictureCanvas(), NativeData, NativeWave, NativeSignal->ForeColor(),
+               NativeSignal->BackColor());
+    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
+        view->update();
+}
+
+void Stress::DrawStudentViews()
+{
+    DrawPitch(StudentPitch->PictureCanvas(), StudentData, -1, -1, StudentPitchTrack,
+              StudentPitch->ForeColor(), StudentPitch->BackColor());
+    DrawStress(StudentStress->PictureCanvas(), StudentData, StudentStress->BackColor(),
+               std::span<const int16_t>(LevelBounds), LevelBoundCount);
+    DrawSignal(StudentSignal->PictureCanvas(), StudentData, StudentWave, StudentSignal->ForeColor(),
+               StudentSignal->BackColor());
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+        view->update();
+}
+
+void Stress::ClearStudentViews()
+{
+    StudentPitch->Cls();
+    StudentStress->Cls();
+    StudentSignal->Cls();
+}
+
+void Stress::BuildStudentFileNames()
+{
+    const QString stem = DataFolder + "Student";
+    StudentData.WaveFile = stem + ".wav";
+    StudentData.TextFile = stem + ".txt";
+    StudentData.StepFile = stem + ".stp";
+    StudentData.PitchFile = stem + ".ptc";
+    StudentData.ResultFile = stem + ".rsl";
+}
+
+void Stress::UpdateTopicArrows()
+{
+    PrevTopic->setVisible(CurrentPhrase > 1);
+    NextTopic->setVisible(CurrentPhrase < PhraseCount);
+}
+
+void Stress::StepTopic(int direction)
+{
+    Sentences* phrases = Sentences::Current();
+    if (phrases != nullptr) {
+        const int position = phrases->ListOfPhrases->SelectedPosition();
+        const int count = phrases->ListOfPhrases->count();
+        const int target = position + direction;
+        const bool moves = direction > 0 ? target < count : position > 0;
+        if (moves) {
+            phrases->ListOfPhrases->SelectPosition(target);
+            LoadTopic();
+            UpdateTopicArrows();
+            HintButton->setFocus();
+        }
+    }
+    StudentAnalysed = 0;
+    PlayStudentWave->setEnabled(false);
+    ClearStudentViews();
+    BadRecording->hide();
+    LowMemory->hide();
+    if (CurrentNode == 1)
+        HintButton_Click();
+}
+
+void Stress::NextTopic_Click()
+{
+    StepTopic(+1);
+}
+
+void Stress::PrevTopic_Click()
+{
+    StepTopic(-1);
+}
+
+void Stress::ExitButton_Click()
+{
+    DeleteMatching(BinFolder, "*.tmp");
+    DeleteFile(DataFolder.isEmpty() ? QString() : DataFolder + "Stud1.wav");
+    DeleteFile(StudentData.WaveFile);
+    DeleteFile(StudentData.ResultFile);
+    SavedWindowState = CurrentWindowState();
+    close();
+}
+
+void Stress::Form_Unload()
+{
+    if (unloaded)
+        return;
+    unloaded = true;
+    // Nothing may fire into a closed screen or write into a released block:
+    // the follower, the recording and the poll stop before anything goes.
+    PlayStepsTimer->stop();
+    RecordTimer->stop();
+    StressShellTimer->stop();
+    if (waveInput)
+        ReleaseRecording(*waveInput);
+
+    // The views read the sample blocks through the wave headers: release
+    // the blocks and forget the headers together.
+    if (NativeLoadedBlock != 0) {
+        NativeMemory->GUnlock();
+        NativeMemory->GFree();
+        NativeLoadedBlock = 0;
+        NativeWave = WaveHeader{};
+    }
+    if (StudentLoadedBlock != 0) {
+        StudentMemory->GUnlock();
+        StudentMemory->GFree();
+        StudentLoadedBlock = 0;
+        StudentWave = WaveHeader{};
+    }
+    if (RecordHandle != 0) {
+        RecordMemory->GUnlock();
+        RecordMemory->GFree();
+        RecordHandle = 0;
+        RecordBuffer = WaveHeader{};
+    }
+    NativeLoaded = false;
+    StudentAnalysed = 0;
+    QString reply;
+    SendMciCommand("close wavefile", reply);
+
+    if (CurrentWindowState() == WindowNormal)
+        StoreFormPosition(*this);
+    if (Sentences* phrases = Sentences::Current())
+        phrases->ReturnFromExercise();
 }
 
 void Stress::closeEvent(QCloseEvent* event)
 {
-    if (windowState() == Qt::WindowNoState)
-        StoreFormPosition(*this);
-    if (Sentences* phrases = Sentences::Current())
-        phrases->ReturnFromExercise();
+    Form_Unload();
     event->accept();
+}
+
+int16_t Stress::CurrentWindowState() const
+{
+    if (windowState() & Qt::WindowMinimized)
+        return WindowMinimised;
+    if (windowState() & Qt::WindowMaximized)
+        return WindowMaximised;
+    return WindowNormal;
+}
+
+void Stress::OpenFromPhraseList(int16_t windowState)
+{
+    if (windowState == WindowMaximised)
+        setWindowState(Qt::WindowMaximized);
+    else if (windowState == WindowMinimised)
+        setWindowState(Qt::WindowMinimized);
+    IntonationOption->setChecked(true);
+    ShowPair(NativePitch, StudentPitch);
+    show();
+}
+
+void Stress::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    Form_Resize();
+}
+
+void Stress::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange)
+        Form_Resize();
+}
+
+void Stress::Form_Resize()
+{
+    if (inResize || unloaded)
+        return;
+    inResize = true;
+    const int16_t state = CurrentWindowState();
+    const ResizeActions actions = layout.Resize(state, width(), height());
+    // Painting is held while the controls move, so the screen never shows
+    // half a layout.
+    if (actions.FreezeScreen)
+        setUpdatesEnabled(false);
+    if (actions.RestoreLoadSize && size() != loadSize)
+        resize(loadSize);
+    if (actions.LaidOut) {
+        ApplyLayout();
+        for (PictureBox* view : {NativeStress, NativeSignal, NativePitch, StudentStress,
+                                 StudentSignal, StudentPitch})
+            view->Cls();
+        if (NativeLoaded)
+            DrawNativeViews();
+        if (StudentAnalysed != 0)
+            DrawStudentViews();
+        SavedWindowState = state;
+        if (state == WindowNormal)
+            StoreFormPosition(*this);
+    }
+    if (!updatesEnabled() && state != WindowMinimised)
+        setUpdatesEnabled(true);
+    inResize = false;
+}
+
+void Stress::ShowPair(PictureBox* native, PictureBox* student)
+{
+    // In the order native pitch, stress, signal, then the student's.
+    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
+        view->setVisible(view == native);
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+        view->setVisible(view == student);
+}
+
+void Stress::WaveformOption_Click()
+{
+    ShowPair(NativeSignal, StudentSignal);
+}
+
+void Stress::StressOption_Click()
+{
+    ShowPair(NativeStress, StudentStress);
+}
+
+void Stress::IntonationOption_Click()
+{
+    ShowPair(NativePitch, StudentPitch);
+}
+
+int32_t Stress::HelpTopicOf(const QString& waveFile)
+{
+    // The file name, whatever separator the path uses.
+    QString name = waveFile.mid(std::max(waveFile.lastIndexOf('/'), waveFile.lastIndexOf('\\')) + 1);
+    name = name.trimmed();
+    name.chop(std::min<qsizetype>(4, name.size()));
+    name.remove('_');
+
+    // The value of the leading number, as a numeric conversion reads it.
+    qsizetype end = 0;
+    while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
+        ++end;
+    if (end < name.size() && name[end] == '.') {
+        ++end;
+        while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
+            ++end;
+    }
+    bool ok = false;
+    const double value = name.left(end).toDouble(&ok);
+    if (!ok || !(value < 2147483647.5))
+        return 0; // no number, or none that a topic number can hold
+    return static_cast<int32_t>(std::nearbyint(value));
+}
+
+void Stress::HintButton_Click()
+{
+    WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext,
+            HelpTopicOf(NativeData.WaveFile));
+}
+
+void Stress::HelpButton_Click()
+{
+    WinHelp(HelpOwner, HelpFile, HelpContents, 0);
 }

@@ -1,22 +1,157 @@
 #pragma once
-// The exercise screen. For now it shows the chosen phrase and its native
-// sound file, and returns to the phrase list when it is closed.
+// The exercise screen: one phrase of the current phrase list at a time. It
+// shows the phrase text, the native speaker's recording as three views
+// (pitch, stress, signal) and, once recorded and analysed, the student's
+// three views below them, with the buttons that play, record, explain,
+// step through the list and leave. Opened by the phrase screen, whose list
+// selection stays the record of the current phrase.
+#include "audio/PhraseData.h"
+#include "audio/WaveInput.h"
+#include "exercise/AnalysisCycle.h"
+#include "exercise/ImageButton.h"
+#include "exercise/StressLayout.h"
+#include "platform/PictureBox.h"
+
 #include <QLabel>
+#include <QRadioButton>
+#include <QTimer>
 #include <QWidget>
+
+#include <array>
+#include <functional>
+#include <memory>
 
 class Stress : public QWidget
 {
     Q_OBJECT
 public:
     Stress();
+    ~Stress() override;
 
-    // Opens the screen on the phrase selected in the phrase list, in the
-    // window state the last exercise screen was left in.
+    // The phrase screen's way in: window state, the Intonation pair of
+    // views visible, shown.
     void OpenFromPhraseList(int16_t windowState);
 
     QLabel* PhraseLabel;
-    QLabel* FileNames;
+    QLabel* TextNativeSpeaker;
+    QLabel* TextStudentSpeaker;
+    PictureBox* NativeSignal;
+    PictureBox* NativePitch;
+    PictureBox* NativeStress;
+    PictureBox* StudentSignal;
+    PictureBox* StudentPitch;
+    PictureBox* StudentStress;
+    QRadioButton* WaveformOption;
+    QRadioButton* StressOption;
+    QRadioButton* IntonationOption;
+    ImageButton* PlayNativeWave;
+    ImageButton* PlayStudentWave;
+    ImageButton* RecordStudentWave;
+    ImageButton* BMPForRecord;
+    ImageButton* BMPForStop;
+    QPushButton* CreateStudentSteps;
+    ImageButton* HintButton;
+    ImageButton* HelpButton;
+    ImageButton* ExitButton;
+    ImageButton* NextTopic;
+    ImageButton* PrevTopic;
+    ImageButton* TextRecordingButton;
+    ImageButton* TextAnalyzingButton;
+    ImageButton* BadRecording;
+    ImageButton* LowMemory;
+    QTimer* PlayStepsTimer;
+    QTimer* RecordTimer;
+    QTimer* StressShellTimer;
+
+    void LoadTopic();
+    void BuildStudentFileNames();
+
+    void Form_Load();
+    void Form_Resize();
+    void Form_Unload();
+    void NextTopic_Click();
+    void PrevTopic_Click();
+    void ExitButton_Click();
+    void WaveformOption_Click();
+    void StressOption_Click();
+    void IntonationOption_Click();
+    void HintButton_Click();
+    void HelpButton_Click();
+
+    // Whole-phrase playback with the follower that marks the steps heard.
+    void PlayNativeWave_Click();
+    void PlayStudentWave_Click();
+    void PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase, const WaveFormat& format,
+                         PictureBox* pitchBox, PictureBox* signalBox);
+    void PlayStepsTimer_Timer();
+
+    // Clicks on the views play a piece of that speaker's phrase.
+    void NativeSignal_MouseDown(Qt::MouseButton button, double x);
+    void NativePitch_MouseDown(Qt::MouseButton button, double x);
+    void NativeStress_MouseDown(Qt::MouseButton button, double x);
+    void StudentSignal_MouseDown(Qt::MouseButton button, double x);
+    void StudentPitch_MouseDown(Qt::MouseButton button, double x);
+    void StudentStress_MouseDown(Qt::MouseButton button, double x);
+
+    // Recording the student, then the analysis of the recording.
+    void RecordStudentWave_Click();
+    void RecordTimer_Timer();
+    void CreateStudentSteps_Click();
+    void StressShellTimer_Timer();
+
+    bool IsRecording() const { return isRecording; }
+    float AnalysisLimit() const { return analysisLimit; }
+    AnalysisClock& RecordStartClock() { return recordStartTime; }
+
+    // The sound input recordings come from; tests put in their own.
+    static void SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory);
+
+    const StressLayout& Layout() const { return layout; }
+    // The size of the inner area at load, in pixels.
+    static QSize DesignInnerSize();
+
+    // The topic number of the phrase's explanation, from its sound file name.
+    static int32_t HelpTopicOf(const QString& waveFile);
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+
+private:
+    void CreateControls();
+    void ApplyLayout();
+    void ShowPair(PictureBox* native, PictureBox* student);
+    void DrawNativeViews();
+    void DrawStudentViews();
+    void ClearStudentViews();
+    void StepTopic(int direction);
+    void UpdateTopicArrows();
+    int16_t CurrentWindowState() const;
+    void ConnectHandlers();
+    void ShowRecordFace(bool stop);
+    void EndPlayback();
+    void EndAnalysis(bool success);
+    void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
+    std::array<QWidget*, StressControlCount> controlsByLayout{};
+
+    // Follower state, filled when a whole phrase starts playing.
+    PictureBox* PlayStressBox = nullptr;
+    PictureBox* PlayPitchBox = nullptr;
+    PictureBox* PlaySignalBox = nullptr;
+    PhraseData PlayPhrase;
+    WaveFormat PlayFormat;
+    int32_t PlayedPosition = 0;
+    int32_t PlayPosition = 0;
+
+    // Recording and analysis state.
+    std::unique_ptr<WaveInput> waveInput;
+    bool isRecording = false;
+    AnalysisClock recordStartTime;
+    float analysisLimit = 0;
+
+    StressLayout layout;
+    QSize loadSize;
+    bool inResize = false;
+    bool unloaded = false;
 };

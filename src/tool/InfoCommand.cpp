@@ -3,12 +3,11 @@
 #include "audio/PhraseFile.h"
 #include "navigation/ContentText.h"
 #include "tool/Commands.h"
+#include "views/PitchProcessing.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-
-#include <functional>
 
 namespace {
 
@@ -28,11 +27,6 @@ const char* InfoUsage =
     "--skip-text  do not look for the text chunk (as the tutor reads a student's file)\n"
     "--trim       trim the steps' pitch windows first, as the exercise screen does\n"
     "--json       the same items as one JSON object\n";
-
-// The exercise screen's pitch-window trimming, for --trim. It is not part of
-// this build yet, so --trim is refused; once it is, this becomes
-// "= TrimPitchWindows" and the option works.
-const std::function<void(PhraseData&, PitchTrack&)> TrimPitch;
 
 struct InfoOptions
 {
@@ -159,12 +153,6 @@ int InfoCommand(const QStringList& args, ToolStreams io)
     default:
         break;
     }
-    if (options.trim && !TrimPitch) {
-        io.err << "tvtool info: --trim is not available yet: this build has no pitch-window "
-                  "trimming\n";
-        return 2;
-    }
-
     PhraseInfo info;
     info.phrase.WaveFile = options.path;
     const int32_t result =
@@ -178,7 +166,7 @@ int InfoCommand(const QStringList& args, ToolStreams io)
         return 1;
     }
     if (options.trim)
-        TrimPitch(info.phrase, info.pitch);
+        TrimPitchWindows(info.phrase, info.pitch);
     if (options.json)
         PrintJson(info, options, io.out);
     else

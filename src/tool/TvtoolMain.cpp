@@ -20,6 +20,8 @@ const Subcommand Subcommands[] = {
     {"phrases", "phrases SOUNDS_DIR CODE  print the phrases of one category", PhrasesCommand},
     {"info", "info [--skip-text] FILE  print a phrase sound file as the tutor reads it",
      InfoCommand},
+    {"render", "render FILE --view V ... draw one view of a phrase sound file as SVG or PNG",
+     RenderCommand},
     {"author", "author IN OUT.wav --text TEXT  make a phrase sound file of a recording",
      AuthorCommand},
     {"demo-content", "demo-content OUT_DIR    build the demo content pack", DemoContentCommand},

@@ -10,14 +10,13 @@ class Canvas
 {
 public:
     virtual ~Canvas() = default;
-    virtual int Width() const = 0;  // inner size in pixels
+    virtual int Width() const = 0; // inner size in pixels
     virtual int Height() const = 0;
     virtual void Clear(QColor colour) = 0;
-    virtual void DrawLine(double x1, double y1, double x2, double y2, QColor colour,
-                          int width) = 0;
+    virtual void DrawLine(double x1, double y1, double x2, double y2, QColor colour, int width) = 0;
     // x, y is the top-left corner; w and h are not negative.
-    virtual void DrawRectangle(double x, double y, double w, double h,
-                               std::optional<QColor> fill, QColor stroke, int width) = 0;
+    virtual void DrawRectangle(double x, double y, double w, double h, std::optional<QColor> fill,
+                               QColor stroke, int width) = 0;
     // Keeps only the bits of each pixel that are also set in mask (the
     // played-step shading): filling the same area twice changes nothing more.
     virtual void MaskRectangle(double x, double y, double w, double h, QColor mask) = 0;

@@ -53,13 +53,3 @@ TEST(APIMemoryBlock, FreeClearsHandleAndPointerSoNothingReachesTheOldBlock)
     EXPECT_EQ(memory.MemPointer(), nullptr);
     memory.GFree(); // a second free is harmless
 }
-
-TEST(APIMemoryBlock, NegativeSizeAllocatesNothing)
-{
-    APIMemory memory;
-    memory.SetMemSize(-1);
-    memory.GAlloc();
-    memory.GLock();
-    EXPECT_EQ(memory.MemHandle(), 0u);
-    EXPECT_EQ(memory.MemPointer(), nullptr);
-}

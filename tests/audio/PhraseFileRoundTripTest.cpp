@@ -91,7 +91,7 @@ TEST(PhraseFileRoundTrip, EveryWrittenFileReadsBack)
     QRandomGenerator random(20240611);
     Scratch scratch;
     const QString path = scratch.Path("Student.wav");
-    for (int round = 0; round < 60; ++round) {
+    for (int round = 0; round < 25; ++round) {
         QByteArray text(random.bounded(260), '\0');
         for (char& c : text)
             c = char(random.bounded(256));

@@ -123,7 +123,7 @@ TEST_F(NavigationScreens, PhraseOpensTheExerciseAndComesBack)
     DoubleClick(tree->ListOfNodes, 0);
     auto* phrases = qobject_cast<Sentences*>(VisibleScreen("Sentences"));
     ASSERT_NE(phrases, nullptr);
-    phrases->move(40, 30);
+    phrases->setGeometry(QRect(QPoint(40, 30), phrases->size()));
     DoubleClick(phrases->ListOfPhrases, 2);
     EXPECT_FALSE(phrases->isVisible());
     EXPECT_EQ(FormLeft, 40);

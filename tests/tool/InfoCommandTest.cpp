@@ -107,13 +107,26 @@ TEST(TvtoolInfo, JsonCarriesTheSameItems)
     EXPECT_EQ(json["samples"].toInt(), 200);
 }
 
-TEST(TvtoolInfo, TrimIsRefusedUntilTheTrimmingExists)
+TEST(TvtoolInfo, TrimCutsPitchWindowsAtAJumpBeforePrinting)
 {
+    // The first of twelve points lies more than a fifth above the rest:
+    // trimming moves the window's start past it; the track is printed as read.
+    PhraseChunks chunks;
+    chunks.stp = Chunk("stp ", StepData(0, 1200, {{0, 1000, 0, 1000, 0, 0, 100}}));
+    std::vector<std::pair<int32_t, int32_t>> points;
+    for (int32_t i = 0; i < 12; ++i)
+        points.emplace_back(50 + 100 * i, i == 0 ? 121 : 100);
+    chunks.ptc = Chunk("ptc ", PitchData(points));
     Scratch scratch;
-    const ToolRun run = RunTvtool({"info", "--trim", scratch.Write(PhraseChunks().File())});
-    EXPECT_EQ(run.exitCode, 2);
-    EXPECT_TRUE(run.out.isEmpty());
-    EXPECT_TRUE(run.err.contains("--trim")) << run.err.toStdString();
+    const QString file = scratch.Write(chunks.File());
+
+    const ToolRun plain = RunTvtool({"info", file});
+    const ToolRun trimmed = RunTvtool({"info", "--trim", file});
+    EXPECT_EQ(trimmed.exitCode, 0) << trimmed.err.toStdString();
+    EXPECT_TRUE(plain.out.contains("\nstep 1 0 1001 0 1000 0 0 100\n"));
+    EXPECT_TRUE(trimmed.out.contains("\nstep 1 0 1001 51 1000 0 0 100\n"))
+        << trimmed.out.toStdString();
+    EXPECT_TRUE(trimmed.out.contains("\npoint 0 50 121\n"));
 }
 
 TEST(TvtoolInfo, WrongCallsPrintUsageToStandardError)

@@ -1,0 +1,202 @@
+// tvtool render: one view of a phrase sound file, drawn as the exercise
+// screen draws it after loading the phrase, into an SVG (one element per
+// drawing call) or a PNG (the same pixels as the picture box).
+#include "audio/PhraseFile.h"
+#include "tool/Commands.h"
+#include "views/DrawPitch.h"
+#include "views/DrawSignal.h"
+#include "views/DrawStress.h"
+#include "views/ImageCanvas.h"
+#include "views/PitchProcessing.h"
+#include "views/SvgCanvas.h"
+#include "views/ViewColours.h"
+
+#include <QBuffer>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+
+const char* RenderUsage =
+    "usage: tvtool render FILE --view pitch|stress|signal --size WxH --out OUT.svg|OUT.png "
+    "[--student]\n"
+    "Reads the phrase sound file FILE as the exercise screen loads a phrase (with --student\n"
+    "as it reads the student's analysed recording: without the text chunk), trims its\n"
+    "steps' pitch windows and draws the one view into a box of inner size W x H pixels,\n"
+    "in the native speaker's colours (the student's with --student).\n"
+    "OUT.svg holds one element per drawing call, in drawing order; OUT.png is the picture\n"
+    "the screen shows. When the file does not read, prints 'result <code>' to standard\n"
+    "error, writes nothing and exits 1.\n";
+
+// Large enough for any screen; keeps a mistyped size from allocating gigabytes.
+constexpr int MaxRenderSide = 16384;
+
+enum class View { Pitch, Stress, Signal };
+
+struct RenderOptions
+{
+    QString path;
+    View view = View::Pitch;
+    int width = 0;
+    int height = 0;
+    QString out;
+    bool png = false;
+    bool student = false;
+};
+
+bool ParseView(const QString& text, View& view)
+{
+    if (text == "pitch")
+        view = View::Pitch;
+    else if (text == "stress")
+        view = View::Stress;
+    else if (text == "signal")
+        view = View::Signal;
+    else
+        return false;
+    return true;
+}
+
+bool ParseSize(const QString& text, int& width, int& height)
+{
+    static const QRegularExpression pattern("^([0-9]{1,5})x([0-9]{1,5})$");
+    const auto match = pattern.match(text);
+    if (!match.hasMatch()) return false;
+    width = match.captured(1).toInt();
+    height = match.captured(2).toInt();
+    return width >= 1 && height >= 1 && width <= MaxRenderSide && height <= MaxRenderSide;
+}
+
+// 0: options read; 1: help asked for; 2: wrong call.
+int ParseRenderOptions(const QStringList& args, RenderOptions& options)
+{
+    bool hasView = false;
+    bool hasSize = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") return 1;
+        if (arg == "--student") {
+            options.student = true;
+        } else if (arg == "--view" && hasValue) {
+            if (!ParseView(args[++i], options.view)) return 2;
+            hasView = true;
+        } else if (arg == "--size" && hasValue) {
+            if (!ParseSize(args[++i], options.width, options.height)) return 2;
+            hasSize = true;
+        } else if (arg == "--out" && hasValue) {
+            options.out = args[++i];
+        } else if (arg.startsWith('-') && arg.size() > 1) {
+            return 2;
+        } else if (options.path.isEmpty()) {
+            options.path = arg;
+        } else {
+            return 2;
+        }
+    }
+    const QString suffix = options.out.section('.', -1).toLower();
+    options.png = suffix == "png";
+    if (options.out.isEmpty() || (suffix != "svg" && !options.png)) return 2;
+    return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
+}
+
+// One speaker as the exercise screen holds it; the sample block is
+// released when the command ends.
+struct LoadedPhrase
+{
+    int32_t loaded = 0;
+    PhraseData phrase;
+    WaveFormat format;
+    WaveHeader samples;
+    std::unique_ptr<APIMemory> memory = std::make_unique<APIMemory>();
+    PitchTrack pitch;
+
+    ~LoadedPhrase()
+    {
+        if (loaded != 0) memory->GFree();
+    }
+};
+
+QColor BackColorOf(View view, bool student)
+{
+    switch (view) {
+    case View::Pitch:
+        return student ? StudentPitchBackColor : NativePitchBackColor;
+    case View::Stress:
+        return student ? StudentStressBackColor : NativeStressBackColor;
+    case View::Signal:
+        break;
+    }
+    return student ? StudentSignalBackColor : NativeSignalBackColor;
+}
+
+void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor back)
+{
+    switch (view) {
+    case View::Pitch:
+        DrawPitch(canvas, speaker.phrase, -1, -1, speaker.pitch, ViewForeColor, back);
+        break;
+    case View::Stress:
+        DrawStress(canvas, speaker.phrase, back, StandardLevelBounds, StandardLevelBoundCount);
+        break;
+    case View::Signal:
+        DrawSignal(canvas, speaker.phrase, speaker.samples, ViewForeColor, back);
+        break;
+    }
+}
+
+QByteArray RenderBytes(const LoadedPhrase& speaker, const RenderOptions& options)
+{
+    const QColor back = BackColorOf(options.view, options.student);
+    if (!options.png) {
+        SvgCanvas canvas(options.width, options.height);
+        DrawView(canvas, speaker, options.view, back);
+        return canvas.Document();
+    }
+    // The picture box starts from its background, as after the screen
+    // cleared it on loading the phrase.
+    ImageCanvas canvas(options.width, options.height, back);
+    DrawView(canvas, speaker, options.view, back);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    canvas.Image().save(&buffer, "PNG");
+    return bytes;
+}
+
+} // namespace
+
+int RenderCommand(const QStringList& args, ToolStreams io)
+{
+    RenderOptions options;
+    switch (ParseRenderOptions(args, options)) {
+    case 1:
+        io.out << RenderUsage;
+        return 0;
+    case 2:
+        io.err << RenderUsage;
+        return 2;
+    default:
+        break;
+    }
+
+    LoadedPhrase speaker;
+    speaker.phrase.WaveFile = options.path;
+    const int32_t result =
+        ReadPhraseFile(speaker.loaded, speaker.phrase, speaker.format, speaker.samples,
+                       speaker.memory, speaker.pitch, 0, options.student ? 1 : 0);
+    if (result != PhraseFileOk) {
+        io.err << "result " << result << "\n";
+        return 1;
+    }
+    TrimPitchWindows(speaker.phrase, speaker.pitch);
+
+    const QByteArray bytes = RenderBytes(speaker, options);
+    QSaveFile file(options.out);
+    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
+        !file.commit()) {
+        io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";
+        return 1;
+    }
+    return 0;
+}

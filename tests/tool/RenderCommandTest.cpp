@@ -1,0 +1,141 @@
+// tvtool render as other programs see it: the built tool run on phrase
+// files written here, its exact SVG, its PNG against the picture box, and
+// its exit status.
+#include "platform/PictureBox.h"
+#include "support/PhraseFileBytes.h"
+#include "views/DrawStress.h"
+#include "views/PitchProcessing.h"
+#include "views/ViewColours.h"
+
+#include <QFile>
+#include <QImage>
+#include <QProcess>
+#include <gtest/gtest.h>
+
+using namespace testbytes;
+
+namespace {
+
+struct ToolRun
+{
+    int exitCode = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+ToolRun RunTvtool(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
+    ToolRun run;
+    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
+    run.exitCode = process.exitCode();
+    run.out = process.readAllStandardOutput();
+    run.err = process.readAllStandardError();
+    return run;
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+TEST(TvtoolRender, StressViewAsSvgHoldsEveryDrawingCallInOrder)
+{
+    // Two touching steps over samples 10..99 in a 200 x 100 box: 160 / 89
+    // pixels a sample from x = 20, levels 80 and 100, and the joint erased
+    // down to the lower bar.
+    Scratch scratch;
+    const QString out = scratch.Path("stress.svg");
+    const ToolRun run = RunTvtool({"render", scratch.Write(PhraseChunks().File()), "--view",
+                                   "stress", "--size", "200x100", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.isEmpty());
+    EXPECT_EQ(ReadAll(out),
+              "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"200\" height=\"100\" "
+              "viewBox=\"0 0 200 100\">\n"
+              "<rect class=\"clear\" x=\"0\" y=\"0\" width=\"200\" height=\"100\" "
+              "fill=\"#ceffce\"/>\n"
+              "<rect x=\"20\" y=\"26\" width=\"71.91\" height=\"64\" fill=\"#ceffce\" "
+              "stroke=\"#000000\" stroke-width=\"2\"/>\n"
+              "<rect x=\"91.91\" y=\"10\" width=\"89.888\" height=\"80\" fill=\"#ceffce\" "
+              "stroke=\"#000000\" stroke-width=\"2\"/>\n"
+              "<line x1=\"90.91\" y1=\"27\" x2=\"90.91\" y2=\"89\" stroke=\"#ceffce\" "
+              "stroke-width=\"1\"/>\n"
+              "<line x1=\"91.91\" y1=\"27\" x2=\"91.91\" y2=\"89\" stroke=\"#ceffce\" "
+              "stroke-width=\"1\"/>\n"
+              "<line x1=\"92.91\" y1=\"27\" x2=\"92.91\" y2=\"89\" stroke=\"#ceffce\" "
+              "stroke-width=\"1\"/>\n"
+              "</svg>\n");
+}
+
+TEST(TvtoolRender, StudentFileWithoutTextReadsOnlyWithStudent)
+{
+    PhraseChunks chunks;
+    chunks.snt.clear();
+    Scratch scratch;
+    const QString file = scratch.Write(chunks.File());
+    const QString out = scratch.Path("signal.svg");
+
+    const ToolRun native =
+        RunTvtool({"render", file, "--view", "signal", "--size", "50x40", "--out", out});
+    EXPECT_EQ(native.exitCode, 1);
+    EXPECT_EQ(native.err, "result 265\n");
+    EXPECT_FALSE(QFile::exists(out));
+
+    const ToolRun student = RunTvtool(
+        {"render", file, "--view", "signal", "--size", "50x40", "--out", out, "--student"});
+    ASSERT_EQ(student.exitCode, 0) << student.err.toStdString();
+    const QByteArray svg = ReadAll(out);
+    EXPECT_TRUE(svg.contains("<rect class=\"clear\" x=\"0\" y=\"0\" width=\"50\" height=\"40\" "
+                             "fill=\"#ceffff\"/>"));
+    EXPECT_EQ(svg.count("<line "), 40); // one column a pixel between the margins
+}
+
+TEST(TvtoolRender, PngIsThePictureTheBoxShows)
+{
+    Scratch scratch;
+    const QString file = scratch.Write(PhraseChunks().File());
+    const QString out = scratch.Path("stress.png");
+    const ToolRun run =
+        RunTvtool({"render", file, "--view", "stress", "--size", "240x90", "--out", out});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QImage png = QImage(out).convertToFormat(QImage::Format_RGB32);
+
+    Speaker speaker;
+    ASSERT_EQ(speaker.Read(file), 0);
+    TrimPitchWindows(speaker.Phrase, speaker.Pitch);
+    PictureBox box;
+    box.SetBackColor(NativeStressBackColor);
+    box.setGeometry(0, 0, 244, 94);
+    DrawStress(box.PictureCanvas(), speaker.Phrase, box.BackColor(), StandardLevelBounds,
+               StandardLevelBoundCount);
+    EXPECT_EQ(png, box.Picture().convertToFormat(QImage::Format_RGB32));
+    EXPECT_EQ(png.pixel(24, 60) & 0xFFFFFF, 0x000000u); // the first bar's left edge, x = 24
+}
+
+TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsage)
+{
+    Scratch scratch;
+    const QString out = scratch.Path("pitch.png");
+    const ToolRun missing = RunTvtool(
+        {"render", scratch.Path("none.wav"), "--view", "pitch", "--size", "100x50", "--out", out});
+    EXPECT_EQ(missing.exitCode, 1);
+    EXPECT_EQ(missing.err, "result -5\n");
+    EXPECT_FALSE(QFile::exists(out));
+
+    const QString file = scratch.Write(PhraseChunks().File());
+    for (const QStringList& args :
+         {QStringList{"render", file, "--view", "pitch", "--out", out},
+          QStringList{"render", file, "--view", "contour", "--size", "100x50", "--out", out},
+          QStringList{"render", file, "--view", "pitch", "--size", "0x50", "--out", out},
+          QStringList{"render", file, "--view", "pitch", "--size", "100x50", "--out", "a.jpg"}}) {
+        const ToolRun wrong = RunTvtool(args);
+        EXPECT_EQ(wrong.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(wrong.err.startsWith("usage: tvtool render")) << args.join(' ').toStdString();
+    }
+    EXPECT_FALSE(QFile::exists(out));
+}
