@@ -49,8 +49,7 @@ void Transform(std::vector<float>& re, std::vector<float>& im, const std::vector
 std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size)
 {
     std::vector<double> power(size / 2 + 1, 0.0);
-    if (static_cast<int>(low.size()) < size)
-        return power;
+    if (static_cast<int>(low.size()) < size) return power;
     std::vector<float> window(size), cosines(size / 2), sines(size / 2);
     for (int i = 0; i < size; ++i)
         window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size));
@@ -78,8 +77,7 @@ double LineProminence(const std::vector<double>& power, double binHz, double fre
 {
     const long centre = std::lround(frequency / binHz);
     const long last = static_cast<long>(power.size()) - 1;
-    if (centre - 12 < 1 || centre + 12 > last)
-        return 0;
+    if (centre - 12 < 1 || centre + 12 > last) return 0;
     double peak = 0;
     for (long b = centre - 1; b <= centre + 1; ++b)
         peak = std::max(peak, power[b]);
@@ -90,8 +88,7 @@ double LineProminence(const std::vector<double>& power, double binHz, double fre
     }
     std::nth_element(around.begin(), around.begin() + around.size() / 2, around.end());
     const double background = around[around.size() / 2];
-    if (peak <= 0)
-        return 0;
+    if (peak <= 0) return 0;
     return background > peak * 1e-9 ? peak / background : 1e9;
 }
 
@@ -99,8 +96,7 @@ double LineProminence(const std::vector<double>& power, double binHz, double fre
 
 void RemoveDcOffset(std::vector<float>& samples, int rate)
 {
-    if (samples.empty())
-        return;
+    if (samples.empty()) return;
     const double r = std::exp(-2 * std::numbers::pi * 20.0 / rate);
     // Starting from the first sample as if it had always been there keeps
     // an offset from turning into a click at the start.
@@ -129,13 +125,10 @@ std::vector<double> FindHumLines(const std::vector<float>& low, double lowRate)
         double strongest = 0, fundamental = 0;
         for (int k = 1; k <= 10 && k * mains < 0.4 * lowRate; ++k) {
             const double prominence = LineProminence(power, binHz, k * mains);
-            if (k == 1)
-                fundamental = prominence;
-            if (prominence > 10 && k <= 6)
-                ++clear;
+            if (k == 1) fundamental = prominence;
+            if (prominence > 10 && k <= 6) ++clear;
             strongest = std::max(strongest, prominence);
-            if (prominence > 4)
-                found.push_back(k * mains);
+            if (prominence > 4) found.push_back(k * mains);
         }
         // Hum: the mains frequency itself present (6 dB), two clear lines
         // (10 dB) among the first six harmonics, one of them towering

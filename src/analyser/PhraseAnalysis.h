@@ -24,7 +24,7 @@ struct PhraseAnalysis
     bool Good = false;
     std::string Reason; // empty when Good
     PhraseSteps Steps;
-    PitchTrack Pitch;   // one point per 10 ms frame; Value in tenths of Hz, 0 unvoiced
+    PitchTrack Pitch; // one point per 10 ms frame; Value in tenths of Hz, 0 unvoiced
 };
 
 // Shares of the recording that make it unusable; see AnalysePhrase.

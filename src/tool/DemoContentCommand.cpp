@@ -39,8 +39,7 @@ QByteArray SchemeString(const QByteArray& text)
 {
     QByteArray quoted = "\"";
     for (char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
+        if (c == '"' || c == '\\') quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";
@@ -55,8 +54,7 @@ bool Synthesise(const std::vector<DemoPhrase>& phrases, const QString& folder, s
         script += SpokenByMaleVoice(phrases[i].Stem) ? "(voice_kal_diphone)\n"
                                                      : "(voice_cmu_us_slt_arctic_hts)\n";
         script += "(utt.save.wave (SynthText " + SchemeString(phrases[i].Text) + ") " +
-                  SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) +
-                  " 'riff)\n";
+                  SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) + " 'riff)\n";
     }
     const QString scriptPath = folder + "/speak.scm";
     QFile file(scriptPath);
@@ -117,8 +115,8 @@ int DemoContentCommand(const QStringList& args, ToolStreams io)
     const QString out = rest[0];
     QFile list(source + "/SentList.txt");
     if (!list.open(QIODevice::ReadOnly)) {
-        io.err << "tvtool demo-content: cannot read " << QFile::encodeName(list.fileName()).toStdString()
-               << "\n";
+        io.err << "tvtool demo-content: cannot read "
+               << QFile::encodeName(list.fileName()).toStdString() << "\n";
         return 1;
     }
     std::vector<PhraseEntry> entries;

@@ -97,8 +97,8 @@ TEST(PhraseUsability, StoresStepsAndPitchAsLittleEndianValues)
     steps.Steps.push_back({100, 401, 150, 500, 300, 1234, 30000});
     steps.Steps.push_back({501, 400, 500, 850, 700, 0, 7});
     EXPECT_EQ(Values(StepChunkBytes(steps)),
-              (std::vector<int32_t>{100, 900, 100, 500, 150, 500, 300, 1234, 30000, 501, 900,
-                                    500, 850, 700, 0, 7}));
+              (std::vector<int32_t>{100, 900, 100, 500, 150, 500, 300, 1234, 30000, 501, 900, 500,
+                                    850, 700, 0, 7}));
     EXPECT_EQ(Values(PitchChunkBytes({{0, 0}, {221, 1205}})),
               (std::vector<int32_t>{0, 0, 221, 1205}));
     EXPECT_EQ(StepChunkBytes(PhraseSteps{}).size(), 8u);

@@ -19,9 +19,10 @@ std::vector<float> Hum(size_t count, double mains, double amplitude)
     std::vector<float> hum(count);
     for (size_t i = 0; i < count; ++i) {
         const double t = static_cast<double>(i) / Rate;
-        hum[i] = static_cast<float>(amplitude * (std::sin(2 * std::numbers::pi * mains * t) +
-                                                 0.5 * std::sin(2 * std::numbers::pi * 3 * mains * t + 1) +
-                                                 0.3 * std::sin(2 * std::numbers::pi * 5 * mains * t)));
+        hum[i] = static_cast<float>(amplitude *
+                                    (std::sin(2 * std::numbers::pi * mains * t) +
+                                     0.5 * std::sin(2 * std::numbers::pi * 3 * mains * t + 1) +
+                                     0.3 * std::sin(2 * std::numbers::pi * 5 * mains * t)));
     }
     return hum;
 }
@@ -60,14 +61,14 @@ TEST(SteadyDisturbance, FindsMainsHumAndItsHarmonicsOnly)
 
 TEST(SteadyDisturbance, HumDoesNotReadAsAVoice)
 {
-    SyntheticVoice voice = SynthesiseVoice(
-        {{0.6, 0, 0, 0}, {0.6, 140, 170, 0.5}, {0.6, 0, 0, 0}}, Rate);
+    SyntheticVoice voice =
+        SynthesiseVoice({{0.6, 0, 0, 0}, {0.6, 140, 170, 0.5}, {0.6, 0, 0, 0}}, Rate);
     const std::vector<float> hum = Hum(voice.Samples.size(), 60, 0.08);
     for (size_t i = 0; i < hum.size(); ++i)
         voice.Samples[i] += hum[i];
     const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, Rate);
-    EXPECT_LE(VoicedFrames(frames, 0, 55), 2);     // the hum before the voice
-    EXPECT_LE(VoicedFrames(frames, 125, 180), 2);  // and after it
+    EXPECT_LE(VoicedFrames(frames, 0, 55), 2);    // the hum before the voice
+    EXPECT_LE(VoicedFrames(frames, 125, 180), 2); // and after it
     int right = 0;
     for (size_t k = 65; k < 115; ++k) {
         const float truth = voice.TrueHz[frames[k].Position];
@@ -78,8 +79,8 @@ TEST(SteadyDisturbance, HumDoesNotReadAsAVoice)
 
 TEST(SteadyDisturbance, ADcOffsetChangesNothing)
 {
-    const SyntheticVoice voice = SynthesiseVoice(
-        {{0.4, 0, 0, 0}, {0.6, 140, 170, 0.4}, {0.4, 0, 0, 0}}, Rate);
+    const SyntheticVoice voice =
+        SynthesiseVoice({{0.4, 0, 0, 0}, {0.6, 140, 170, 0.4}, {0.4, 0, 0, 0}}, Rate);
     std::vector<float> shifted = voice.Samples;
     for (float& s : shifted)
         s += 0.2f;

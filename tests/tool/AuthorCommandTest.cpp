@@ -24,8 +24,7 @@ ToolRun RunTvtool(const QStringList& args)
     QProcess process;
     process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
     ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
     run.ExitCode = process.exitCode();
     run.Out = process.readAllStandardOutput();
     run.Err = process.readAllStandardError();
@@ -40,14 +39,14 @@ bool WriteRecording(const QString& path, int format, int rate, const std::vector
     info.channels = 2;
     info.format = format;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (file == nullptr)
-        return false;
+    if (file == nullptr) return false;
     std::vector<float> stereo;
     for (float s : mono) {
         stereo.push_back(s);
         stereo.push_back(s * 0.5f);
     }
-    const sf_count_t written = sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
+    const sf_count_t written =
+        sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
     sf_close(file);
     return written == static_cast<sf_count_t>(mono.size());
 }
