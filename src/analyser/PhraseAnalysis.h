@@ -29,7 +29,7 @@ struct PhraseAnalysis
 
 // Shares of the recording that make it unusable; see AnalysePhrase.
 inline constexpr double MaxClippedShare = 0.25; // a square wave, no longer a voice
-inline constexpr float MinPeakDb = -50;         // dB full scale
+inline constexpr float MinPeakDb = -70;         // dB full scale
 inline constexpr float MinSignalToNoiseDb = 3;  // loud frames over the background
 
 PhraseAnalysis AnalysePhrase(const PcmSamples& samples);

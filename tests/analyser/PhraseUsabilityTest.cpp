@@ -41,6 +41,15 @@ std::vector<int32_t> Values(const std::vector<char>& bytes)
 
 } // namespace
 
+TEST(PhraseUsability, AcceptsAVeryQuietPhrase)
+{
+    // Peaking 60 dB below full scale: a few bits of a 16-bit recording.
+    std::vector<float> quiet;
+    for (float s : Phrase(0.001))
+        quiet.push_back(std::round(s * 32768) / 32768);
+    EXPECT_TRUE(AnalysePhrase(Samples(quiet)).Good);
+}
+
 TEST(PhraseUsability, AcceptsASpokenPhrase)
 {
     const PhraseAnalysis analysis = AnalysePhrase(Samples(Phrase()));
@@ -58,7 +67,7 @@ TEST(PhraseUsability, AcceptsASpokenPhrase)
 TEST(PhraseUsability, GivesAReasonForEveryUnusableRecording)
 {
     EXPECT_EQ(AnalysePhrase(Samples(std::vector<float>(Rate, 0.0f))).Reason, ReasonTooQuiet);
-    EXPECT_EQ(AnalysePhrase(Samples(Phrase(0.002))).Reason, ReasonTooQuiet);
+    EXPECT_EQ(AnalysePhrase(Samples(Phrase(0.0002))).Reason, ReasonTooQuiet);
     EXPECT_EQ(AnalysePhrase(Samples({})).Reason, ReasonTooQuiet);
     EXPECT_EQ(AnalysePhrase(Samples(WhiteNoise(2 * Rate, 0.1, 9))).Reason, ReasonTooNoisy);
     EXPECT_EQ(AnalysePhrase(Samples(Phrase(), 0.3)).Reason, ReasonClipped);
