@@ -22,4 +22,7 @@ public:
     virtual void Stop() = 0;
 
     virtual bool IsRecording() const = 0;
+    // Bytes written into the buffer so far while recording (for the live
+    // level shown during a recording); 0 when the input cannot tell.
+    virtual uint32_t BytesSoFar() const { return 0; }
 };

@@ -167,6 +167,19 @@ void Stress::CreateControls()
     PlayStepsTimer->setTimerType(Qt::PreciseTimer);
     RecordTimer->setTimerType(Qt::PreciseTimer);
 
+    RecordingDetail = new StatusDetail(StatusDetail::Kind::Recording, this);
+    AnalysingDetail = new StatusDetail(StatusDetail::Kind::Analysing, this);
+    ReasonDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    RecordingDetail->setObjectName("RecordingDetail");
+    AnalysingDetail->setObjectName("AnalysingDetail");
+    ReasonDetail->setObjectName("ReasonDetail");
+    FeedbackTimer = new QTimer(this);
+    FeedbackTimer->setObjectName("FeedbackTimer");
+    FeedbackTimer->setInterval(50);
+    for (QWidget* status :
+         std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording})
+        status->installEventFilter(this);
+
     controlsByLayout = {PhraseLabel,        IntonationOption,    StressOption,
                         WaveformOption,     NativePitch,         NativeStress,
                         NativeSignal,       StudentPitch,        StudentStress,
@@ -179,6 +192,7 @@ void Stress::CreateControls()
     ApplyLayout();
 
     ConnectHandlers();
+    SetUpKeyboardAndAccessibility();
 }
 
 void Stress::ConnectHandlers()
@@ -198,6 +212,7 @@ void Stress::ConnectHandlers()
     connect(PlayStepsTimer, &QTimer::timeout, this, &Stress::PlayStepsTimer_Timer);
     connect(RecordTimer, &QTimer::timeout, this, &Stress::RecordTimer_Timer);
     connect(StressShellTimer, &QTimer::timeout, this, &Stress::StressShellTimer_Timer);
+    connect(FeedbackTimer, &QTimer::timeout, this, &Stress::FeedbackTimer_Timer);
     const auto onMouseDown = [this](PictureBox* box, auto handler) {
         connect(box, &PictureBox::MouseDown, this,
                 [this, handler](Qt::MouseButton button, double x, double) {
@@ -218,6 +233,7 @@ void Stress::ApplyLayout()
         const auto [left, top, width, height] = layout.PixelRect(static_cast<StressControl>(i));
         controlsByLayout[i]->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
     }
+    PlaceStatusDetails();
 }
 
 void Stress::Form_Load()
@@ -307,6 +323,7 @@ void Stress::DrawNativeViews()
                NativeSignal->BackColor());
     for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
         view->update();
+    DescribeViews(false);
 }
 
 void Stress::DrawStudentViews()
@@ -319,6 +336,7 @@ void Stress::DrawStudentViews()
                StudentSignal->BackColor());
     for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
         view->update();
+    DescribeViews(true);
 }
 
 void Stress::ClearStudentViews()
@@ -398,6 +416,7 @@ void Stress::Form_Unload()
     PlayStepsTimer->stop();
     RecordTimer->stop();
     StressShellTimer->stop();
+    FeedbackTimer->stop();
     if (waveInput)
         ReleaseRecording(*waveInput);
 

@@ -9,6 +9,7 @@
 #include "audio/WaveInput.h"
 #include "exercise/AnalysisCycle.h"
 #include "exercise/ImageButton.h"
+#include "exercise/StatusDetail.h"
 #include "exercise/StressLayout.h"
 #include "platform/PictureBox.h"
 
@@ -106,6 +107,14 @@ public:
     // The sound input recordings come from; tests put in their own.
     static void SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory);
 
+    // Feedback beside the status pictures: the recording's progress and
+    // live level, the analysis at work, and why a recording was refused.
+    StatusDetail* RecordingDetail;
+    StatusDetail* AnalysingDetail;
+    StatusDetail* ReasonDetail;
+    QTimer* FeedbackTimer;
+    void FeedbackTimer_Timer();
+
     const StressLayout& Layout() const { return layout; }
     // The size of the inner area at load, in pixels.
     static QSize DesignInnerSize();
@@ -114,6 +123,7 @@ public:
     static int32_t HelpTopicOf(const QString& waveFile);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -129,6 +139,9 @@ private:
     void UpdateTopicArrows();
     int16_t CurrentWindowState() const;
     void ConnectHandlers();
+    void SetUpKeyboardAndAccessibility();
+    void PlaceStatusDetails();
+    void DescribeViews(bool student);
     void ShowRecordFace(bool stop);
     void EndPlayback();
     void EndAnalysis(bool success);
@@ -149,6 +162,7 @@ private:
     bool isRecording = false;
     AnalysisClock recordStartTime;
     float analysisLimit = 0;
+    int32_t plannedRecordingMs = 0;
 
     StressLayout layout;
     QSize loadSize;

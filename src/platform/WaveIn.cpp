@@ -91,3 +91,8 @@ bool WaveIn::IsRecording() const
     // A source whose server went away stops by itself; what it wrote stays.
     return source && source->state() != QAudio::StoppedState;
 }
+
+uint32_t WaveIn::BytesSoFar() const
+{
+    return writer ? writer->Written() : 0;
+}

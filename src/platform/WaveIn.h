@@ -21,6 +21,7 @@ public:
     int32_t Start(const WaveFormat& Format, WaveHeader& Buffer) override;
     void Stop() override;
     bool IsRecording() const override;
+    uint32_t BytesSoFar() const override;
 
 private:
     std::unique_ptr<QAudioSource> source;

@@ -32,6 +32,7 @@ public:
     }
 
     bool IsRecording() const override { return target != nullptr; }
+    uint32_t BytesSoFar() const override { return target != nullptr ? written : 0; }
 
     // Bytes arriving from the microphone; dropped unless recording.
     void Deliver(const QByteArray& bytes)

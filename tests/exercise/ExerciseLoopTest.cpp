@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 namespace {
 
@@ -307,4 +308,85 @@ TEST_F(ExerciseLoop, ClosingTheWindowWhileRecordingStopsTheInputFirst)
     EXPECT_EQ(RecordHandle, 0u);
     EXPECT_FALSE(exercise->RecordTimer->isActive());
     EXPECT_TRUE(phrases->isVisible());
+}
+
+namespace {
+using EverydayExercise = ExerciseLoop;
+} // namespace
+
+TEST_F(EverydayExercise, RecordingShowsProgressLevelAndThenTheAnalysisAtWork)
+{
+    analyser->Result = "Not Good,silence or too quiet\r\n";
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    exercise->RecordStudentWave_Click();
+    EXPECT_TRUE(exercise->RecordingDetail->isVisible());
+    EXPECT_TRUE(exercise->FeedbackTimer->isActive());
+    QByteArray loud(4410 * 2, '\0');
+    for (int i = 0; i < 4410; ++i)
+        qToLittleEndian(int16_t(i % 2 ? 32767 : -32768), loud.data() + 2 * i);
+    microphone->Deliver(loud);
+    exercise->FeedbackTimer_Timer();
+    EXPECT_TRUE(exercise->RecordingDetail->Warning());
+    EXPECT_TRUE(exercise->RecordingDetail->Text().contains("too loud"));
+    EXPECT_TRUE(exercise->RecordingDetail->Text().contains("of 2.6 s"));
+    EXPECT_GT(exercise->RecordingDetail->Level(), 0.9);
+
+    exercise->RecordTimer_Timer();
+    EXPECT_FALSE(exercise->RecordingDetail->isVisible());
+    EXPECT_TRUE(exercise->AnalysingDetail->isVisible());
+    exercise->StressShellTimer_Timer();
+    EXPECT_FALSE(exercise->AnalysingDetail->isVisible());
+    EXPECT_FALSE(exercise->FeedbackTimer->isActive());
+    ASSERT_TRUE(exercise->BadRecording->isVisible());
+    EXPECT_TRUE(exercise->ReasonDetail->isVisible());
+    EXPECT_TRUE(exercise->ReasonDetail->Text().contains("too quiet"));
+
+    exercise->NextTopic_Click();
+    EXPECT_FALSE(exercise->ReasonDetail->isVisible());
+}
+
+TEST_F(EverydayExercise, EveryActionHasAShortcutInItsTooltipAndANameForScreenReaders)
+{
+    Stress* exercise = Open("11", 1);
+    ASSERT_NE(exercise, nullptr);
+    exercise->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(exercise));
+
+    for (QAbstractButton* button :
+         std::initializer_list<QAbstractButton*>{exercise->PlayNativeWave, exercise->RecordStudentWave,
+                                                 exercise->PlayStudentWave, exercise->PrevTopic,
+                                                 exercise->NextTopic, exercise->HintButton,
+                                                 exercise->HelpButton, exercise->ExitButton,
+                                                 exercise->IntonationOption, exercise->StressOption,
+                                                 exercise->WaveformOption}) {
+        EXPECT_FALSE(button->accessibleName().isEmpty()) << button->objectName().toStdString();
+        EXPECT_FALSE(button->accessibleDescription().isEmpty());
+        EXPECT_TRUE(button->toolTip().contains('(')) << button->toolTip().toStdString();
+    }
+    EXPECT_TRUE(exercise->NativeStress->accessibleDescription().contains("2 steps"));
+    EXPECT_TRUE(exercise->NativeSignal->accessibleDescription().contains("seconds"));
+
+    QTest::keyClick(exercise, Qt::Key_2);
+    EXPECT_TRUE(exercise->NativeStress->isVisible());
+    QTest::keyClick(exercise, Qt::Key_PageDown);
+    EXPECT_EQ(CurrentPhrase, 3);
+    QTest::keyClick(exercise, Qt::Key_PageDown); // no next phrase: nothing happens
+    EXPECT_EQ(CurrentPhrase, 3);
+    QTest::keyClick(exercise, Qt::Key_PageUp);
+    EXPECT_EQ(CurrentPhrase, 2);
+    QTest::keyClick(exercise, Qt::Key_P);
+    EXPECT_TRUE(exercise->PlayStepsTimer->isActive());
+    QTest::keyClick(exercise, Qt::Key_S); // nothing recorded: disabled, does nothing
+    EXPECT_EQ(sound->StartCount, 1);
+
+    // Tab goes from the top of the screen to the bottom.
+    exercise->ExitButton->setFocus();
+    QStringList order;
+    for (int i = 0; i < 10; ++i) {
+        order << QApplication::focusWidget()->objectName();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_EQ(order.mid(0, 3), (QStringList{"ExitButton", "HelpButton", "IntonationOption"}));
+    EXPECT_LT(order.indexOf("HintButton"), order.indexOf("PlayNativeWave"));
 }

@@ -2,6 +2,7 @@
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "support/SyntheticVoice.h"
+#include "support/ToolRun.h"
 
 #include <QDir>
 #include <QProcess>
@@ -12,24 +13,6 @@
 
 namespace {
 
-struct ToolRun
-{
-    int ExitCode = -1;
-    QByteArray Out;
-    QByteArray Err;
-};
-
-ToolRun RunTvtool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
-    ToolRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
-    run.ExitCode = process.exitCode();
-    run.Out = process.readAllStandardOutput();
-    run.Err = process.readAllStandardError();
-    return run;
-}
 
 // A stereo recording in a container libsndfile writes, at another rate.
 bool WriteRecording(const QString& path, int format, int rate, const std::vector<float>& mono)
@@ -85,7 +68,7 @@ TEST(TvtoolAuthor, MakesANativePhraseFileOfAnyRecording)
         ASSERT_TRUE(WriteRecording(in, format, 44100, Voice(44100)));
         const QString out = folder.filePath("15_01.wav");
         const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
-        ASSERT_EQ(run.ExitCode, 0) << run.Err.toStdString();
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(ChunkIds(out), (QByteArrayList{"fmt ", "snt ", "stp ", "data", "ptc "}));
 
         int32_t loaded = 0;
@@ -120,15 +103,15 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
                                std::vector<float>(22050, 0.0f)));
     const QString out = folder.filePath("out.wav");
     const ToolRun run = RunTvtool({"author", in, out, "--text", "Hello"});
-    EXPECT_EQ(run.ExitCode, 1);
-    EXPECT_TRUE(run.Err.contains("silence or too quiet")) << run.Err.toStdString();
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("silence or too quiet")) << run.err.toStdString();
     EXPECT_FALSE(QFile::exists(out));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"silence.wav"});
 
     const ToolRun unreadable =
         RunTvtool({"author", folder.filePath("none.flac"), out, "--text", "Hello"});
-    EXPECT_EQ(unreadable.ExitCode, 1);
-    EXPECT_FALSE(unreadable.Err.isEmpty());
-    EXPECT_EQ(RunTvtool({"author", in, out}).ExitCode, 2);
-    EXPECT_EQ(RunTvtool({"author", "--help"}).ExitCode, 0);
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_FALSE(unreadable.err.isEmpty());
+    EXPECT_EQ(RunTvtool({"author", in, out}).exitCode, 2);
+    EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
 }
