@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // A stereo recording in a container libsndfile writes, at another rate.
 bool WriteRecording(const QString& path, int format, int rate, const std::vector<float>& mono)
 {
