@@ -1,4 +1,5 @@
 #include "analyser/PhraseAnalysis.h"
+#include "analyser/SignalTools.h"
 
 #include <algorithm>
 #include <cmath>
@@ -28,10 +29,7 @@ float LevelPercentile(const std::vector<PitchFrame>& frames, float fraction)
     levels.reserve(frames.size());
     for (const PitchFrame& frame : frames)
         levels.push_back(frame.LevelDb);
-    const size_t index =
-        std::min(levels.size() - 1, static_cast<size_t>(fraction * (levels.size() - 1) + 0.5f));
-    std::nth_element(levels.begin(), levels.begin() + index, levels.end());
-    return levels[index];
+    return Percentile(std::move(levels), fraction);
 }
 
 PhraseAnalysis NotGood(const char* reason)

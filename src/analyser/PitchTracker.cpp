@@ -99,17 +99,6 @@ std::vector<Candidate> PickCandidates(const std::vector<float>& correlation, int
     return found;
 }
 
-// A robust loudness reference for the recording: the level the louder
-// frames reach, so that the voicing decision scales with the recording.
-float Percentile(std::vector<float> values, float fraction)
-{
-    if (values.empty()) return -120;
-    const size_t index =
-        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
-    std::nth_element(values.begin(), values.begin() + index, values.end());
-    return values[index];
-}
-
 struct FrameAnalysis
 {
     std::vector<Candidate> Candidates;

@@ -8,6 +8,11 @@
 // Sum of a[i] * b[i] for i < count, accumulated in several lanes.
 double DotProduct(const float* a, const float* b, int count);
 
+// The value below which the given fraction of values lie (nearest rank);
+// -120 for no values. A robust level reference: the level the louder or the
+// quieter frames of a recording reach.
+float Percentile(std::vector<float> values, float fraction);
+
 // Energy[i] = sum of squares of samples[0..i), so any window's energy is
 // one subtraction. Double precision keeps long recordings exact enough.
 std::vector<double> RunningEnergy(const std::vector<float>& samples);

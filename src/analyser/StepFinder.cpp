@@ -18,15 +18,6 @@ struct Contours
     float ActiveDb = 0; // whole-band level above which a frame is not silence
 };
 
-float Percentile(std::vector<float> values, float fraction)
-{
-    if (values.empty()) return -120;
-    const size_t index =
-        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
-    std::nth_element(values.begin(), values.begin() + index, values.end());
-    return values[index];
-}
-
 Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch)
 {
     Contours c;

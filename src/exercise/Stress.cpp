@@ -399,6 +399,9 @@ void Stress::PrevTopic_Click()
 void Stress::ExitButton_Click()
 {
     DeleteMatching(BinFolder, "*.tmp");
+    // A rewrite of the recording cut short (the analyser killed) leaves its
+    // temporary file beside the recording.
+    DeleteMatching(DataFolder, "Student.wav.*.tmp");
     DeleteFile(DataFolder.isEmpty() ? QString() : DataFolder + "Stud1.wav");
     DeleteFile(StudentData.WaveFile);
     DeleteFile(StudentData.ResultFile);

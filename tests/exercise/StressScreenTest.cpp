@@ -104,7 +104,8 @@ TEST_F(ExerciseScreen, NoSelectionOpensThePlaceholderAndNextGoesToTheFirst)
 TEST_F(ExerciseScreen, ExitDeletesTheWorkingFilesButTheCloseBoxDoesNot)
 {
     const QStringList working = {"install/Data/Student.wav", "install/Data/Student.rsl",
-                                 "install/Data/Stud1.wav", "install/Bin/a.tmp"};
+                                 "install/Data/Stud1.wav", "install/Bin/a.tmp",
+                                 "install/Data/Student.wav.1f2e.tmp"};
     for (const QString& file : working)
         WriteFile(file, "x");
     WriteFile("install/Data/Student.txt", "kept");
