@@ -17,3 +17,4 @@ int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
 int InfoCommand(const QStringList& args, ToolStreams io);
 int RenderCommand(const QStringList& args, ToolStreams io);
+int LintCommand(const QStringList& args, ToolStreams io);

@@ -22,6 +22,7 @@ const Subcommand Subcommands[] = {
      InfoCommand},
     {"render", "render FILE --view V ... draw one view of a phrase sound file as SVG or PNG",
      RenderCommand},
+    {"lint", "lint CONTENT_DIR         check a content pack; one finding a line", LintCommand},
 };
 
 void PrintUsage(std::ostream& stream)
