@@ -63,7 +63,9 @@ struct Category
 class ContentLinter
 {
 public:
-    explicit ContentLinter(const QString& contentDir) : dir(QDir(contentDir)) {}
+    // Absolute, so that the files named in the findings are relative to the
+    // pack whatever folder the check was started from.
+    explicit ContentLinter(const QString& contentDir) : dir(QDir(contentDir).absolutePath()) {}
 
     std::vector<LintFinding> Run()
     {

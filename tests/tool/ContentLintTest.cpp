@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -347,9 +348,10 @@ struct LintRun
     QByteArray err;
 };
 
-LintRun RunLint(const QStringList& args)
+LintRun RunLint(const QStringList& args, const QString& workingFolder = QString())
 {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), QStringList{"lint"} + args);
     LintRun run;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
@@ -380,6 +382,10 @@ TEST_F(ContentPack, CommandExitsOneOnErrorsAndZeroOnWarningsOnly)
                        "text \"photographer\", not the listed text\n"
                        "Sounds/SentList.txt:4: error: sound file Sounds/12_01.wav is missing\n");
     EXPECT_EQ(run.err, "tvtool lint: 1 error, 1 warning\n");
+
+    // Files are named relative to the pack also when it is given relative.
+    const QFileInfo pack(dir.path());
+    EXPECT_EQ(RunLint({pack.fileName()}, pack.absolutePath()).out, run.out);
 }
 
 TEST(TvtoolLint, WrongCallsExitTwo)
