@@ -29,7 +29,8 @@ bool LinkAnalyserFolder(const QString& analyserFolder, const QString& bin)
 {
     const QFileInfo info(bin);
     if (info.isSymLink()) {
-        if (!QFile::remove(bin)) return false;
+        if (!QFile::remove(bin))
+            return false;
     } else if (info.isDir()) {
         return true; // the user's own Bin folder
     } else if (info.exists()) {
@@ -44,16 +45,19 @@ bool LinkAnalyserFolder(const QString& analyserFolder, const QString& bin)
 bool WriteSettingsFile(const InstalledFolders& installed, const QString& installFolder,
                        const QString& settingsFile)
 {
-    if (!QDir().mkpath(QFileInfo(settingsFile).absolutePath())) return false;
+    if (!QDir().mkpath(QFileInfo(settingsFile).absolutePath()))
+        return false;
     QTemporaryFile scratch(settingsFile + ".XXXXXX");
-    if (!scratch.open()) return false;
+    if (!scratch.open())
+        return false;
     scratch.close();
     {
         QSettings settings(scratch.fileName(), QSettings::IniFormat);
         settings.setValue("InstallDir/InstallDir", installFolder);
         settings.setValue("InstallCDDrive1331/InstallCDDrive1331", installed.ContentFolder);
         settings.sync();
-        if (settings.status() != QSettings::NoError) return false;
+        if (settings.status() != QSettings::NoError)
+            return false;
     }
     return QFile::rename(scratch.fileName(), settingsFile);
 }
@@ -84,7 +88,8 @@ bool IsFirstStart(const QString& commandLineSettingsFile)
 FirstRunResult SetUpUserInstallation(const InstalledFolders& installed,
                                      const QString& installFolder, const QString& settingsFile)
 {
-    if (PathTaken(settingsFile)) return {FirstRunOutcome::SettingsExist, QString()};
+    if (PathTaken(settingsFile))
+        return {FirstRunOutcome::SettingsExist, QString()};
     if (!QFileInfo(installed.ContentFolder + "/Sounds/Tree.txt").isFile()) {
         return {FirstRunOutcome::NotInstalled,
                 QString("no settings file, and no installed content in %1; "

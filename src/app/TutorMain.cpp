@@ -17,7 +17,8 @@ namespace {
 
 void SetUpOnFirstStart(const QString& commandLineSettingsFile)
 {
-    if (!IsFirstStart(commandLineSettingsFile)) return;
+    if (!IsFirstStart(commandLineSettingsFile))
+        return;
     const FirstRunResult result =
         SetUpUserInstallation(InstalledFoldersBeside(QCoreApplication::applicationDirPath()),
                               UserInstallFolder(), SettingsStore::UserFile());
@@ -49,8 +50,10 @@ void EndOnceLessonTreeShown(const Main& start)
             if (window->objectName() == "TreeNode" && window->isVisible())
                 return finish(0, "lesson tree shown");
         }
-        if (start.BadRegistry->isVisible()) return finish(1, "the settings are damaged");
-        if (start.CDLoad->isVisible()) return finish(1, "the content was not found");
+        if (start.BadRegistry->isVisible())
+            return finish(1, "the settings are damaged");
+        if (start.CDLoad->isVisible())
+            return finish(1, "the content was not found");
         if (elapsed.hasExpired(30000))
             return finish(1, "the lesson tree was not shown within 30 s");
     });
@@ -82,7 +85,8 @@ int main(int argc, char** argv)
     const QString settingsFile = parser.value(settingsOption);
     SetUpOnFirstStart(settingsFile);
     Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)));
-    if (parser.isSet(checkOption)) EndOnceLessonTreeShown(start);
+    if (parser.isSet(checkOption))
+        EndOnceLessonTreeShown(start);
     start.show();
     return app.exec();
 }

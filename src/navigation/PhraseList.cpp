@@ -46,7 +46,7 @@ QByteArray Cut(QByteArrayView text, qsizetype width)
 
 bool PhraseLineMatches(QByteArrayView line, QByteArrayView categoryCode)
 {
-    return line.contains(';') && StartsWithIgnoringCase(line, categoryCode);
+    return StartsWithIgnoringCase(line, categoryCode) && line.contains(';');
 }
 
 void SelectPhrases(const QByteArray& fileBytes, const QByteArray& categoryCode,

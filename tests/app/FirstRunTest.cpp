@@ -86,13 +86,6 @@ protected:
 
 } // namespace
 
-TEST_F(FirstRun, InstalledFoldersLieBesideTheProgram)
-{
-    const InstalledFolders folders = InstalledFoldersBeside("/usr/bin");
-    EXPECT_EQ(folders.AnalyserFolder, "/usr/lib/tonvale-tutor/Bin");
-    EXPECT_EQ(folders.ContentFolder, "/usr/share/tonvale-tutor/content");
-}
-
 TEST_F(FirstRun, SetsUpWhatTheTutorReadsItsFoldersFrom)
 {
     const FirstRunResult result = Run();

@@ -326,7 +326,8 @@ TEST(DemoContentSources, PassWithAPhraseFileForEveryPhrase)
     int phrases = 0;
     for (const QByteArray& line : list.readAll().split('\n')) {
         const qsizetype semi = line.indexOf(';');
-        if (semi < 0) continue;
+        if (semi < 0)
+            continue;
         QFile file(pack.filePath("Sounds/" + QString::fromUtf8(line.left(semi))));
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(PhraseFileSaying(line.mid(semi + 1).trimmed()));
@@ -354,7 +355,8 @@ LintRun RunLint(const QStringList& args, const QString& workingFolder = QString(
     process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), QStringList{"lint"} + args);
     LintRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit) return run;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return run;
     run.exitCode = process.exitCode();
     run.out = process.readAllStandardOutput();
     run.err = process.readAllStandardError();
