@@ -3,6 +3,7 @@
 // over-reads (the sanitizers' part) it checks what the reader promises: after
 // a failure nothing is held, after success the samples are all there, and the
 // chunk listing stays inside the file.
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 
@@ -19,16 +20,7 @@ void Require(bool condition)
         std::abort();
 }
 
-struct Speaker
-{
-    int32_t loaded = 0;
-    PhraseData phrase;
-    WaveFormat format;
-    WaveHeader samples;
-    std::unique_ptr<APIMemory> memory = std::make_unique<APIMemory>();
-    PitchTrack pitch;
-    QByteArray text;
-};
+using Speaker = LoadedPhrase;
 
 void ReadAs(Speaker& speaker, const QByteArray& bytes, int16_t textOnly, int16_t skipText)
 {
@@ -36,29 +28,29 @@ void ReadAs(Speaker& speaker, const QByteArray& bytes, int16_t textOnly, int16_t
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     const int32_t result =
-        ReadPhraseFromDevice(buffer, speaker.loaded, speaker.phrase, speaker.format,
-                             speaker.samples, speaker.memory, speaker.pitch, textOnly, skipText,
-                             &speaker.text);
-    Require(speaker.text.size() <= MaxPhraseTextBytes - 1);
-    Require(speaker.memory != nullptr);
+        ReadPhraseFromDevice(buffer, speaker.Loaded, speaker.Phrase, speaker.Format,
+                             speaker.Samples, speaker.Memory, speaker.Pitch, textOnly, skipText,
+                             &speaker.Text);
+    Require(speaker.Text.size() <= MaxPhraseTextBytes - 1);
+    Require(speaker.Memory != nullptr);
     if (result != PhraseFileOk || (textOnly != 0 && skipText == 0)) {
-        Require(speaker.loaded == 0);
-        Require(speaker.samples.Data == nullptr && speaker.samples.BufferLength == 0);
-        Require(speaker.memory->MemHandle() == 0);
-        Require(speaker.pitch.empty());
+        Require(speaker.Loaded == 0);
+        Require(speaker.Samples.Data == nullptr && speaker.Samples.BufferLength == 0);
+        Require(speaker.Memory->MemHandle() == 0);
+        Require(speaker.Pitch.empty());
         return;
     }
-    Require(speaker.loaded == 1);
-    Require(speaker.phrase.StepCount >= 0 && speaker.phrase.StepCount <= MaxSteps);
-    Require(speaker.phrase.MaxHeight >= 0);
-    Require(speaker.pitch.size() <= size_t(MaxPitchPoints));
-    Require(speaker.samples.Data == speaker.memory->MemPointer());
-    Require(int64_t(speaker.samples.BufferLength) <= bytes.size());
+    Require(speaker.Loaded == 1);
+    Require(speaker.Phrase.StepCount >= 0 && speaker.Phrase.StepCount <= MaxSteps);
+    Require(speaker.Phrase.MaxHeight >= 0);
+    Require(speaker.Pitch.size() <= size_t(MaxPitchPoints));
+    Require(speaker.Samples.Data == speaker.Memory->MemPointer());
+    Require(int64_t(speaker.Samples.BufferLength) <= bytes.size());
     // Touch every sample byte, as the signal view will.
     unsigned sum = 0;
-    for (uint32_t i = 0; i < speaker.samples.BufferLength; ++i)
-        sum += uint8_t(speaker.samples.Data[i]);
-    Require(sum <= 255u * speaker.samples.BufferLength);
+    for (uint32_t i = 0; i < speaker.Samples.BufferLength; ++i)
+        sum += uint8_t(speaker.Samples.Data[i]);
+    Require(sum <= 255u * speaker.Samples.BufferLength);
 }
 
 void ListChunks(const QByteArray& bytes)
@@ -94,8 +86,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ReadAs(speaker, bytes, 0, -1);
     ReadAs(speaker, bytes, -1, 0);
     ReadAs(speaker, bytes, 0, 0);
-    if (speaker.loaded != 0)
-        speaker.memory->GFree();
+    if (speaker.Loaded != 0)
+        speaker.Memory->GFree();
     ListChunks(bytes);
     return 0;
 }

@@ -50,4 +50,7 @@ void ResetCommonVar()
         RecordMemory->GFree();
     RecordMemory = std::make_unique<APIMemory>();
     RecordHandle = 0;
+    RecordFormat = WaveFormat{};
+    RecordBuffer = WaveHeader{};
+    RecordMode.clear();
 }

@@ -69,6 +69,9 @@ inline int16_t LevelBoundCount = 0;
 // Recording block (held while RecordHandle is non-zero).
 inline std::unique_ptr<APIMemory> RecordMemory = std::make_unique<APIMemory>();
 inline uintptr_t RecordHandle = 0;
+inline WaveFormat RecordFormat;  // 22050 Hz, 16-bit, mono
+inline WaveHeader RecordBuffer;  // points into RecordMemory's block while it is held
+inline QString RecordMode;       // "RecordWave" once a recording has been started
 
 // Puts every shared variable back to its start-up value (tests).
 void ResetCommonVar();

@@ -4,6 +4,7 @@
 #include "app/FirstRun.h"
 #include "app/Main.h"
 #include "app/Tutor.h"
+#include "platform/AudioDevice.h"
 #include "platform/SettingsStore.h"
 
 #include <QApplication>
@@ -81,6 +82,7 @@ int main(int argc, char** argv)
     checkOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(checkOption);
     parser.process(app);
+    InstallQtAudioOutput();
 
     const QString settingsFile = parser.value(settingsOption);
     SetUpOnFirstStart(settingsFile);

@@ -31,10 +31,19 @@ QString ResultFileReason(const QString& resultFile);
 class AnalysisClock
 {
 public:
-    void Start() { timer.start(); }
+    // alreadyElapsed lets a test stand the clock as if started earlier.
+    void Start(double alreadyElapsed = 0)
+    {
+        timer.start();
+        offset = alreadyElapsed;
+    }
     bool IsStarted() const { return timer.isValid(); }
-    double ElapsedSeconds() const { return timer.isValid() ? timer.nsecsElapsed() / 1e9 : 0.0; }
+    double ElapsedSeconds() const
+    {
+        return timer.isValid() ? offset + timer.nsecsElapsed() / 1e9 : 0.0;
+    }
 
 private:
     QElapsedTimer timer;
+    double offset = 0;
 };

@@ -2,7 +2,9 @@
 
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
+#include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
+#include "audio/StudentRecording.h"
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
 #include "platform/HelpWindow.h"
@@ -165,6 +167,19 @@ void Stress::CreateControls()
     PlayStepsTimer->setTimerType(Qt::PreciseTimer);
     RecordTimer->setTimerType(Qt::PreciseTimer);
 
+    RecordingDetail = new StatusDetail(StatusDetail::Kind::Recording, this);
+    AnalysingDetail = new StatusDetail(StatusDetail::Kind::Analysing, this);
+    ReasonDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    RecordingDetail->setObjectName("RecordingDetail");
+    AnalysingDetail->setObjectName("AnalysingDetail");
+    ReasonDetail->setObjectName("ReasonDetail");
+    FeedbackTimer = new QTimer(this);
+    FeedbackTimer->setObjectName("FeedbackTimer");
+    FeedbackTimer->setInterval(50);
+    for (QWidget* status :
+         std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording})
+        status->installEventFilter(this);
+
     controlsByLayout = {PhraseLabel,        IntonationOption,    StressOption,
                         WaveformOption,     NativePitch,         NativeStress,
                         NativeSignal,       StudentPitch,        StudentStress,
@@ -176,6 +191,12 @@ void Stress::CreateControls()
                         BMPForStop,         BMPForRecord};
     ApplyLayout();
 
+    ConnectHandlers();
+    SetUpKeyboardAndAccessibility();
+}
+
+void Stress::ConnectHandlers()
+{
     connect(NextTopic, &QPushButton::clicked, this, &Stress::NextTopic_Click);
     connect(PrevTopic, &QPushButton::clicked, this, &Stress::PrevTopic_Click);
     connect(ExitButton, &QPushButton::clicked, this, &Stress::ExitButton_Click);
@@ -184,6 +205,26 @@ void Stress::CreateControls()
     connect(IntonationOption, &QRadioButton::clicked, this, &Stress::IntonationOption_Click);
     connect(HintButton, &QPushButton::clicked, this, &Stress::HintButton_Click);
     connect(HelpButton, &QPushButton::clicked, this, &Stress::HelpButton_Click);
+    connect(PlayNativeWave, &QPushButton::clicked, this, &Stress::PlayNativeWave_Click);
+    connect(PlayStudentWave, &QPushButton::clicked, this, &Stress::PlayStudentWave_Click);
+    connect(RecordStudentWave, &QPushButton::clicked, this, &Stress::RecordStudentWave_Click);
+    connect(CreateStudentSteps, &QPushButton::clicked, this, &Stress::CreateStudentSteps_Click);
+    connect(PlayStepsTimer, &QTimer::timeout, this, &Stress::PlayStepsTimer_Timer);
+    connect(RecordTimer, &QTimer::timeout, this, &Stress::RecordTimer_Timer);
+    connect(StressShellTimer, &QTimer::timeout, this, &Stress::StressShellTimer_Timer);
+    connect(FeedbackTimer, &QTimer::timeout, this, &Stress::FeedbackTimer_Timer);
+    const auto onMouseDown = [this](PictureBox* box, auto handler) {
+        connect(box, &PictureBox::MouseDown, this,
+                [this, handler](Qt::MouseButton button, double x, double) {
+                    (this->*handler)(button, x);
+                });
+    };
+    onMouseDown(NativeSignal, &Stress::NativeSignal_MouseDown);
+    onMouseDown(NativePitch, &Stress::NativePitch_MouseDown);
+    onMouseDown(NativeStress, &Stress::NativeStress_MouseDown);
+    onMouseDown(StudentSignal, &Stress::StudentSignal_MouseDown);
+    onMouseDown(StudentPitch, &Stress::StudentPitch_MouseDown);
+    onMouseDown(StudentStress, &Stress::StudentStress_MouseDown);
 }
 
 void Stress::ApplyLayout()
@@ -192,6 +233,7 @@ void Stress::ApplyLayout()
         const auto [left, top, width, height] = layout.PixelRect(static_cast<StressControl>(i));
         controlsByLayout[i]->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
     }
+    PlaceStatusDetails();
 }
 
 void Stress::Form_Load()
@@ -222,7 +264,7 @@ void Stress::Form_Load()
     for (PictureBox* view : {NativePitch, NativeStress, NativeSignal, StudentPitch, StudentStress,
                              StudentSignal})
         view->hide();
-    recordingInProgress = false;
+    isRecording = false;
     MoveToFormPosition(*this);
     if (CurrentNode == 1)
         HintButton_Click();
@@ -245,7 +287,14 @@ void Stress::LoadTopic()
     NativeData.TextFile = stem + ".txt";
     NativeData.PitchFile = stem + ".ptc";
 
-    PlayStepsTimer->stop();
+    if (PlayStepsTimer->isActive()) {
+        // A phrase still playing would go on sounding, and the record button
+        // it disabled would never come back: end that playback here.
+        PlayStepsTimer->stop();
+        QString reply;
+        SendMciCommand("close wavefile", reply);
+        RecordStudentWave->setEnabled(true);
+    }
     NativeStress->Cls();
     NativeSignal->Cls();
     NativePitch->Cls();
@@ -274,6 +323,7 @@ void Stress::DrawNativeViews()
                NativeSignal->BackColor());
     for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
         view->update();
+    DescribeViews(false);
 }
 
 void Stress::DrawStudentViews()
@@ -286,6 +336,7 @@ void Stress::DrawStudentViews()
                StudentSignal->BackColor());
     for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
         view->update();
+    DescribeViews(true);
 }
 
 void Stress::ClearStudentViews()
@@ -360,9 +411,14 @@ void Stress::Form_Unload()
     if (unloaded)
         return;
     unloaded = true;
+    // Nothing may fire into a closed screen or write into a released block:
+    // the follower, the recording and the poll stop before anything goes.
     PlayStepsTimer->stop();
     RecordTimer->stop();
     StressShellTimer->stop();
+    FeedbackTimer->stop();
+    if (waveInput)
+        ReleaseRecording(*waveInput);
 
     // The views read the sample blocks through the wave headers: release
     // the blocks and forget the headers together.
@@ -382,9 +438,12 @@ void Stress::Form_Unload()
         RecordMemory->GUnlock();
         RecordMemory->GFree();
         RecordHandle = 0;
+        RecordBuffer = WaveHeader{};
     }
     NativeLoaded = false;
     StudentAnalysed = 0;
+    QString reply;
+    SendMciCommand("close wavefile", reply);
 
     if (CurrentWindowState() == WindowNormal)
         StoreFormPosition(*this);

@@ -5,7 +5,11 @@
 // three views below them, with the buttons that play, record, explain,
 // step through the list and leave. Opened by the phrase screen, whose list
 // selection stays the record of the current phrase.
+#include "audio/PhraseData.h"
+#include "audio/WaveInput.h"
+#include "exercise/AnalysisCycle.h"
 #include "exercise/ImageButton.h"
+#include "exercise/StatusDetail.h"
 #include "exercise/StressLayout.h"
 #include "platform/PictureBox.h"
 
@@ -15,6 +19,8 @@
 #include <QWidget>
 
 #include <array>
+#include <functional>
+#include <memory>
 
 class Stress : public QWidget
 {
@@ -73,6 +79,42 @@ public:
     void HintButton_Click();
     void HelpButton_Click();
 
+    // Whole-phrase playback with the follower that marks the steps heard.
+    void PlayNativeWave_Click();
+    void PlayStudentWave_Click();
+    void PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase, const WaveFormat& format,
+                         PictureBox* pitchBox, PictureBox* signalBox);
+    void PlayStepsTimer_Timer();
+
+    // Clicks on the views play a piece of that speaker's phrase.
+    void NativeSignal_MouseDown(Qt::MouseButton button, double x);
+    void NativePitch_MouseDown(Qt::MouseButton button, double x);
+    void NativeStress_MouseDown(Qt::MouseButton button, double x);
+    void StudentSignal_MouseDown(Qt::MouseButton button, double x);
+    void StudentPitch_MouseDown(Qt::MouseButton button, double x);
+    void StudentStress_MouseDown(Qt::MouseButton button, double x);
+
+    // Recording the student, then the analysis of the recording.
+    void RecordStudentWave_Click();
+    void RecordTimer_Timer();
+    void CreateStudentSteps_Click();
+    void StressShellTimer_Timer();
+
+    bool IsRecording() const { return isRecording; }
+    float AnalysisLimit() const { return analysisLimit; }
+    AnalysisClock& RecordStartClock() { return recordStartTime; }
+
+    // The sound input recordings come from; tests put in their own.
+    static void SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory);
+
+    // Feedback beside the status pictures: the recording's progress and
+    // live level, the analysis at work, and why a recording was refused.
+    StatusDetail* RecordingDetail;
+    StatusDetail* AnalysingDetail;
+    StatusDetail* ReasonDetail;
+    QTimer* FeedbackTimer;
+    void FeedbackTimer_Timer();
+
     const StressLayout& Layout() const { return layout; }
     // The size of the inner area at load, in pixels.
     static QSize DesignInnerSize();
@@ -81,6 +123,7 @@ public:
     static int32_t HelpTopicOf(const QString& waveFile);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -95,11 +138,34 @@ private:
     void StepTopic(int direction);
     void UpdateTopicArrows();
     int16_t CurrentWindowState() const;
+    void ConnectHandlers();
+    void SetUpKeyboardAndAccessibility();
+    void PlaceStatusDetails();
+    void DescribeViews(bool student);
+    void ShowRecordFace(bool stop);
+    void EndPlayback();
+    void EndAnalysis(bool success);
+    void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
     std::array<QWidget*, StressControlCount> controlsByLayout{};
+
+    // Follower state, filled when a whole phrase starts playing.
+    PictureBox* PlayStressBox = nullptr;
+    PictureBox* PlayPitchBox = nullptr;
+    PictureBox* PlaySignalBox = nullptr;
+    PhraseData PlayPhrase;
+    WaveFormat PlayFormat;
+    int32_t PlayedPosition = 0;
+    int32_t PlayPosition = 0;
+
+    // Recording and analysis state.
+    std::unique_ptr<WaveInput> waveInput;
+    bool isRecording = false;
+    AnalysisClock recordStartTime;
+    float analysisLimit = 0;
+    int32_t plannedRecordingMs = 0;
 
     StressLayout layout;
     QSize loadSize;
     bool inResize = false;
     bool unloaded = false;
-    bool recordingInProgress = false;
 };

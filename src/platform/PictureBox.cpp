@@ -42,8 +42,12 @@ QImage PictureBox::Picture()
 void PictureBox::FitPicture()
 {
     const QSize inner = contentsRect().size().expandedTo(QSize(0, 0));
-    if (canvas.Width() != inner.width() || canvas.Height() != inner.height())
-        canvas.Resize(inner.width(), inner.height(), backColor);
+    const qreal ratio = devicePixelRatioF();
+    if (canvas.Width() != inner.width() || canvas.Height() != inner.height() ||
+        pictureRatio != ratio) {
+        canvas.Resize(inner.width(), inner.height(), backColor, ratio);
+        pictureRatio = ratio;
+    }
 }
 
 void PictureBox::paintEvent(QPaintEvent* event)

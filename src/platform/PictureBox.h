@@ -51,4 +51,5 @@ private:
     QColor foreColor{0, 0, 0};
     QColor backColor{206, 255, 206};
     ImageCanvas canvas;
+    qreal pictureRatio = 1.0; // device pixels per logical pixel of the picture
 };

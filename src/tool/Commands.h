@@ -17,4 +17,6 @@ int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
 int InfoCommand(const QStringList& args, ToolStreams io);
 int RenderCommand(const QStringList& args, ToolStreams io);
+int AuthorCommand(const QStringList& args, ToolStreams io);
+int DemoContentCommand(const QStringList& args, ToolStreams io);
 int LintCommand(const QStringList& args, ToolStreams io);

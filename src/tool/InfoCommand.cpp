@@ -1,5 +1,6 @@
 // tvtool info: a phrase sound file as the tutor reads it, one item a line,
 // so scripts and support can see exactly what a file holds.
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "navigation/ContentText.h"
 #include "tool/Commands.h"
@@ -61,35 +62,20 @@ int ParseInfoOptions(const QStringList& args, InfoOptions& options)
     return options.path.isEmpty() ? 2 : 0;
 }
 
-struct PhraseInfo
-{
-    int32_t loaded = 0;
-    PhraseData phrase;
-    WaveFormat format;
-    WaveHeader samples;
-    std::unique_ptr<APIMemory> memory = std::make_unique<APIMemory>();
-    PitchTrack pitch;
-    QByteArray text;
-
-    ~PhraseInfo()
-    {
-        if (loaded != 0)
-            memory->GFree();
-    }
-};
+using PhraseInfo = LoadedPhrase;
 
 void PrintText(const PhraseInfo& info, const InfoOptions& options, std::ostream& out)
 {
-    const WaveFormat& f = info.format;
+    const WaveFormat& f = info.Format;
     out << "result 0\n";
     out << "format " << f.FormatTag << ' ' << f.Channels << ' ' << f.SamplesPerSec << ' '
         << f.AvgBytesPerSec << ' ' << f.BlockAlign << ' ' << f.BitsPerSample << '\n';
     if (!options.skipText) {
         out << "text ";
-        out.write(info.text.constData(), info.text.size());
+        out.write(info.Text.constData(), info.Text.size());
         out << '\n';
     }
-    const PhraseData& p = info.phrase;
+    const PhraseData& p = info.Phrase;
     out << "phrase " << p.PhraseStart << ' ' << p.PhraseEnd << '\n';
     out << "steps " << p.StepCount << ' ' << p.MaxHeight << ' ' << p.TotalLength << '\n';
     for (int i = 1; i <= p.StepCount; ++i) {
@@ -97,15 +83,15 @@ void PrintText(const PhraseInfo& info, const InfoOptions& options, std::ostream&
         out << "step " << i << ' ' << s.Start << ' ' << s.Length << ' ' << s.PitchStart << ' '
             << s.PitchEnd << ' ' << s.Reserved1 << ' ' << s.Reserved2 << ' ' << s.Height << '\n';
     }
-    out << "pitch " << info.pitch.size() << '\n';
-    for (size_t k = 0; k < info.pitch.size(); ++k)
-        out << "point " << k << ' ' << info.pitch[k].Position << ' ' << info.pitch[k].Value << '\n';
-    out << "samples " << info.samples.BufferLength << '\n';
+    out << "pitch " << info.Pitch.size() << '\n';
+    for (size_t k = 0; k < info.Pitch.size(); ++k)
+        out << "point " << k << ' ' << info.Pitch[k].Position << ' ' << info.Pitch[k].Value << '\n';
+    out << "samples " << info.Samples.BufferLength << '\n';
 }
 
 void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream& out)
 {
-    const WaveFormat& f = info.format;
+    const WaveFormat& f = info.Format;
     QJsonObject root;
     root["result"] = 0;
     root["format"] = QJsonObject{{"tag", f.FormatTag},
@@ -115,8 +101,8 @@ void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream&
                                  {"blockAlign", f.BlockAlign},
                                  {"bitsPerSample", f.BitsPerSample}};
     if (!options.skipText)
-        root["text"] = DecodeContentText(info.text);
-    const PhraseData& p = info.phrase;
+        root["text"] = DecodeContentText(info.Text);
+    const PhraseData& p = info.Phrase;
     root["phraseStart"] = p.PhraseStart;
     root["phraseEnd"] = p.PhraseEnd;
     root["maxHeight"] = p.MaxHeight;
@@ -129,10 +115,10 @@ void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream&
     }
     root["steps"] = steps;
     QJsonArray points;
-    for (const PitchPoint& point : info.pitch)
+    for (const PitchPoint& point : info.Pitch)
         points.append(QJsonArray{point.Position, point.Value});
     root["pitch"] = points;
-    root["samples"] = qint64(info.samples.BufferLength);
+    root["samples"] = qint64(info.Samples.BufferLength);
     const QByteArray json = QJsonDocument(root).toJson(QJsonDocument::Compact);
     out.write(json.constData(), json.size());
     out << '\n';
@@ -154,10 +140,10 @@ int InfoCommand(const QStringList& args, ToolStreams io)
         break;
     }
     PhraseInfo info;
-    info.phrase.WaveFile = options.path;
+    info.Phrase.WaveFile = options.path;
     const int32_t result =
-        ReadPhraseFile(info.loaded, info.phrase, info.format, info.samples, info.memory,
-                       info.pitch, 0, options.skipText ? -1 : 0, &info.text);
+        ReadPhraseFile(info.Loaded, info.Phrase, info.Format, info.Samples, info.Memory,
+                       info.Pitch, 0, options.skipText ? -1 : 0, &info.Text);
     if (result != PhraseFileOk) {
         if (options.json)
             io.out << "{\"result\":" << result << "}\n";
@@ -166,7 +152,7 @@ int InfoCommand(const QStringList& args, ToolStreams io)
         return 1;
     }
     if (options.trim)
-        TrimPitchWindows(info.phrase, info.pitch);
+        TrimPitchWindows(info.Phrase, info.Pitch);
     if (options.json)
         PrintJson(info, options, io.out);
     else

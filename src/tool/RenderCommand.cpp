@@ -1,6 +1,7 @@
 // tvtool render: one view of a phrase sound file, drawn as the exercise
 // screen draws it after loading the phrase, into an SVG (one element per
 // drawing call) or a PNG (the same pixels as the picture box).
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "tool/Commands.h"
 #include "views/DrawPitch.h"
@@ -100,22 +101,6 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
 
-// One speaker as the exercise screen holds it; the sample block is
-// released when the command ends.
-struct LoadedPhrase
-{
-    int32_t loaded = 0;
-    PhraseData phrase;
-    WaveFormat format;
-    WaveHeader samples;
-    std::unique_ptr<APIMemory> memory = std::make_unique<APIMemory>();
-    PitchTrack pitch;
-
-    ~LoadedPhrase()
-    {
-        if (loaded != 0) memory->GFree();
-    }
-};
 
 QColor BackColorOf(View view, bool student)
 {
@@ -134,13 +119,13 @@ void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor bac
 {
     switch (view) {
     case View::Pitch:
-        DrawPitch(canvas, speaker.phrase, -1, -1, speaker.pitch, ViewForeColor, back);
+        DrawPitch(canvas, speaker.Phrase, -1, -1, speaker.Pitch, ViewForeColor, back);
         break;
     case View::Stress:
-        DrawStress(canvas, speaker.phrase, back, StandardLevelBounds, StandardLevelBoundCount);
+        DrawStress(canvas, speaker.Phrase, back, StandardLevelBounds, StandardLevelBoundCount);
         break;
     case View::Signal:
-        DrawSignal(canvas, speaker.phrase, speaker.samples, ViewForeColor, back);
+        DrawSignal(canvas, speaker.Phrase, speaker.Samples, ViewForeColor, back);
         break;
     }
 }
@@ -181,15 +166,15 @@ int RenderCommand(const QStringList& args, ToolStreams io)
     }
 
     LoadedPhrase speaker;
-    speaker.phrase.WaveFile = options.path;
+    speaker.Phrase.WaveFile = options.path;
     const int32_t result =
-        ReadPhraseFile(speaker.loaded, speaker.phrase, speaker.format, speaker.samples,
-                       speaker.memory, speaker.pitch, 0, options.student ? 1 : 0);
+        ReadPhraseFile(speaker.Loaded, speaker.Phrase, speaker.Format, speaker.Samples,
+                       speaker.Memory, speaker.Pitch, 0, options.student ? 1 : 0);
     if (result != PhraseFileOk) {
         io.err << "result " << result << "\n";
         return 1;
     }
-    TrimPitchWindows(speaker.phrase, speaker.pitch);
+    TrimPitchWindows(speaker.Phrase, speaker.Pitch);
 
     const QByteArray bytes = RenderBytes(speaker, options);
     QSaveFile file(options.out);

@@ -22,6 +22,9 @@ const Subcommand Subcommands[] = {
      InfoCommand},
     {"render", "render FILE --view V ... draw one view of a phrase sound file as SVG or PNG",
      RenderCommand},
+    {"author", "author IN OUT.wav --text TEXT  make a phrase sound file of a recording",
+     AuthorCommand},
+    {"demo-content", "demo-content OUT_DIR    build the demo content pack", DemoContentCommand},
     {"lint", "lint CONTENT_DIR         check a content pack; one finding a line", LintCommand},
 };
 

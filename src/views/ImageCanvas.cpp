@@ -14,10 +14,15 @@ ImageCanvas::~ImageCanvas()
     EndPainting();
 }
 
-void ImageCanvas::Resize(int width, int height, QColor background)
+void ImageCanvas::Resize(int width, int height, QColor background, qreal devicePixelRatio)
 {
     EndPainting();
-    image = QImage(std::max(width, 0), std::max(height, 0), QImage::Format_RGB32);
+    logicalWidth = std::max(width, 0);
+    logicalHeight = std::max(height, 0);
+    const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
+    image = QImage(qRound(logicalWidth * ratio), qRound(logicalHeight * ratio),
+                   QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(background);
 }
 

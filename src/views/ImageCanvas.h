@@ -20,8 +20,11 @@ public:
     ImageCanvas(const ImageCanvas&) = delete;
     ImageCanvas& operator=(const ImageCanvas&) = delete;
 
-    int Width() const override { return image.width(); }
-    int Height() const override { return image.height(); }
+    // Sizes in logical pixels: on a high-density display the picture holds
+    // devicePixelRatio device pixels per logical one, and the views, which
+    // draw in logical pixels, come out sharp.
+    int Width() const override { return logicalWidth; }
+    int Height() const override { return logicalHeight; }
     void Clear(QColor colour) override;
     void DrawLine(double x1, double y1, double x2, double y2, QColor colour, int width) override;
     void DrawRectangle(double x, double y, double w, double h, std::optional<QColor> fill,
@@ -32,7 +35,7 @@ public:
 
     // Starts a new picture of the given size, filled with background; what
     // was drawn before is dropped.
-    void Resize(int width, int height, QColor background);
+    void Resize(int width, int height, QColor background, qreal devicePixelRatio = 1.0);
     // The picture as drawn so far.
     const QImage& Image();
 
@@ -44,6 +47,8 @@ private:
     void EndPainting();
 
     QImage image;
+    int logicalWidth = 0;
+    int logicalHeight = 0;
     std::unique_ptr<QPainter> painter;
     QColor penColour;
     int penWidth = -1;

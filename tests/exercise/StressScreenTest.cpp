@@ -2,54 +2,13 @@
 #include "exercise/Stress.h"
 #include "navigation/Sentences.h"
 #include "platform/HelpWindow.h"
-#include "support/PhraseFileBytes.h"
-#include "support/TutorFixture.h"
+#include "support/ExerciseFixture.h"
 
 #include <QFile>
 #include <QTest>
 
 namespace {
-
-class ExerciseScreen : public TutorFixture
-{
-protected:
-    void SetUp() override
-    {
-        TutorFixture::SetUp();
-        UseFolders();
-        for (const char* stem : {"10_01", "11_01", "11_02", "11_10"})
-            WriteFile(QString("content/Sounds/%1.wav").arg(stem), testbytes::PhraseChunks{}.File());
-    }
-
-    // The phrase screen of a category with the phrase at position selected
-    // (-1: none), and the exercise screen opened from it.
-    Stress* Open(const QByteArray& category, int position)
-    {
-        CategoryCode = category;
-        phrases = new Sentences("Category");
-        phrases->show();
-        if (position >= 0)
-            phrases->ListOfPhrases->SelectPosition(position);
-        phrases->OpenSelectedPhrase();
-        auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
-        EXPECT_NE(exercise, nullptr);
-        return exercise;
-    }
-
-    static bool HasDrawing(PictureBox* box)
-    {
-        const QImage picture = box->Picture();
-        const QRgb background = box->BackColor().rgb();
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                if ((picture.pixel(x, y) & 0xFFFFFF) != (background & 0xFFFFFF))
-                    return true;
-        return false;
-    }
-
-    Sentences* phrases = nullptr;
-};
-
+using ExerciseScreen = ExerciseFixture;
 } // namespace
 
 TEST_F(ExerciseScreen, NextAndPreviousVisibilityFollowThePositionInTheList)

@@ -1,6 +1,7 @@
 #pragma once
 // Phrase sound files assembled chunk by chunk, and one speaker's companions
 // to read them into. Tests build exactly the bytes a case needs.
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 
 #include <QBuffer>
@@ -105,33 +106,9 @@ struct PhraseChunks
     QByteArray File() const { return Riff(fmt + snt + stp + data + ptc); }
 };
 
-// One speaker's record and companions, released at the end like the tutor
-// releases them when the exercise screen closes.
-struct Speaker
+// One speaker's record and companions, read from a file or from bytes.
+struct Speaker : LoadedPhrase
 {
-    int32_t Loaded = 0;
-    PhraseData Phrase;
-    WaveFormat Format;
-    WaveHeader Samples;
-    std::unique_ptr<APIMemory> Memory = std::make_unique<APIMemory>();
-    PitchTrack Pitch;
-    QByteArray Text;
-
-    Speaker() = default;
-    Speaker(const Speaker&) = delete;
-    ~Speaker()
-    {
-        if (Loaded != 0 && Memory)
-            Memory->GFree();
-    }
-
-    int32_t Read(const QString& path, int16_t skipText = 0, int16_t textOnly = 0)
-    {
-        Phrase.WaveFile = path;
-        return ReadPhraseFile(Loaded, Phrase, Format, Samples, Memory, Pitch, textOnly, skipText,
-                              &Text);
-    }
-
     // The same read from bytes in memory.
     int32_t ReadBytes(const QByteArray& bytes, int16_t skipText = 0)
     {

@@ -2,18 +2,13 @@
 // A temporary installation for screen tests: content (Tree.txt, SentList.txt,
 // help document), installation folder with Data and Bin, and a settings file
 // pointing at them. Resets the shared state and catches the tutor's ending.
+#include "support/QtPrinters.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
-
-#include <ostream>
-
-// Readable failure messages for Qt's text types.
-void PrintTo(const QString& text, std::ostream* os);
-void PrintTo(const QStringList& texts, std::ostream* os);
-void PrintTo(const QByteArray& bytes, std::ostream* os);
 
 class TutorFixture : public ::testing::Test
 {

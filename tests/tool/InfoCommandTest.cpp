@@ -1,6 +1,7 @@
 // tvtool info as other programs see it: the built tool run on files written
 // here, its exact output and exit status.
 #include "support/PhraseFileBytes.h"
+#include "support/ToolRun.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,25 +13,6 @@ using namespace testbytes;
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun RunTvtool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
-    ToolRun run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 } // namespace
 

@@ -5,24 +5,12 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "support/ToolRun.h"
+
 #include <gtest/gtest.h>
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun RunTvtool(const QStringList& args)
-{
-    QProcess process;
-    process.start(TONVALE_BINARY_DIR "/src/tvtool", args);
-    process.waitForFinished(20000);
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
-}
 
 class NavigationCommands : public ::testing::Test
 {

@@ -3,6 +3,7 @@
 // its exit status.
 #include "platform/PictureBox.h"
 #include "support/PhraseFileBytes.h"
+#include "support/ToolRun.h"
 #include "views/DrawStress.h"
 #include "views/PitchProcessing.h"
 #include "views/ViewColours.h"
@@ -16,24 +17,6 @@ using namespace testbytes;
 
 namespace {
 
-struct ToolRun
-{
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-ToolRun RunTvtool(const QStringList& args)
-{
-    QProcess process;
-    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
-    ToolRun run;
-    if (!process.waitForFinished(30000) || process.exitStatus() != QProcess::NormalExit) return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
-}
 
 QByteArray ReadAll(const QString& path)
 {

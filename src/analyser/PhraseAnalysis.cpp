@@ -1,0 +1,112 @@
+#include "analyser/PhraseAnalysis.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+void AppendValue(std::vector<char>& bytes, int32_t value)
+{
+    const auto v = static_cast<uint32_t>(value);
+    bytes.push_back(static_cast<char>(v & 0xFF));
+    bytes.push_back(static_cast<char>(v >> 8 & 0xFF));
+    bytes.push_back(static_cast<char>(v >> 16 & 0xFF));
+    bytes.push_back(static_cast<char>(v >> 24 & 0xFF));
+}
+
+float PeakDb(const std::vector<float>& samples)
+{
+    float peak = 0;
+    for (float s : samples)
+        peak = std::max(peak, std::fabs(s));
+    return peak > 0 ? 20 * std::log10(peak) : -200.0f;
+}
+
+float LevelPercentile(const std::vector<PitchFrame>& frames, float fraction)
+{
+    std::vector<float> levels;
+    levels.reserve(frames.size());
+    for (const PitchFrame& frame : frames)
+        levels.push_back(frame.LevelDb);
+    const size_t index = std::min(levels.size() - 1,
+                                  static_cast<size_t>(fraction * (levels.size() - 1) + 0.5f));
+    std::nth_element(levels.begin(), levels.begin() + index, levels.end());
+    return levels[index];
+}
+
+PhraseAnalysis NotGood(const char* reason)
+{
+    PhraseAnalysis result;
+    result.Reason = reason;
+    return result;
+}
+
+} // namespace
+
+PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
+{
+    const std::vector<float>& mono = samples.Mono;
+    if (samples.Rate <= 0)
+        return NotGood(ReasonUnreadable);
+    const int hop = PitchHop(samples.Rate);
+    const size_t frames = (mono.size() + hop - 1) / hop;
+    // The pitch chunk holds at most 9999 points, one per frame.
+    if (frames > static_cast<size_t>(MaxPitchPoints))
+        return NotGood(ReasonTooLong);
+    if (mono.empty() || PeakDb(mono) < MinPeakDb)
+        return NotGood(ReasonTooQuiet);
+    if (samples.ClippedShare > MaxClippedShare)
+        return NotGood(ReasonClipped);
+
+    PhraseAnalysis result;
+    const PreparedSignal signal = PrepareSignal(mono, samples.Rate);
+    const std::vector<PitchFrame> track = TrackPitch(signal);
+    // A voice stands out of steady background noise; a recording whose loud
+    // frames hardly rise above its quiet ones holds noise, not speech.
+    if (LevelPercentile(track, 0.95f) - LevelPercentile(track, 0.10f) < MinSignalToNoiseDb)
+        return NotGood(ReasonTooNoisy);
+    const size_t voiced = static_cast<size_t>(std::count_if(
+        track.begin(), track.end(), [](const PitchFrame& f) { return f.Frequency > 0; }));
+    result.Steps = FindSteps(signal, track);
+    // Five voiced frames (50 ms) are the least that makes a syllable.
+    if (voiced < 5 || result.Steps.Steps.empty())
+        return NotGood(ReasonNoVoice);
+
+    result.Pitch.reserve(track.size());
+    for (const PitchFrame& frame : track) {
+        const int32_t value =
+            frame.Frequency > 0 ? static_cast<int32_t>(std::lround(frame.Frequency * 10)) : 0;
+        result.Pitch.push_back({frame.Position, value});
+    }
+    result.Good = true;
+    return result;
+}
+
+std::vector<char> StepChunkBytes(const PhraseSteps& steps)
+{
+    std::vector<char> bytes;
+    bytes.reserve(4 * (2 + 7 * steps.Steps.size()));
+    AppendValue(bytes, steps.PhraseStart);
+    AppendValue(bytes, steps.PhraseEnd);
+    for (const StepRecord& step : steps.Steps) {
+        AppendValue(bytes, step.Start);
+        AppendValue(bytes, step.Start + step.Length - 1);
+        AppendValue(bytes, step.PitchStart);
+        AppendValue(bytes, step.PitchEnd);
+        AppendValue(bytes, step.Reserved1);
+        AppendValue(bytes, step.Reserved2);
+        AppendValue(bytes, step.Height);
+    }
+    return bytes;
+}
+
+std::vector<char> PitchChunkBytes(const PitchTrack& pitch)
+{
+    std::vector<char> bytes;
+    bytes.reserve(8 * pitch.size());
+    for (const PitchPoint& point : pitch) {
+        AppendValue(bytes, point.Position);
+        AppendValue(bytes, point.Value);
+    }
+    return bytes;
+}

@@ -1,0 +1,39 @@
+#pragma once
+// One recording analysed for the tutor: is it usable (and if not, why),
+// its steps and its pitch track, and the bytes of the "stp " and "ptc "
+// chunks that carry them in a phrase sound file.
+#include "analyser/PcmSamples.h"
+#include "analyser/PitchTracker.h"
+#include "analyser/StepFinder.h"
+#include "audio/PhraseData.h"
+
+#include <string>
+#include <vector>
+
+// The reasons a result file gives after "Not Good,".
+inline constexpr const char* ReasonTooQuiet = "silence or too quiet";
+inline constexpr const char* ReasonNoVoice = "no voiced speech";
+inline constexpr const char* ReasonClipped = "clipped";
+inline constexpr const char* ReasonTooNoisy = "too noisy";
+inline constexpr const char* ReasonTooLong = "too long";
+inline constexpr const char* ReasonUnreadable = "unreadable file";
+inline constexpr const char* ReasonUnwritable = "file cannot be rewritten";
+
+struct PhraseAnalysis
+{
+    bool Good = false;
+    std::string Reason; // empty when Good
+    PhraseSteps Steps;
+    PitchTrack Pitch;   // one point per 10 ms frame; Value in tenths of Hz, 0 unvoiced
+};
+
+// Shares of the recording that make it unusable; see AnalysePhrase.
+inline constexpr double MaxClippedShare = 0.02;
+inline constexpr float MinPeakDb = -50;         // dB full scale
+inline constexpr float MinSignalToNoiseDb = 6;  // loud frames over the background
+
+PhraseAnalysis AnalysePhrase(const PcmSamples& samples);
+
+// The chunk contents as stored: little-endian 32-bit values.
+std::vector<char> StepChunkBytes(const PhraseSteps& steps);
+std::vector<char> PitchChunkBytes(const PitchTrack& pitch);

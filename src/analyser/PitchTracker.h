@@ -1,0 +1,56 @@
+#pragma once
+// The analyser's pitch tracker: one fundamental-frequency estimate every
+// 10 ms over a whole recording, 0 where the voice is silent or unvoiced.
+//
+// Frame k is centred on sample k * hop, hop = round(rate / 100), so that the
+// pitch track's positions count samples of the recording itself. Candidates
+// come from a normalised cross-correlation on a decimated copy of the signal,
+// a dynamic-programming search picks one candidate (or "unvoiced") per frame,
+// and the chosen periods are refined on the full-rate signal.
+#include "analyser/SignalTools.h"
+
+#include <cstdint>
+#include <vector>
+
+struct PitchFrame
+{
+    int32_t Position = 0;   // frame centre, samples from the first sample
+    float Frequency = 0;    // Hz; 0 = unvoiced
+    float Periodicity = 0;  // best normalised correlation in the frame, 0..1
+    float LevelDb = -120;   // frame level, dB relative to full scale
+};
+
+struct PitchSettings
+{
+    float MinFrequency = 55;  // Hz
+    float MaxFrequency = 700; // Hz
+    float WindowSeconds = 0.020f;
+    int MaxCandidates = 6;
+    float CandidateFloor = 0.25f;   // correlation below which a peak is no candidate
+    float LagWeight = 0.25f;        // bias against long periods (subharmonics)
+    float VoicingBias = 0.0f;       // raises the cost of "unvoiced"
+    float FrequencyWeight = 0.45f;  // cost per unit of |ln(f2 / f1)| between frames
+    float OctaveJumpCost = 0.15f;   // extra cost when the frequency changes by more than 25 %
+    float VoicingChangeCost = 0.25f; // cost of a voiced / unvoiced change
+    float LevelChangeWeight = 0.02f; // per dB: onsets go with rising level, offsets falling
+    float QuietStartDb = 15;        // below the loud frames by this much, "unvoiced" gets cheaper
+    float QuietSlope = 0.03f;       // ... by this much per dB
+    float RangeOctaves = 0.75f;     // free distance from the speaker's typical pitch
+    float RangeWeight = 0.5f;       // cost per octave beyond it
+    float RefineWindowSeconds = 0.030f;
+    float EdgeCorrelation = 0.35f;  // correlation that extends a voiced run by a frame
+    float FlatteningGamma = 0.8f;   // 0 = correlate the fully whitened signal, 1 = not whitened
+    int PredictorOrder = 10;
+    float SmoothingPerHz = 0.4f;    // spectral smoothing per Hz of the speaker's typical pitch
+};
+
+// Samples are mono, in [-1, 1]. The result has one frame per hop starting
+// at sample 0, as long as the frame centre lies inside the recording.
+std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
+                                   const PitchSettings& settings = {});
+// The same on a signal prepared once for the step finder too.
+std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal,
+                                   const PitchSettings& settings = {});
+
+// Samples between frame centres: round(rate / 100), at least 1.
+int PitchHop(int rate);

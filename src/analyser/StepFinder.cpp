@@ -1,0 +1,327 @@
+#include "analyser/StepFinder.h"
+
+#include "analyser/SignalTools.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// Level contours on the pitch tracker's frame grid, in dB.
+struct Contours
+{
+    std::vector<float> Vowel;     // 300 Hz to about 2.3 kHz, lightly smoothed
+    std::vector<float> Balance;   // band below 2.3 kHz minus the band above it
+    std::vector<float> Full;      // whole band, as the pitch tracker measured it
+    std::vector<bool> Voiced;
+    float LoudDb = 0;             // level the louder frames of the vowel band reach
+    float ActiveDb = 0;           // whole-band level above which a frame is not silence
+};
+
+float Percentile(std::vector<float> values, float fraction)
+{
+    if (values.empty())
+        return -120;
+    const size_t index = std::min(values.size() - 1,
+                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    std::nth_element(values.begin(), values.begin() + index, values.end());
+    return values[index];
+}
+
+Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch)
+{
+    Contours c;
+    const size_t count = pitch.size();
+    const int rate = signal.Rate;
+    const int hop = PitchHop(rate);
+    const int factor = signal.Factor;
+    const double lowRate = signal.LowRate;
+    // The vowel band comes from the decimated copy: the formants that make
+    // a vowel loud lie below 2.5 kHz.
+    std::vector<float> vowel = signal.Low;
+    Filter(vowel, HighPassSection(300, lowRate, 0.70710678));
+    Filter(vowel, HighPassSection(300, lowRate, 0.70710678));
+    const std::vector<double> vowelEnergy = RunningEnergy(vowel);
+    const std::vector<double> lowEnergy = RunningEnergy(signal.Low);
+    const std::vector<double>& fullEnergy = signal.Energy;
+    const long lowWidth = std::max(1L, std::lround(0.04 * lowRate));
+    const long fullWidth = std::max(1L, std::lround(0.04 * rate));
+
+    std::vector<float> raw(count);
+    c.Balance.resize(count);
+    c.Full.resize(count);
+    c.Voiced.resize(count);
+    for (size_t k = 0; k < count; ++k) {
+        const long lowCentre = std::lround(static_cast<double>(k) * hop / factor);
+        raw[k] = WindowLevelDb(vowelEnergy, lowCentre - lowWidth / 2, lowWidth);
+        // What the low-passed copy misses is the energy above the vowel band.
+        const double lowPower =
+            std::pow(10.0, WindowLevelDb(lowEnergy, lowCentre - lowWidth / 2, lowWidth) / 10);
+        const double fullPower = std::pow(
+            10.0, WindowLevelDb(fullEnergy, static_cast<long>(k) * hop - fullWidth / 2,
+                                fullWidth) / 10);
+        const double highDb = 10 * std::log10(std::max(fullPower - lowPower, 1e-12));
+        // Below 2.3 kHz against above: close vowels ("ee", "oo") have their
+        // first formant under 300 Hz, so the whole low band counts here.
+        c.Balance[k] = static_cast<float>(10 * std::log10(std::max(lowPower, 1e-12)) - highDb);
+        c.Full[k] = pitch[k].LevelDb;
+        c.Voiced[k] = pitch[k].Frequency > 0;
+    }
+    c.Vowel.resize(count);
+    for (size_t k = 0; k < count; ++k) {
+        const float before = raw[k > 0 ? k - 1 : k];
+        const float after = raw[k + 1 < count ? k + 1 : k];
+        c.Vowel[k] = (before + raw[k] + after) / 3;
+    }
+    c.LoudDb = Percentile(c.Vowel, 0.95f);
+    const float fullLoud = Percentile(c.Full, 0.95f);
+    const float fullFloor = Percentile(c.Full, 0.10f);
+    c.ActiveDb = std::max(fullLoud - 35, fullFloor + 6);
+    return c;
+}
+
+bool VoicedNear(const Contours& c, size_t k, size_t reach)
+{
+    const size_t from = k >= reach ? k - reach : 0;
+    const size_t to = std::min(c.Voiced.size() - 1, k + reach);
+    for (size_t i = from; i <= to; ++i) {
+        if (c.Voiced[i])
+            return true;
+    }
+    return false;
+}
+
+// Peaks of the vowel-band contour that could be syllable nuclei: loud
+// enough, and voiced or with the spectral balance of a vowel.
+std::vector<size_t> FindNuclei(const Contours& c, const StepSettings& settings)
+{
+    std::vector<size_t> peaks;
+    const std::vector<float>& v = c.Vowel;
+    for (size_t k = 1; k + 1 < v.size(); ++k) {
+        if (v[k] <= v[k - 1] || v[k] < v[k + 1] || v[k] < c.LoudDb - settings.FloorDb)
+            continue;
+        if (VoicedNear(c, k, 2) || c.Balance[k] > settings.VowelBalanceDb)
+            peaks.push_back(k);
+    }
+    // Two peaks with hardly a dip between them are one syllable: merge the
+    // shallowest pair (keeping the louder peak) until every dip is deep
+    // enough and the steps fit the step table. lowest[i] is the contour's
+    // minimum between peak i and peak i + 1.
+    std::vector<float> lowest;
+    for (size_t i = 0; i + 1 < peaks.size(); ++i)
+        lowest.push_back(*std::min_element(v.begin() + peaks[i], v.begin() + peaks[i + 1] + 1));
+    while (peaks.size() > 1) {
+        size_t weakest = 0;
+        float weakestDip = 1e9f;
+        for (size_t i = 0; i + 1 < peaks.size(); ++i) {
+            const float dip = std::min(v[peaks[i]], v[peaks[i + 1]]) - lowest[i];
+            if (dip < weakestDip) {
+                weakestDip = dip;
+                weakest = i;
+            }
+        }
+        if (weakestDip >= settings.MinDipDb && peaks.size() <= static_cast<size_t>(MaxFoundSteps))
+            break;
+        const size_t drop = v[peaks[weakest]] >= v[peaks[weakest + 1]] ? weakest + 1 : weakest;
+        // The stretches on both sides of the dropped peak become one.
+        if (drop > 0 && drop < lowest.size()) {
+            lowest[drop - 1] = std::min(lowest[drop - 1], lowest[drop]);
+            lowest.erase(lowest.begin() + drop);
+        } else {
+            lowest.erase(lowest.begin() + (drop == 0 ? 0 : drop - 1));
+        }
+        peaks.erase(peaks.begin() + drop);
+    }
+    return peaks;
+}
+
+struct Span
+{
+    size_t First = 0; // frames
+    size_t Last = 0;
+};
+
+// The phrase runs from the first to the last voiced frame or nucleus,
+// widened over the sounding frames next to it (an initial "s", a final
+// "t"), at most 0.3 s each way.
+bool FindPhrase(const Contours& c, const std::vector<size_t>& nuclei, Span& phrase)
+{
+    size_t first = c.Voiced.size(), last = 0;
+    for (size_t k = 0; k < c.Voiced.size(); ++k) {
+        if (c.Voiced[k]) {
+            first = std::min(first, k);
+            last = std::max(last, k);
+        }
+    }
+    if (!nuclei.empty()) {
+        first = std::min(first, nuclei.front());
+        last = std::max(last, nuclei.back());
+    }
+    if (first > last)
+        return false;
+    const size_t seedFirst = first, seedLast = last;
+    while (first > 0 && seedFirst - first < 30 && c.Full[first - 1] > c.ActiveDb)
+        --first;
+    while (last + 1 < c.Full.size() && last - seedLast < 30 && c.Full[last + 1] > c.ActiveDb)
+        ++last;
+    phrase = {first, last};
+    return true;
+}
+
+struct Syllable
+{
+    size_t Nucleus = 0;
+    int64_t Start = 0; // samples
+    int64_t End = 0;
+    bool BeforePause = false;
+};
+
+// Steps run from dip to dip between the nuclei; a pause between two nuclei
+// ends the one step where the sound stops and starts the next where it
+// starts again.
+std::vector<Syllable> DivideIntoSyllables(const Contours& c, const std::vector<size_t>& nuclei,
+                                          const Span& phrase, int hop, int64_t sampleCount,
+                                          const StepSettings& settings)
+{
+    const size_t pauseFrames =
+        std::max<size_t>(1, static_cast<size_t>(std::lround(settings.PauseSeconds * 100)));
+    auto frameStart = [&](size_t k) {
+        return std::clamp<int64_t>(static_cast<int64_t>(k) * hop - hop / 2, 0, sampleCount - 1);
+    };
+    std::vector<Syllable> syllables(nuclei.size());
+    for (size_t i = 0; i < nuclei.size(); ++i)
+        syllables[i].Nucleus = nuclei[i];
+    if (syllables.empty())
+        return syllables;
+    syllables.front().Start = frameStart(phrase.First);
+    syllables.back().End = std::min<int64_t>(frameStart(phrase.Last) + hop - 1, sampleCount - 1);
+    syllables.back().BeforePause = true;
+    for (size_t i = 0; i + 1 < nuclei.size(); ++i) {
+        const size_t a = nuclei[i], b = nuclei[i + 1];
+        // The longest quiet run between the two nuclei.
+        size_t runStart = 0, runLength = 0, bestStart = 0, bestLength = 0;
+        for (size_t k = a + 1; k < b; ++k) {
+            if (c.Full[k] < c.ActiveDb) {
+                if (runLength == 0)
+                    runStart = k;
+                ++runLength;
+                if (runLength > bestLength) {
+                    bestLength = runLength;
+                    bestStart = runStart;
+                }
+            } else {
+                runLength = 0;
+            }
+        }
+        if (bestLength >= pauseFrames) {
+            syllables[i].End = frameStart(bestStart) - 1;
+            syllables[i].BeforePause = true;
+            syllables[i + 1].Start = frameStart(bestStart + bestLength);
+        } else {
+            const size_t dip = static_cast<size_t>(
+                std::min_element(c.Vowel.begin() + a, c.Vowel.begin() + b + 1) - c.Vowel.begin());
+            syllables[i + 1].Start = frameStart(std::max(dip, a + 1));
+            syllables[i].End = syllables[i + 1].Start - 1;
+        }
+    }
+    for (Syllable& s : syllables)
+        s.End = std::max(s.End, s.Start);
+    return syllables;
+}
+
+float Semitones(float frequency, float reference)
+{
+    return 12.0f * std::log2(frequency / reference);
+}
+
+} // namespace
+
+PhraseSteps FindSteps(const std::vector<float>& samples, int rate,
+                      const std::vector<PitchFrame>& pitch, const StepSettings& settings)
+{
+    return FindSteps(PrepareSignal(samples, rate), pitch, settings);
+}
+
+PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch,
+                      const StepSettings& settings)
+{
+    PhraseSteps result;
+    if (signal.Samples == nullptr || signal.Samples->empty() || pitch.empty())
+        return result;
+    const int rate = signal.Rate;
+    const int hop = PitchHop(rate);
+    const int64_t sampleCount = static_cast<int64_t>(signal.Samples->size());
+    const Contours c = MeasureContours(signal, pitch);
+    std::vector<size_t> nuclei = FindNuclei(c, settings);
+    Span phrase;
+    if (!FindPhrase(c, nuclei, phrase))
+        return result;
+    std::erase_if(nuclei, [&](size_t k) { return k < phrase.First || k > phrase.Last; });
+    const std::vector<Syllable> syllables =
+        DivideIntoSyllables(c, nuclei, phrase, hop, sampleCount, settings);
+    result.PhraseStart = static_cast<int32_t>(
+        std::clamp<int64_t>(static_cast<int64_t>(phrase.First) * hop - hop / 2, 0, sampleCount - 1));
+    result.PhraseEnd = static_cast<int32_t>(std::clamp<int64_t>(
+        static_cast<int64_t>(phrase.Last) * hop + hop / 2, result.PhraseStart, sampleCount - 1));
+
+    std::vector<float> voicedFrequencies;
+    for (const PitchFrame& frame : pitch) {
+        if (frame.Frequency > 0)
+            voicedFrequencies.push_back(frame.Frequency);
+    }
+    const float medianFrequency =
+        voicedFrequencies.empty() ? 100.0f : Percentile(voicedFrequencies, 0.5f);
+
+    std::vector<float> scores;
+    for (const Syllable& s : syllables) {
+        StepRecord step;
+        step.Start = static_cast<int32_t>(s.Start);
+        step.Length = static_cast<int32_t>(s.End - s.Start + 1);
+        step.Reserved1 = pitch[s.Nucleus].Position;
+        // The voiced frames of the step form its pitch window. Where the
+        // voicing runs on across the step's edge the window reaches the
+        // edge, so the windows of a voiced stretch touch and the tutor
+        // treats them as one group.
+        size_t firstVoiced = pitch.size(), lastVoiced = 0, voicedCount = 0;
+        double semitoneSum = 0, frequencySum = 0;
+        for (size_t k = 0; k < pitch.size(); ++k) {
+            if (pitch[k].Position < s.Start || pitch[k].Position > s.End || !c.Voiced[k])
+                continue;
+            firstVoiced = std::min(firstVoiced, k);
+            lastVoiced = std::max(lastVoiced, k);
+            ++voicedCount;
+            semitoneSum += Semitones(pitch[k].Frequency, medianFrequency);
+            frequencySum += pitch[k].Frequency;
+        }
+        if (voicedCount == 0) {
+            step.PitchStart = step.PitchEnd = step.Reserved1;
+        } else {
+            const bool fromBefore = firstVoiced > 0 && c.Voiced[firstVoiced - 1] &&
+                                    pitch[firstVoiced - 1].Position < s.Start;
+            const bool onAfter = lastVoiced + 1 < pitch.size() && c.Voiced[lastVoiced + 1] &&
+                                 pitch[lastVoiced + 1].Position > s.End;
+            step.PitchStart = fromBefore ? step.Start - 1 : pitch[firstVoiced].Position - 1;
+            step.PitchEnd = onAfter ? static_cast<int32_t>(s.End) : pitch[lastVoiced].Position;
+            step.Reserved2 = static_cast<int32_t>(std::lround(10 * frequencySum / voicedCount));
+        }
+        // Prominence: the nucleus's loudness, its voiced length (a syllable
+        // before a pause is drawn out whether stressed or not, so its length
+        // counts less), and how high its pitch lies in the speaker's range.
+        const double seconds = static_cast<double>(voicedCount) * hop / rate *
+                               (s.BeforePause ? settings.FinalLengthening : 1.0f);
+        const double pitchLift = voicedCount > 0 ? semitoneSum / voicedCount : 0.0;
+        scores.push_back(static_cast<float>(
+            settings.LoudnessWeight * (c.Vowel[s.Nucleus] - c.LoudDb) +
+            settings.LengthWeight * seconds + settings.PitchWeight * pitchLift));
+        result.Steps.push_back(step);
+    }
+    if (!scores.empty()) {
+        const float best = *std::max_element(scores.begin(), scores.end());
+        for (size_t i = 0; i < scores.size(); ++i) {
+            // A score 20 units below the best gives a tenth of the height.
+            const double height = MaxStepHeight * std::pow(10.0, (scores[i] - best) / 20.0);
+            result.Steps[i].Height = std::max(1, static_cast<int32_t>(std::lround(height)));
+        }
+    }
+    return result;
+}

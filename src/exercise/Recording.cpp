@@ -1,0 +1,117 @@
+// Recording the student on the exercise screen: the record button starts a
+// recording planned from the phrase's length (or stops it early), and the
+// recording timer stores it as the student's phrase file and starts the
+// analysis.
+#include "app/CommonVar.h"
+#include "audio/MciSubs.h"
+#include "audio/StudentRecording.h"
+#include "exercise/Stress.h"
+#include "platform/WaveIn.h"
+
+namespace {
+
+std::function<std::unique_ptr<WaveInput>()>& WaveInputFactory()
+{
+    static std::function<std::unique_ptr<WaveInput>()> factory = [] {
+        return std::unique_ptr<WaveInput>(std::make_unique<WaveIn>());
+    };
+    return factory;
+}
+
+} // namespace
+
+void Stress::SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory)
+{
+    WaveInputFactory() = std::move(factory);
+}
+
+void Stress::ShowRecordFace(bool stop)
+{
+    // The record button wears the face of one of the two hidden holders.
+    const ImageButton* face = stop ? BMPForStop : BMPForRecord;
+    RecordStudentWave->setText(face->text());
+    RecordStudentWave->SetBackColor(face->BackColor());
+}
+
+void Stress::RecordStudentWave_Click()
+{
+    BadRecording->hide();
+    LowMemory->hide();
+    PlayNativeWave->setEnabled(false);
+    TextRecordingButton->show();
+
+    if (isRecording) {
+        isRecording = false;
+        ShowRecordFace(false);
+        RecordStudentWave->setEnabled(false);
+        RecordTimer->stop();
+        RecordTimer->setInterval(1);
+        RecordTimer->start();
+        RecordStudentWave->repaint();
+        return;
+    }
+
+    isRecording = true;
+    ShowRecordFace(true);
+    const QByteArray text =
+        (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
+            ? PhraseList[CurrentPhrase].PhraseText
+            : QByteArray();
+    int32_t duration = PlannedRecordingLength(text);
+    analysisLimit = RecordingAnalysisLimit(duration);
+    QString reply;
+    SendMciCommand("close wavefile", reply);
+    PlayStepsTimer->stop();
+
+    if (!waveInput)
+        waveInput = WaveInputFactory()();
+    const int32_t started = StartRecording(duration, *waveInput);
+    PlayStudentWave->setEnabled(false);
+    PlayNativeWave->setEnabled(false);
+    ExitButton->setEnabled(false);
+    NextTopic->setEnabled(false);
+    PrevTopic->setEnabled(false);
+    RecordMode = RecordWaveMode;
+    recordStartTime.Start();
+    // An input that cannot record ends the recording at once, so the
+    // failure shows instead of a silent wait.
+    RecordTimer->stop();
+    RecordTimer->setInterval(started == 0 ? duration : 1);
+    RecordTimer->start();
+    RecordStudentWave->repaint();
+}
+
+void Stress::RecordTimer_Timer()
+{
+    if (RecordMode != RecordWaveMode)
+        return;
+    if (waveInput)
+        StopRecording(*waveInput);
+    RecordTimer->stop();
+    isRecording = false;
+    ShowRecordFace(false);
+    RecordStudentWave->setEnabled(false);
+
+    BuildStudentFileNames();
+    ClearStudentViews();
+    TextRecordingButton->hide();
+    TextAnalyzingButton->show();
+
+    const QByteArray text =
+        (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
+            ? PhraseList[CurrentPhrase].PhraseText
+            : QByteArray();
+    const int32_t stored = RecordBuffer.Data == nullptr
+                               ? RecordingNoMemory
+                               : StoreRecording(StudentData.WaveFile, StudentData.TextFile, text);
+    if (stored == 0) {
+        CreateStudentSteps_Click();
+        return;
+    }
+    ClearStudentViews();
+    StressShellTimer->stop();
+    PlayStudentWave->setEnabled(false);
+    TextAnalyzingButton->hide();
+    RecordStudentWave->setEnabled(true);
+    LowMemory->show();
+}

@@ -1,0 +1,64 @@
+#include "exercise/RecordingFeedback.h"
+
+#include <QtEndian>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+// Below this the analyser finds no phrase: its own silence threshold is
+// -50 dB of full scale, and a learner needs warning well before that.
+constexpr float QuietPeakDb = -40;
+constexpr int ClipMagnitude = 32700;
+} // namespace
+
+InputLevel MeasureInputLevel(const char* samples, uint32_t bytesSoFar, uint32_t windowBytes)
+{
+    InputLevel level;
+    if (samples == nullptr || bytesSoFar < 2)
+        return level;
+    const uint32_t end = bytesSoFar & ~1u;
+    const uint32_t begin = end > windowBytes ? (end - windowBytes) & ~1u : 0;
+    int peak = 0;
+    int clipped = 0;
+    for (uint32_t i = begin; i < end; i += 2) {
+        const int value = std::abs(int(qFromLittleEndian<int16_t>(samples + i)));
+        peak = std::max(peak, value);
+        clipped += value >= ClipMagnitude;
+    }
+    level.PeakDb = peak > 0 ? float(20.0 * std::log10(peak / 32768.0)) : -120.0f;
+    level.Meter = std::clamp((level.PeakDb + 60.0f) / 60.0f, 0.0f, 1.0f);
+    level.Clipping = clipped >= 3;
+    level.TooQuiet = level.PeakDb < QuietPeakDb;
+    return level;
+}
+
+QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputLevel& level)
+{
+    QString text = QString("%1 of %2 s")
+                       .arg(std::min<int64_t>(elapsedMs, plannedMs) / 1000.0, 0, 'f', 1)
+                       .arg(plannedMs / 1000.0, 0, 'f', 1);
+    if (level.Clipping)
+        text += " - too loud!";
+    else if (level.TooQuiet)
+        text += " - speak up";
+    return text;
+}
+
+QString LearnerReason(const QString& analyserReason)
+{
+    const QString reason = analyserReason.trimmed().toLower();
+    if (reason.contains("quiet") || reason.contains("silence"))
+        return "Your recording was too quiet. Speak up, or move closer to the microphone.";
+    if (reason.contains("voice") || reason.contains("voiced"))
+        return "No voice was heard. Check the microphone and say the phrase aloud.";
+    if (reason.contains("clip") || reason.contains("loud"))
+        return "Your recording was too loud. Speak a little softer, or move back from the "
+               "microphone.";
+    if (reason.contains("nois"))
+        return "There was too much noise. Try again somewhere quieter.";
+    if (reason.contains("long"))
+        return "The recording was too long. Say just the phrase.";
+    return "The recording could not be analysed. Please try once more.";
+}

@@ -1,0 +1,102 @@
+// The analysis of the student's recording: the analyser program is started
+// on Student.wav and the screen polls for its result file. The analyser
+// rewrites Student.wav in place, so the result file is the only sign that it
+// has finished; poll for that, never for the wave.
+#include "app/CommonVar.h"
+#include "audio/MciSubs.h"
+#include "audio/PhraseFile.h"
+#include "exercise/Stress.h"
+#include "platform/AnalyserProcess.h"
+#include "views/PitchProcessing.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+void DeleteAnalyserScratchFiles()
+{
+    if (BinFolder.isEmpty())
+        return;
+    QDir bin(BinFolder);
+    for (const QString& name : bin.entryList({"*.tmp"}, QDir::Files | QDir::Hidden))
+        QFile::remove(bin.filePath(name));
+}
+
+} // namespace
+
+void Stress::CreateStudentSteps_Click()
+{
+    // An analyser still busy with an earlier, timed-out recording would
+    // rewrite the new one; it goes first.
+    AnalyserLauncher& launcher = CurrentAnalyserLauncher();
+    launcher.StopRunning();
+    if (QFileInfo::exists(StudentData.StepFile))
+        QFile::remove(StudentData.StepFile);
+    if (QFileInfo::exists(StudentData.ResultFile))
+        QFile::remove(StudentData.ResultFile);
+
+    // A result left behind that cannot be removed would be read as this
+    // recording's result.
+    const bool stale = QFileInfo::exists(StudentData.ResultFile);
+    if (stale || !launcher.Start(AnalyserPath, AnalyserArguments(StudentData.WaveFile))) {
+        BadRecording->show();
+        EndAnalysis(false);
+        return;
+    }
+    StressShellTimer->setInterval(1000);
+    StressShellTimer->start();
+}
+
+void Stress::StressShellTimer_Timer()
+{
+    if (QFileInfo(StudentData.ResultFile).isFile()) {
+        bool analysed = false;
+        if (ResultFileSaysGood(StudentData.ResultFile)) {
+            StressShellTimer->stop();
+            BadRecording->hide();
+            LowMemory->hide();
+            ClearStudentViews();
+            const int32_t result =
+                ReadPhraseFile(StudentLoadedBlock, StudentData, StudentFormat, StudentWave,
+                               StudentMemory, StudentPitchTrack, 0, -1);
+            if (result == 0) {
+                TrimPitchWindows(StudentData, StudentPitchTrack);
+                DrawStudentViews();
+                PlayStudentWave->setEnabled(true);
+                StudentAnalysed = -1;
+                TextAnalyzingButton->hide();
+                analysed = true;
+            }
+        }
+        if (!analysed)
+            BadRecording->show();
+        EndAnalysis(analysed);
+    } else if (recordStartTime.ElapsedSeconds() <= analysisLimit) {
+        StressShellTimer->setInterval(100);
+    } else {
+        LowMemory->show();
+        EndAnalysis(false);
+    }
+    QString reply;
+    SendMciCommand("close wavefile", reply);
+}
+
+void Stress::EndAnalysis(bool success)
+{
+    if (!success) {
+        ClearStudentViews();
+        StressShellTimer->stop();
+        PlayStudentWave->setEnabled(false);
+        TextAnalyzingButton->hide();
+        StudentAnalysed = 0;
+    }
+    RecordStudentWave->setEnabled(true);
+    ExitButton->setEnabled(true);
+    NextTopic->setEnabled(true);
+    PrevTopic->setEnabled(true);
+    DeleteAnalyserScratchFiles();
+    if (NativeLoaded)
+        PlayNativeWave->setEnabled(true);
+}

@@ -1,0 +1,30 @@
+#pragma once
+// The real sound input the student records through: Qt Multimedia's audio
+// source on the default input device, writing straight into the caller's
+// recording buffer until it is full or stopped. Bytes beyond the buffer are
+// dropped; after Stop nothing more is written.
+#include "audio/WaveInput.h"
+
+#include <memory>
+
+class QAudioSource;
+class BlockWriter;
+
+class WaveIn final : public WaveInput
+{
+public:
+    WaveIn();
+    ~WaveIn() override; // stops the input
+
+    // 0, RecordingNoInput (no input device or no sound server) or
+    // RecordingNotOpened (the device refused to open or the format).
+    int32_t Start(const WaveFormat& Format, WaveHeader& Buffer) override;
+    void Stop() override;
+    bool IsRecording() const override;
+    uint32_t BytesSoFar() const override;
+
+private:
+    std::unique_ptr<QAudioSource> source;
+    std::unique_ptr<BlockWriter> writer;
+    WaveHeader* buffer = nullptr;
+};

@@ -1,0 +1,165 @@
+// tvtool demo-content: builds the demo content pack from the text sources
+// in content/demo. Every phrase of SentList.txt is spoken by festival and
+// authored into Sounds/<stem>.wav; the lesson tree, the phrase list and the
+// help document are copied beside them:
+//   OUT_DIR/Sounds/Tree.txt, SentList.txt, <code>_<nn>.wav
+//   OUT_DIR/Help/TVTutor.hlp
+#include "navigation/PhraseList.h"
+#include "tool/Commands.h"
+#include "tool/PhraseAuthoring.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <vector>
+
+#ifndef TONVALE_DEMO_CONTENT
+#define TONVALE_DEMO_CONTENT "content/demo"
+#endif
+
+namespace {
+
+struct DemoPhrase
+{
+    QByteArray Stem;
+    QByteArray Text;
+};
+
+// Odd category codes are spoken by the male voice, even ones by the
+// female voice, so the pack has both and every category one voice.
+bool SpokenByMaleVoice(const QByteArray& stem)
+{
+    const int code = stem.left(stem.indexOf('_')).toInt();
+    return code % 2 == 1;
+}
+
+QByteArray SchemeString(const QByteArray& text)
+{
+    QByteArray quoted = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\')
+            quoted += '\\';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+// One festival run speaks every phrase: starting festival and loading a
+// voice takes longer than speaking a phrase.
+bool Synthesise(const std::vector<DemoPhrase>& phrases, const QString& folder, std::string& problem)
+{
+    QByteArray script;
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        script += SpokenByMaleVoice(phrases[i].Stem) ? "(voice_kal_diphone)\n"
+                                                     : "(voice_cmu_us_slt_arctic_hts)\n";
+        script += "(utt.save.wave (SynthText " + SchemeString(phrases[i].Text) + ") " +
+                  SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) +
+                  " 'riff)\n";
+    }
+    const QString scriptPath = folder + "/speak.scm";
+    QFile file(scriptPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size()) {
+        problem = "cannot write the festival script";
+        return false;
+    }
+    file.close();
+    QProcess festival;
+    festival.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    festival.start("festival", {"--batch", scriptPath});
+    if (!festival.waitForStarted(10000)) {
+        problem = "cannot start festival (Debian packages festival, festvox-us-slt-hts and "
+                  "festvox-kallpc16k)";
+        return false;
+    }
+    festival.closeWriteChannel();
+    if (!festival.waitForFinished(600000) || festival.exitStatus() != QProcess::NormalExit ||
+        festival.exitCode() != 0) {
+        problem = "festival failed";
+        return false;
+    }
+    return true;
+}
+
+bool CopyReplacing(const QString& from, const QString& to)
+{
+    QFile::remove(to);
+    return QFile::copy(from, to);
+}
+
+} // namespace
+
+int DemoContentCommand(const QStringList& args, ToolStreams io)
+{
+    const char* usage =
+        "usage: tvtool demo-content OUT_DIR [--from CONTENT_DIR]\n"
+        "Builds the demo content pack in OUT_DIR from CONTENT_DIR (default: content/demo\n"
+        "of the source tree): every phrase of SentList.txt is spoken with festival and\n"
+        "authored into OUT_DIR/Sounds/<stem>.wav; Tree.txt and SentList.txt are copied\n"
+        "into OUT_DIR/Sounds and Help/TVTutor.hlp into OUT_DIR/Help.\n";
+    if (args.contains("--help") || args.contains("-h")) {
+        io.out << usage;
+        return 0;
+    }
+    QString source = QStringLiteral(TONVALE_DEMO_CONTENT);
+    QStringList rest;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        if (args[i] == "--from" && i + 1 < args.size())
+            source = args[++i];
+        else
+            rest << args[i];
+    }
+    if (rest.size() != 1) {
+        io.err << usage;
+        return 2;
+    }
+    const QString out = rest[0];
+    QFile list(source + "/SentList.txt");
+    if (!list.open(QIODevice::ReadOnly)) {
+        io.err << "tvtool demo-content: cannot read " << QFile::encodeName(list.fileName()).toStdString()
+               << "\n";
+        return 1;
+    }
+    std::vector<PhraseEntry> entries;
+    SelectPhrases(list.readAll(), QByteArray(), QByteArray(), entries);
+    std::vector<DemoPhrase> phrases;
+    for (size_t i = 1; i < entries.size(); ++i) {
+        if (!entries[i].FileStem.isEmpty())
+            phrases.push_back({entries[i].FileStem, entries[i].PhraseText});
+    }
+    if (!QDir().mkpath(out + "/Sounds") || !QDir().mkpath(out + "/Help")) {
+        io.err << "tvtool demo-content: cannot create " << QFile::encodeName(out).toStdString()
+               << "\n";
+        return 1;
+    }
+    QTemporaryDir work;
+    std::string problem;
+    if (!work.isValid() || !Synthesise(phrases, work.path(), problem)) {
+        io.err << "tvtool demo-content: " << (problem.empty() ? "no scratch folder" : problem)
+               << "\n";
+        return 1;
+    }
+    int failures = 0;
+    for (size_t i = 0; i < phrases.size(); ++i) {
+        const QString target = out + "/Sounds/" + QFile::decodeName(phrases[i].Stem) + ".wav";
+        const AuthoringResult result =
+            AuthorPhraseFile(work.path() + QString("/%1.wav").arg(i), target, phrases[i].Text);
+        if (!result.Written) {
+            io.err << "tvtool demo-content: " << phrases[i].Stem.toStdString() << ": "
+                   << result.Problem << "\n";
+            ++failures;
+        }
+    }
+    const bool copied = CopyReplacing(source + "/Tree.txt", out + "/Sounds/Tree.txt") &&
+                        CopyReplacing(source + "/SentList.txt", out + "/Sounds/SentList.txt") &&
+                        CopyReplacing(source + "/Help/TVTutor.hlp", out + "/Help/TVTutor.hlp");
+    if (!copied) {
+        io.err << "tvtool demo-content: cannot copy the text sources from "
+               << QFile::encodeName(source).toStdString() << "\n";
+        return 1;
+    }
+    io.out << "demo-content: " << phrases.size() - failures << " of " << phrases.size()
+           << " phrases in " << QFile::encodeName(out).toStdString() << "/Sounds\n";
+    return failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,164 @@
+#include "tool/PhraseAuthoring.h"
+
+#include "analyser/PcmSamples.h"
+#include "analyser/PhraseAnalysis.h"
+#include "audio/PhraseFile.h"
+#include "audio/RiffFile.h"
+
+#include <QFile>
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::string& problem)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (file == nullptr) {
+        problem = std::string("cannot read the recording: ") + sf_strerror(nullptr);
+        return false;
+    }
+    std::vector<float> interleaved(static_cast<size_t>(info.frames) * info.channels);
+    const sf_count_t frames = sf_readf_float(file, interleaved.data(), info.frames);
+    sf_close(file);
+    if (frames <= 0 || info.channels <= 0 || info.samplerate <= 0) {
+        problem = "the recording holds no samples";
+        return false;
+    }
+    mono.assign(static_cast<size_t>(frames), 0.0f);
+    for (sf_count_t i = 0; i < frames; ++i) {
+        float sum = 0;
+        for (int c = 0; c < info.channels; ++c)
+            sum += interleaved[static_cast<size_t>(i) * info.channels + c];
+        mono[static_cast<size_t>(i)] = sum / static_cast<float>(info.channels);
+    }
+    rate = info.samplerate;
+    return true;
+}
+
+bool Resample(std::vector<float>& samples, int rate, std::string& problem)
+{
+    if (rate == NativeRate)
+        return true;
+    const double ratio = static_cast<double>(NativeRate) / rate;
+    std::vector<float> out(static_cast<size_t>(std::ceil(samples.size() * ratio)) + 16);
+    size_t done = 0;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_error_t error =
+        soxr_oneshot(rate, NativeRate, 1, samples.data(), samples.size(), nullptr, out.data(),
+                     out.size(), &done, &io, &quality, nullptr);
+    if (error != nullptr) {
+        problem = std::string("cannot resample: ") + error;
+        return false;
+    }
+    out.resize(done);
+    samples = std::move(out);
+    return true;
+}
+
+QByteArray ToSixteenBit(const std::vector<float>& samples)
+{
+    QByteArray bytes(static_cast<qsizetype>(samples.size() * 2), '\0');
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const long value = std::clamp(std::lround(samples[i] * 32768.0f), -32768L, 32767L);
+        bytes[static_cast<qsizetype>(2 * i)] = static_cast<char>(value & 0xFF);
+        bytes[static_cast<qsizetype>(2 * i + 1)] = static_cast<char>((value >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+QByteArray FormatChunk(const WaveFormat& format)
+{
+    QByteArray bytes(16, '\0');
+    auto put16 = [&](int at, uint16_t v) {
+        bytes[at] = static_cast<char>(v & 0xFF);
+        bytes[at + 1] = static_cast<char>(v >> 8);
+    };
+    auto put32 = [&](int at, uint32_t v) {
+        put16(at, static_cast<uint16_t>(v & 0xFFFF));
+        put16(at + 2, static_cast<uint16_t>(v >> 16));
+    };
+    put16(0, format.FormatTag);
+    put16(2, format.Channels);
+    put32(4, format.SamplesPerSec);
+    put32(8, format.AvgBytesPerSec);
+    put16(12, format.BlockAlign);
+    put16(14, format.BitsPerSample);
+    return bytes;
+}
+
+// At most 200 bytes, not ending inside a UTF-8 sequence.
+QByteArray FitPhraseText(QByteArray text)
+{
+    constexpr qsizetype limit = MaxPhraseTextBytes - 1;
+    if (text.size() <= limit)
+        return text;
+    qsizetype cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.left(cut);
+}
+
+QByteArray ToBytes(const std::vector<char>& bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+} // namespace
+
+AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& outputPath,
+                                 const QByteArray& text)
+{
+    AuthoringResult result;
+    std::vector<float> mono;
+    int rate = 0;
+    if (!ReadMono(inputPath, mono, rate, result.Problem) || !Resample(mono, rate, result.Problem))
+        return result;
+
+    // Analyse the 16-bit samples as they will be stored, so the steps and the
+    // pitch track are what the analyser would find in the written file.
+    const QByteArray samples = ToSixteenBit(mono);
+    WaveFormat format;
+    format.FormatTag = WaveFormatPcm;
+    format.Channels = 1;
+    format.SamplesPerSec = NativeRate;
+    format.AvgBytesPerSec = NativeRate * 2;
+    format.BlockAlign = 2;
+    format.BitsPerSample = 16;
+    PcmSamples pcm;
+    if (!DecodePcm(format, samples.constData(), static_cast<size_t>(samples.size()), pcm,
+                   result.Problem))
+        return result;
+    const PhraseAnalysis analysis = AnalysePhrase(pcm);
+    if (!analysis.Good) {
+        result.Problem = "the analysis is not good: " + analysis.Reason;
+        return result;
+    }
+
+    RiffWriter writer(outputPath);
+    const bool written =
+        writer.Open() && writer.CreateRiff(FourCC("WAVE")) &&
+        writer.WriteChunk(FourCC("fmt "), FormatChunk(format)) &&
+        writer.WriteChunk(FourCC("snt "), EncodePhraseText(FitPhraseText(text))) &&
+        writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
+        writer.WriteChunk(FourCC("data"), samples) &&
+        writer.WriteChunk(FourCC("ptc "), ToBytes(PitchChunkBytes(analysis.Pitch))) &&
+        writer.LeaveChunk() && writer.Commit();
+    if (!written) {
+        result.Problem = "cannot write " + QFile::encodeName(outputPath).toStdString();
+        return result;
+    }
+    result.Written = true;
+    result.Steps = static_cast<int>(analysis.Steps.Steps.size());
+    result.VoicedPoints = static_cast<int>(std::count_if(
+        analysis.Pitch.begin(), analysis.Pitch.end(), [](const PitchPoint& p) { return p.Value > 0; }));
+    result.Seconds = static_cast<double>(mono.size()) / NativeRate;
+    return result;
+}

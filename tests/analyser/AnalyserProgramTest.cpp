@@ -1,0 +1,166 @@
+// The analyser program as the tutor starts it: command line, exit status,
+// the result file on every outcome, and what a crash or a kill leaves.
+#include "support/SyntheticVoice.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString Program = QStringLiteral(TONVALE_BINARY_DIR "/src/TVM");
+
+QByteArray GoodRecording()
+{
+    const std::vector<float> voice = SynthesiseVoice({{0.25, 0, 0, 0},
+                                                      {0.22, 130, 150, 0.5},
+                                                      {0.08, 0, 0, 0},
+                                                      {0.25, 150, 115, 0.6},
+                                                      {0.25, 0, 0, 0}},
+                                                     22050)
+                                         .Samples;
+    return RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                         RiffChunkBytes("snt ", TextBytes("Hello")) +
+                         RiffChunkBytes("data", PcmBytes(voice, 16, 1)));
+}
+
+struct ProgramRun
+{
+    int ExitCode = -1;
+    bool Crashed = false;
+};
+
+ProgramRun Start(const QStringList& arguments, const QProcessEnvironment& environment = {})
+{
+    QProcess process;
+    if (!environment.isEmpty())
+        process.setProcessEnvironment(environment);
+    process.start(Program, arguments);
+    process.waitForFinished(30000);
+    return ProgramRun{process.exitCode(), process.exitStatus() == QProcess::CrashExit};
+}
+
+class AnalyserProgram : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!QFile::exists(Program))
+            GTEST_SKIP() << "the analyser program was not built: " << Program.toStdString();
+    }
+    QTemporaryDir folder;
+    QString Path(const QString& name) const { return folder.filePath(name); }
+    QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files); }
+};
+
+} // namespace
+
+TEST_F(AnalyserProgram, AnalysesTheRecordingAndSaysGood)
+{
+    const QString wave = Path("Student.wav");
+    ASSERT_TRUE(WriteBytes(wave, GoodRecording()));
+    const ProgramRun run = Start({wave, "Melod"});
+    EXPECT_EQ(run.ExitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Good\n");
+    EXPECT_TRUE(ReadBytes(wave).contains("stp "));
+    EXPECT_TRUE(ReadBytes(wave).contains("ptc "));
+    EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
+}
+
+TEST_F(AnalyserProgram, TakesThePathAsTheTutorPassesIt)
+{
+    // The tutor's field is padded with blanks; a folder name with a blank
+    // arrives in two pieces when a shell splits the command line.
+    QDir(folder.path()).mkdir("my data");
+    const QString wave = Path("my data/Student.wav");
+    ASSERT_TRUE(WriteBytes(wave, GoodRecording()));
+    EXPECT_EQ(Start({wave + QString(20, ' '), "Melod"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("my data/Student.rsl")), "Good\n");
+    QFile::remove(Path("my data/Student.rsl"));
+    const QString first = Path("my");
+    EXPECT_EQ(Start({first, "data/Student.wav", "Melod"}).ExitCode, 0);
+    EXPECT_EQ(ReadBytes(Path("my data/Student.rsl")), "Good\n");
+}
+
+TEST_F(AnalyserProgram, WritesAResultFileOnEveryFailure)
+{
+    const std::vector<std::pair<QByteArray, QByteArray>> cases = {
+        {"not a recording", "Not Good,unreadable file\n"},
+        {RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                       RiffChunkBytes("data", QByteArray(44100, '\0'))),
+         "Not Good,silence or too quiet\n"},
+        {RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                       RiffChunkBytes("data", PcmBytes(WhiteNoise(44100, 0.1, 4), 16, 1))),
+         "Not Good,too noisy\n"},
+    };
+    for (const auto& [bytes, line] : cases) {
+        const QString wave = Path("Student.wav");
+        ASSERT_TRUE(WriteBytes(wave, bytes));
+        EXPECT_EQ(Start({wave, "Melod"}).ExitCode, 1);
+        EXPECT_EQ(ReadBytes(Path("Student.rsl")), line);
+        EXPECT_EQ(ReadBytes(wave), bytes);
+        EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
+        QFile::remove(Path("Student.rsl"));
+    }
+    EXPECT_EQ(Start({Path("Missing.wav"), "Melod"}).ExitCode, 1);
+    EXPECT_EQ(ReadBytes(Path("Missing.rsl")), "Not Good,unreadable file\n");
+}
+
+TEST_F(AnalyserProgram, RefusesAWrongCommandLineWithStatusTwo)
+{
+    const QString wave = Path("Student.wav");
+    ASSERT_TRUE(WriteBytes(wave, GoodRecording()));
+    EXPECT_EQ(Start({}).ExitCode, 2);
+    EXPECT_EQ(Start({"Melod"}).ExitCode, 2);
+    EXPECT_FALSE(QFile::exists(Path("Student.rsl")));
+    // With a recording named, whoever waits still gets a result.
+    EXPECT_EQ(Start({wave, "Other"}).ExitCode, 2);
+    EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Not Good,wrong command line\n");
+    EXPECT_EQ(ReadBytes(wave), GoodRecording());
+}
+
+TEST_F(AnalyserProgram, CrashWhileReplacingLeavesTheRecordingIntact)
+{
+    const QString wave = Path("Student.wav");
+    const QByteArray original = GoodRecording();
+    ASSERT_TRUE(WriteBytes(wave, original));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TVM_FAULT", "crash");
+    const ProgramRun run = Start({wave, "Melod"}, environment);
+    EXPECT_TRUE(run.Crashed);
+    EXPECT_EQ(ReadBytes(wave), original);
+    EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Not Good,analyser failed\n");
+    EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
+}
+
+TEST_F(AnalyserProgram, KillWhileReplacingLeavesTheRecordingIntact)
+{
+    const QString wave = Path("Student.wav");
+    const QByteArray original = GoodRecording();
+    ASSERT_TRUE(WriteBytes(wave, original));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TVM_FAULT", "hang");
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(Program, {wave, "Melod"});
+    ASSERT_TRUE(process.waitForStarted(10000));
+    // Wait until the new recording is complete in its temporary file.
+    QElapsedTimer timer;
+    timer.start();
+    while (QDir(folder.path()).entryList({"*.tmp"}, QDir::Files).isEmpty() &&
+           timer.elapsed() < 20000)
+        QThread::msleep(5);
+    ASSERT_FALSE(QDir(folder.path()).entryList({"*.tmp"}, QDir::Files).isEmpty());
+    QThread::msleep(50);
+    process.kill(); // SIGKILL: no handler runs
+    process.waitForFinished(10000);
+    EXPECT_EQ(ReadBytes(wave), original);
+    EXPECT_FALSE(QFile::exists(Path("Student.rsl")));
+    // What such a kill can leave is a temporary file named "*.tmp".
+    for (const QString& name : Files())
+        EXPECT_TRUE(name == "Student.wav" || name.endsWith(".tmp")) << name.toStdString();
+}

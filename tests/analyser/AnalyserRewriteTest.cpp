@@ -1,0 +1,207 @@
+// The analyser's rewrite of a recording: steps before the samples, the
+// pitch track after them, every other chunk byte for byte, positions in
+// the file's own sample frames, and no trace when the analysis fails.
+#include "analyser/PhraseAnalysis.h"
+#include "analyser/RecordingAnalysis.h"
+#include "audio/PhraseFile.h"
+#include "audio/RiffFile.h"
+#include "support/SyntheticVoice.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<float> Voice(int rate)
+{
+    return SynthesiseVoice({{0.25, 0, 0, 0},
+                            {0.22, 130, 150, 0.5},
+                            {0.08, 0, 0, 0},
+                            {0.25, 150, 115, 0.6},
+                            {0.25, 0, 0, 0}},
+                           rate)
+        .Samples;
+}
+
+struct Chunk
+{
+    QByteArray Id;
+    QByteArray Data;
+};
+
+std::vector<Chunk> Chunks(const QString& path)
+{
+    std::vector<Chunk> found;
+    RiffReader reader(path);
+    RiffChunk outer;
+    std::vector<RiffChunk> chunks;
+    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks))
+        return found;
+    for (const RiffChunk& chunk : chunks) {
+        QByteArray data;
+        reader.ReadChunkData(chunk, data);
+        found.push_back({FourCCText(chunk.Id), data});
+    }
+    return found;
+}
+
+const Chunk* Find(const std::vector<Chunk>& chunks, const char* id)
+{
+    for (const Chunk& chunk : chunks) {
+        if (chunk.Id == id)
+            return &chunk;
+    }
+    return nullptr;
+}
+
+QByteArrayList Ids(const std::vector<Chunk>& chunks)
+{
+    QByteArrayList ids;
+    for (const Chunk& chunk : chunks)
+        ids << chunk.Id;
+    return ids;
+}
+
+std::vector<int32_t> Values(const QByteArray& bytes)
+{
+    std::vector<int32_t> values(bytes.size() / 4);
+    std::memcpy(values.data(), bytes.constData(), values.size() * 4);
+    return values;
+}
+
+class AnalyserRewrite : public ::testing::Test
+{
+protected:
+    QTemporaryDir folder;
+    QString Path(const QString& name) const { return folder.filePath(name); }
+    QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files); }
+};
+
+} // namespace
+
+TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
+{
+    const QByteArray format = FormatBytes(1, 1, 22050, 16);
+    const QByteArray text = TextBytes("Good morning");
+    const QByteArray list = "INFOISFT\x05\0\0\0tvt1"; // odd size: padded
+    const QByteArray samples = PcmBytes(Voice(22050), 16, 1);
+    const QString path = Path("Student.wav");
+    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", format) +
+                                               RiffChunkBytes("snt ", text) +
+                                               RiffChunkBytes("LIST", list) +
+                                               RiffChunkBytes("data", samples))));
+
+    const AnalyserResult result = AnalyseRecording(path);
+    ASSERT_TRUE(result.Good) << result.Reason;
+    const std::vector<Chunk> chunks = Chunks(path);
+    EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "snt ", "LIST", "stp ", "data", "ptc "}));
+    EXPECT_EQ(Find(chunks, "fmt ")->Data, format);
+    EXPECT_EQ(Find(chunks, "snt ")->Data, text);
+    EXPECT_EQ(Find(chunks, "LIST")->Data, list);
+    EXPECT_EQ(Find(chunks, "data")->Data, samples);
+    EXPECT_EQ(Files(), QStringList{"Student.wav"});
+
+    // The tutor reads the student's file without its text.
+    int32_t loaded = 0;
+    PhraseData phrase;
+    phrase.WaveFile = path;
+    WaveFormat readFormat;
+    WaveHeader header;
+    std::unique_ptr<APIMemory> memory;
+    PitchTrack pitch;
+    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, -1),
+              PhraseFileOk);
+    EXPECT_EQ(phrase.StepCount, 2);
+    EXPECT_EQ(header.BufferLength, static_cast<uint32_t>(samples.size()));
+    EXPECT_EQ(pitch.size(), (samples.size() / 2 + 220) / 221);
+    EXPECT_GT(phrase.MaxHeight, 0);
+    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, 0),
+              PhraseFileOk);
+}
+
+TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
+{
+    // 8-bit stereo at 16 kHz: a frame is two bytes, a hop 160 frames.
+    const std::vector<float> voice = Voice(16000);
+    const QString path = Path("eight.wav");
+    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 2, 16000, 8)) +
+                                               RiffChunkBytes("data", PcmBytes(voice, 8, 2)))));
+    ASSERT_TRUE(AnalyseRecording(path).Good);
+    const std::vector<Chunk> chunks = Chunks(path);
+    // A file without a text keeps having none.
+    EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "stp ", "data", "ptc "}));
+    const std::vector<int32_t> points = Values(Find(chunks, "ptc ")->Data);
+    ASSERT_EQ(points.size(), 2 * ((voice.size() + 159) / 160));
+    EXPECT_EQ(points[2 * 10], 1600);
+    const std::vector<int32_t> steps = Values(Find(chunks, "stp ")->Data);
+    ASSERT_GE(steps.size(), 2u + 7u);
+    EXPECT_LT(steps[1], static_cast<int32_t>(voice.size()));
+    EXPECT_NEAR(steps[0], 0.25 * 16000, 0.04 * 16000);
+
+    // 24-bit mono at 44.1 kHz.
+    const std::vector<float> high = Voice(44100);
+    const QString deep = Path("deep.wav");
+    ASSERT_TRUE(WriteBytes(deep, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 44100, 24)) +
+                                               RiffChunkBytes("data", PcmBytes(high, 24, 1)))));
+    ASSERT_TRUE(AnalyseRecording(deep).Good);
+    EXPECT_EQ(Values(Find(Chunks(deep), "ptc ")->Data)[2], 441);
+}
+
+TEST_F(AnalyserRewrite, ReplacesTheChunksOfAnEarlierAnalysis)
+{
+    const QString path = Path("again.wav");
+    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                               RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))));
+    ASSERT_TRUE(AnalyseRecording(path).Good);
+    const QByteArray once = ReadBytes(path);
+    ASSERT_TRUE(AnalyseRecording(path).Good);
+    EXPECT_EQ(ReadBytes(path), once);
+}
+
+TEST_F(AnalyserRewrite, LeavesTheRecordingAloneWhenTheAnalysisFails)
+{
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {ReasonTooQuiet, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                       RiffChunkBytes("data", QByteArray(44100, '\0')))},
+        {ReasonUnreadable, QByteArray("not a wave file at all")},
+        {ReasonUnreadable, RiffChunkBytes("RIFF", "AVI " + RiffChunkBytes("data", "xx"))},
+        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)))},
+        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16).left(14)) +
+                                         RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(2, 1, 22050, 16)) +
+                                         RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
+        // A data chunk that claims more than the file holds.
+        {ReasonUnreadable, (RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                          RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1))))
+                               .left(5000)},
+    };
+    for (const auto& [reason, bytes] : cases) {
+        const QString path = Path("bad.wav");
+        ASSERT_TRUE(WriteBytes(path, bytes));
+        const AnalyserResult result = AnalyseRecording(path);
+        EXPECT_FALSE(result.Good);
+        EXPECT_EQ(result.Reason, reason);
+        EXPECT_EQ(ReadBytes(path), bytes);
+        EXPECT_EQ(Files(), QStringList{"bad.wav"});
+    }
+    EXPECT_EQ(AnalyseRecording(Path("missing.wav")).Reason, ReasonUnreadable);
+}
+
+TEST_F(AnalyserRewrite, WritesTheResultBesideTheRecording)
+{
+    EXPECT_EQ(ResultFilePath("/data/Student.wav"), "/data/Student.rsl");
+    EXPECT_EQ(ResultFilePath("/my.folder/Student"), "/my.folder/Student.rsl");
+    EXPECT_EQ(ResultFilePath("Student.WAV"), "Student.rsl");
+    EXPECT_EQ(ResultFilePath("/data/.wav"), "/data/.wav.rsl");
+
+    const QString result = Path("Student.rsl");
+    ASSERT_TRUE(WriteResultFile(result, AnalyserResult{true, {}}));
+    EXPECT_EQ(ReadBytes(result), "Good\n");
+    ASSERT_TRUE(WriteResultFile(result, AnalyserResult{false, ReasonClipped}));
+    EXPECT_EQ(ReadBytes(result), "Not Good,clipped\n");
+    EXPECT_EQ(Files(), QStringList{"Student.rsl"});
+    EXPECT_FALSE(WriteResultFile(Path("no/such/folder/Student.rsl"), AnalyserResult{true, {}}));
+}

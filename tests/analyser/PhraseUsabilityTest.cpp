@@ -1,0 +1,97 @@
+// Whether a recording can be analysed, and why not, and the chunk contents
+// of an analysed one.
+#include "analyser/PhraseAnalysis.h"
+#include "support/SyntheticVoice.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr int Rate = 22050;
+
+PcmSamples Samples(std::vector<float> mono, double clipped = 0)
+{
+    PcmSamples samples;
+    samples.Mono = std::move(mono);
+    samples.Rate = Rate;
+    samples.ClippedShare = clipped;
+    return samples;
+}
+
+std::vector<float> Phrase(double amplitude = 0.5)
+{
+    return SynthesiseVoice({{0.3, 0, 0, 0},
+                            {0.2, 130, 150, amplitude},
+                            {0.08, 0, 0, 0},
+                            {0.25, 150, 120, amplitude},
+                            {0.3, 0, 0, 0}},
+                           Rate)
+        .Samples;
+}
+
+std::vector<int32_t> Values(const std::vector<char>& bytes)
+{
+    std::vector<int32_t> values(bytes.size() / 4);
+    std::memcpy(values.data(), bytes.data(), values.size() * 4); // little-endian host
+    return values;
+}
+
+} // namespace
+
+TEST(PhraseUsability, AcceptsASpokenPhrase)
+{
+    const PhraseAnalysis analysis = AnalysePhrase(Samples(Phrase()));
+    EXPECT_TRUE(analysis.Good) << analysis.Reason;
+    EXPECT_EQ(analysis.Steps.Steps.size(), 2u);
+    const int hop = PitchHop(Rate);
+    ASSERT_EQ(analysis.Pitch.size(), (Phrase().size() + hop - 1) / hop);
+    EXPECT_EQ(analysis.Pitch[3].Position, 3 * hop);
+    // Tenths of a hertz inside the voice, 0 in the silence before it.
+    EXPECT_EQ(analysis.Pitch[5].Value, 0);
+    const PitchPoint& inside = analysis.Pitch[(Rate * 4 / 10) / hop];
+    EXPECT_NEAR(inside.Value, 1400, 100);
+}
+
+TEST(PhraseUsability, GivesAReasonForEveryUnusableRecording)
+{
+    EXPECT_EQ(AnalysePhrase(Samples(std::vector<float>(Rate, 0.0f))).Reason, ReasonTooQuiet);
+    EXPECT_EQ(AnalysePhrase(Samples(Phrase(0.002))).Reason, ReasonTooQuiet);
+    EXPECT_EQ(AnalysePhrase(Samples({})).Reason, ReasonTooQuiet);
+    EXPECT_EQ(AnalysePhrase(Samples(WhiteNoise(2 * Rate, 0.1, 9))).Reason, ReasonTooNoisy);
+    EXPECT_EQ(AnalysePhrase(Samples(Phrase(), 0.05)).Reason, ReasonClipped);
+    // A hum without a voice: steady, so no louder frames stand out.
+    EXPECT_EQ(AnalysePhrase(Samples(std::vector<float>(101 * Rate, 0.1f))).Reason, ReasonTooLong);
+    // Voice-like bursts too short to carry a syllable's pitch.
+    std::vector<float> clicks(Rate, 0.0f);
+    for (size_t i = 2000; i < clicks.size(); i += 4000)
+        clicks[i] = 0.9f;
+    const PhraseAnalysis analysis = AnalysePhrase(Samples(clicks));
+    EXPECT_FALSE(analysis.Good);
+    EXPECT_EQ(analysis.Reason, ReasonNoVoice);
+}
+
+TEST(PhraseUsability, AcceptsAMildlyClippedRecording)
+{
+    std::vector<float> loud = Phrase();
+    for (float& s : loud)
+        s = std::clamp(s * 2.5f, -1.0f, 1.0f);
+    EXPECT_TRUE(AnalysePhrase(Samples(loud, 0.005)).Good);
+}
+
+TEST(PhraseUsability, StoresStepsAndPitchAsLittleEndianValues)
+{
+    PhraseSteps steps;
+    steps.PhraseStart = 100;
+    steps.PhraseEnd = 900;
+    steps.Steps.push_back({100, 401, 150, 500, 300, 1234, 30000});
+    steps.Steps.push_back({501, 400, 500, 850, 700, 0, 7});
+    EXPECT_EQ(Values(StepChunkBytes(steps)),
+              (std::vector<int32_t>{100, 900, 100, 500, 150, 500, 300, 1234, 30000, 501, 900,
+                                    500, 850, 700, 0, 7}));
+    EXPECT_EQ(Values(PitchChunkBytes({{0, 0}, {221, 1205}})),
+              (std::vector<int32_t>{0, 0, 221, 1205}));
+    EXPECT_EQ(StepChunkBytes(PhraseSteps{}).size(), 8u);
+    EXPECT_TRUE(PitchChunkBytes({}).empty());
+}

@@ -1,0 +1,60 @@
+#pragma once
+// A sound input for the recording tests: the test hands it bytes as if they
+// came from the microphone; it refuses to start when told to.
+#include "app/CommonVar.h"
+#include "audio/WaveInput.h"
+
+#include <QByteArray>
+
+#include <algorithm>
+#include <cstring>
+
+class FakeWaveInput final : public WaveInput
+{
+public:
+    int32_t Start(const WaveFormat& format, WaveHeader& buffer) override
+    {
+        ++StartCount;
+        StartedFormat = format;
+        if (FailWith != 0) return FailWith;
+        target = &buffer;
+        written = 0;
+        return 0;
+    }
+
+    void Stop() override
+    {
+        ++StopCount;
+        if (target == nullptr) return;
+        BlockHeldWhenStopped = RecordHandle != 0;
+        target->BytesRecorded = written;
+        target = nullptr;
+    }
+
+    bool IsRecording() const override { return target != nullptr; }
+    uint32_t BytesSoFar() const override { return target != nullptr ? written : 0; }
+
+    // Bytes arriving from the microphone; dropped unless recording.
+    void Deliver(const QByteArray& bytes)
+    {
+        if (target == nullptr) {
+            DroppedBytes += bytes.size();
+            return;
+        }
+        const uint32_t room = target->BufferLength - written;
+        const uint32_t count = std::min<uint32_t>(room, bytes.size());
+        std::memcpy(target->Data + written, bytes.constData(), count);
+        written += count;
+    }
+
+    int32_t FailWith = 0;
+    int StartCount = 0;
+    int StopCount = 0;
+    qsizetype DroppedBytes = 0;
+    bool BlockHeldWhenStopped = false;
+    WaveFormat StartedFormat{0, 0, 0, 0, 0, 0};
+
+private:
+    WaveHeader* target = nullptr;
+    uint32_t written = 0;
+};

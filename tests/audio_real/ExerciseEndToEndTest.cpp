@@ -1,0 +1,109 @@
+// The whole exercise on the real sound server with the real analyser: open a
+// demo phrase, record the native voice fed into the microphone, wait for the
+// analysis and find the student's three views drawn.
+#include "app/CommonVar.h"
+#include "app/ContentLocation.h"
+#include "audio/SoundFileBuilder.h"
+#include "audio_real/RealAudio.h"
+#include "exercise/Stress.h"
+#include "navigation/Sentences.h"
+#include "platform/AnalyserProcess.h"
+#include "platform/AudioDevice.h"
+#include "support/PhraseFileBytes.h"
+#include "support/TutorFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+
+#include <iostream>
+
+namespace {
+
+class ExerciseEndToEnd : public TutorFixture
+{
+protected:
+    void TearDown() override
+    {
+        if (feed.state() != QProcess::NotRunning) {
+            feed.terminate();
+            feed.waitForFinished(3000);
+        }
+        TutorFixture::TearDown();
+        InstallAnalyserLauncher(nullptr);
+    }
+    QProcess feed;
+};
+
+} // namespace
+
+TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
+{
+    SKIP_WITHOUT_FED_MICROPHONE();
+    const QString pack = qEnvironmentVariable("TONVALE_DEMO_PACK");
+    if (pack.isEmpty() || !QFile::exists(pack + "/Sounds/14_01.wav"))
+        GTEST_SKIP() << "TONVALE_DEMO_PACK names no demo content pack (scripts/test builds it)";
+    const QString analyser = TONVALE_BINARY_DIR "/src/TVM";
+    ASSERT_TRUE(QFile::exists(analyser));
+    ASSERT_TRUE(QFile::link(analyser, installRoot + "/Bin/TVM"));
+
+    InstallRoot = installRoot;
+    ContentRoot = pack;
+    SetFolderPaths();
+    InstallQtAudioOutput();
+    CategoryCode = "14";
+    auto* phrases = new Sentences("Statements");
+    phrases->show();
+    phrases->ListOfPhrases->SelectPosition(0);
+    phrases->OpenSelectedPhrase();
+    auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
+    ASSERT_NE(exercise, nullptr);
+    ASSERT_TRUE(NativeLoaded);
+
+    // The native speaker's samples, as a plain wave the feed can play.
+    const QString voice = dir.filePath("voice.wav");
+    ASSERT_TRUE(WriteBytes(voice, SimpleWave(QByteArray(NativeWave.Data, NativeWave.BufferLength),
+                                             NativeFormat)));
+
+    exercise->RecordStudentWave_Click();
+    ASSERT_TRUE(exercise->IsRecording());
+    Pump(200);
+    feed.start("paplay", {"-d", qEnvironmentVariable("AUDIO_TEST_FEED_SINK"), voice});
+    ASSERT_TRUE(feed.waitForStarted(3000));
+
+    // Wait for the recording to end by its timer, then for the analysis.
+    QElapsedTimer wall;
+    wall.start();
+    qint64 recordingEnded = -1;
+    qint64 viewsDrawn = -1;
+    while (wall.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QThread::usleep(500);
+        if (recordingEnded < 0 && exercise->TextAnalyzingButton->isVisible())
+            recordingEnded = wall.elapsed();
+        if (StudentAnalysed != 0 || exercise->BadRecording->isVisible() ||
+            exercise->LowMemory->isVisible()) {
+            viewsDrawn = wall.elapsed();
+            break;
+        }
+    }
+    ASSERT_GE(recordingEnded, 0) << "the recording did not end";
+    std::cout << "[ FIGURES  ] end of recording to the student's views: "
+              << viewsDrawn - recordingEnded << " ms\n";
+    EXPECT_FALSE(exercise->BadRecording->isVisible());
+    EXPECT_FALSE(exercise->LowMemory->isVisible());
+    ASSERT_EQ(StudentAnalysed, -1);
+    EXPECT_TRUE(exercise->PlayStudentWave->isEnabled());
+    EXPECT_TRUE(exercise->ExitButton->isEnabled());
+    EXPECT_GT(StudentData.StepCount, 2);
+    EXPECT_GT(StudentPitchTrack.size(), 100u);
+    for (PictureBox* view : {exercise->StudentPitch, exercise->StudentStress,
+                             exercise->StudentSignal}) {
+        const QImage picture = view->Picture();
+        int drawn = 0;
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                drawn += (picture.pixel(x, y) & 0xFFFFFF) != (view->BackColor().rgb() & 0xFFFFFF);
+        EXPECT_GT(drawn, 20) << view->objectName().toStdString();
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+// Test signals with known answers for the analyser: a vowel-like voice of a
+// given pitch contour (a pulse train through two formant resonators),
+// silences and noise, and phrase sound files built from them chunk by
+// chunk.
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <vector>
+
+struct VoiceSegment
+{
+    double Seconds = 0;
+    double StartHz = 0; // pitch at the start and the end, gliding between in log
+    double EndHz = 0;   // frequency; 0 for a stretch without voice
+    double Amplitude = 0; // peak of the voice, or RMS of the noise, full scale 1
+    bool Noise = false;   // white noise instead of voice (pitch ignored)
+};
+
+struct SyntheticVoice
+{
+    std::vector<float> Samples;
+    // The true pitch at every sample, 0 where there is no voice.
+    std::vector<float> TrueHz;
+};
+
+SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int rate,
+                               unsigned seed = 1);
+
+// White noise of the given RMS.
+std::vector<float> WhiteNoise(size_t count, double rms, unsigned seed);
+
+// Little-endian bytes of a RIFF chunk: identifier, size, data, pad byte.
+QByteArray RiffChunkBytes(const char* id, const QByteArray& data);
+// A whole RIFF "WAVE" file from its sub-chunks' bytes.
+QByteArray RiffWaveBytes(const QByteArray& subChunks);
+// A 16-byte "fmt " payload.
+QByteArray FormatBytes(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits);
+// Samples in [-1, 1] as little-endian PCM of 8 (unsigned), 16, 24 or 32 bits,
+// the same value in every channel.
+QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels);
+// The "snt " payload of a text: (c + 128) mod 256 per byte, then a zero.
+QByteArray TextBytes(const QByteArray& text);
+
+bool WriteBytes(const QString& path, const QByteArray& bytes);
+QByteArray ReadBytes(const QString& path);

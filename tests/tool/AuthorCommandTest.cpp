@@ -1,0 +1,117 @@
+// tvtool author: a plain recording in, a native phrase sound file out.
+#include "audio/PhraseFile.h"
+#include "audio/RiffFile.h"
+#include "support/SyntheticVoice.h"
+#include "support/ToolRun.h"
+
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <sndfile.h>
+
+namespace {
+
+
+// A stereo recording in a container libsndfile writes, at another rate.
+bool WriteRecording(const QString& path, int format, int rate, const std::vector<float>& mono)
+{
+    SF_INFO info{};
+    info.samplerate = rate;
+    info.channels = 2;
+    info.format = format;
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
+    if (file == nullptr)
+        return false;
+    std::vector<float> stereo;
+    for (float s : mono) {
+        stereo.push_back(s);
+        stereo.push_back(s * 0.5f);
+    }
+    const sf_count_t written = sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
+    sf_close(file);
+    return written == static_cast<sf_count_t>(mono.size());
+}
+
+std::vector<float> Voice(int rate)
+{
+    return SynthesiseVoice({{0.25, 0, 0, 0},
+                            {0.22, 190, 220, 0.5},
+                            {0.08, 0, 0, 0},
+                            {0.25, 220, 170, 0.6},
+                            {0.25, 0, 0, 0}},
+                           rate)
+        .Samples;
+}
+
+QByteArrayList ChunkIds(const QString& path)
+{
+    QByteArrayList ids;
+    RiffReader reader(path);
+    RiffChunk outer;
+    std::vector<RiffChunk> chunks;
+    if (reader.Open() && ListRiffChunks(reader, outer, chunks)) {
+        for (const RiffChunk& chunk : chunks)
+            ids << FourCCText(chunk.Id);
+    }
+    return ids;
+}
+
+} // namespace
+
+TEST(TvtoolAuthor, MakesANativePhraseFileOfAnyRecording)
+{
+    QTemporaryDir folder;
+    for (int format : {SF_FORMAT_FLAC | SF_FORMAT_PCM_16, SF_FORMAT_WAV | SF_FORMAT_FLOAT}) {
+        const QString in = folder.filePath("take");
+        ASSERT_TRUE(WriteRecording(in, format, 44100, Voice(44100)));
+        const QString out = folder.filePath("15_01.wav");
+        const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
+        ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+        EXPECT_EQ(ChunkIds(out), (QByteArrayList{"fmt ", "snt ", "stp ", "data", "ptc "}));
+
+        int32_t loaded = 0;
+        PhraseData phrase;
+        phrase.WaveFile = out;
+        WaveFormat waveFormat;
+        WaveHeader samples;
+        std::unique_ptr<APIMemory> memory;
+        PitchTrack pitch;
+        QByteArray text;
+        ASSERT_EQ(ReadPhraseFile(loaded, phrase, waveFormat, samples, memory, pitch, 0, 0, &text),
+                  PhraseFileOk);
+        EXPECT_EQ(text, "Where do you live?");
+        EXPECT_EQ(waveFormat.Channels, 1);
+        EXPECT_EQ(waveFormat.SamplesPerSec, 22050u);
+        EXPECT_EQ(waveFormat.BitsPerSample, 16);
+        EXPECT_NEAR(samples.BufferLength / 2.0, 1.05 * 22050, 40);
+        EXPECT_EQ(phrase.StepCount, 2);
+        ASSERT_FALSE(pitch.empty());
+        EXPECT_EQ(pitch[1].Position, 221);
+        // The pitch found is the voice's, not the resampling's.
+        const PitchPoint& middle = pitch[(22050 * 35 / 100) / 221];
+        EXPECT_NEAR(middle.Value, 2040, 150);
+    }
+}
+
+TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
+{
+    QTemporaryDir folder;
+    const QString in = folder.filePath("silence.wav");
+    ASSERT_TRUE(WriteRecording(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050,
+                               std::vector<float>(22050, 0.0f)));
+    const QString out = folder.filePath("out.wav");
+    const ToolRun run = RunTvtool({"author", in, out, "--text", "Hello"});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("silence or too quiet")) << run.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"silence.wav"});
+
+    const ToolRun unreadable =
+        RunTvtool({"author", folder.filePath("none.flac"), out, "--text", "Hello"});
+    EXPECT_EQ(unreadable.exitCode, 1);
+    EXPECT_FALSE(unreadable.err.isEmpty());
+    EXPECT_EQ(RunTvtool({"author", in, out}).exitCode, 2);
+    EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
+}
