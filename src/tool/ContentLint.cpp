@@ -1,6 +1,6 @@
 #include "tool/ContentLint.h"
 
-#include "audio/PhraseFile.h"
+#include "audio/LoadedPhrase.h"
 #include "navigation/ContentText.h"
 #include "navigation/LessonTree.h"
 #include "navigation/PhraseList.h"
@@ -393,18 +393,8 @@ private:
             Error(ListFile, lineNumber, QString("sound file %1 is missing").arg(shownName));
             return;
         }
-        int32_t loaded = 0;
-        PhraseData phrase;
-        phrase.WaveFile = waveFile;
-        WaveFormat format;
-        WaveHeader samples;
-        std::unique_ptr<APIMemory> memory;
-        PitchTrack pitch;
-        QByteArray fileText;
-        const int32_t result =
-            ReadPhraseFile(loaded, phrase, format, samples, memory, pitch, 0, 0, &fileText);
-        if (loaded != 0)
-            memory->GFree();
+        LoadedPhrase phrase;
+        const int32_t result = phrase.Read(waveFile);
         if (result != PhraseFileOk) {
             Error(ListFile, lineNumber,
                   QString("sound file %1 does not read as a phrase file (result %2: %3)")
@@ -413,20 +403,20 @@ private:
                       .arg(ReadFailureMeaning(result)));
             return;
         }
-        if (phrase.StepCount == 0)
-            Error(
-                ListFile, lineNumber,
-                QString("sound file %1 has no steps: the stress view stays empty").arg(shownName));
-        const bool voiced = std::any_of(pitch.begin(), pitch.end(),
+        if (phrase.Phrase.StepCount == 0)
+            Error(ListFile, lineNumber,
+                  QString("sound file %1 has no steps: the stress view stays empty")
+                      .arg(shownName));
+        const bool voiced = std::any_of(phrase.Pitch.begin(), phrase.Pitch.end(),
                                         [](const PitchPoint& point) { return point.Value >= 1; });
         if (!voiced)
             Error(ListFile, lineNumber,
                   QString("sound file %1 has no pitch: the intonation view stays empty")
                       .arg(shownName));
-        if (TrimTrailingBlanks(fileText) != TrimTrailingBlanks(listText))
+        if (TrimTrailingBlanks(phrase.Text) != TrimTrailingBlanks(listText))
             Warning(ListFile, lineNumber,
                     QString("sound file %1 holds the text \"%2\", not the listed text")
-                        .arg(shownName, Shown(fileText)));
+                        .arg(shownName, Shown(phrase.Text)));
     }
 
     static QString ReadFailureMeaning(int32_t result)

@@ -3,12 +3,12 @@
 // gives its own line at the right file and line number.
 #include "tool/ContentLint.h"
 #include "support/PhraseFileBytes.h"
+#include "support/ToolRun.h"
 #include "support/TutorFixture.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -342,32 +342,16 @@ TEST(DemoContentSources, PassWithAPhraseFileForEveryPhrase)
 
 namespace {
 
-struct LintRun
+ToolRun RunLint(const QStringList& args, const QString& workingFolder = QString())
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-LintRun RunLint(const QStringList& args, const QString& workingFolder = QString())
-{
-    QProcess process;
-    process.setWorkingDirectory(workingFolder);
-    process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), QStringList{"lint"} + args);
-    LintRun run;
-    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
-        return run;
-    run.exitCode = process.exitCode();
-    run.out = process.readAllStandardOutput();
-    run.err = process.readAllStandardError();
-    return run;
+    return RunTvtool(QStringList{"lint"} + args, 60000, workingFolder);
 }
 
 } // namespace
 
 TEST_F(ContentPack, CommandExitsOneOnErrorsAndZeroOnWarningsOnly)
 {
-    LintRun run = RunLint({dir.path()});
+    ToolRun run = RunLint({dir.path()});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.err, "tvtool lint: 0 errors, 0 warnings\n");
@@ -396,7 +380,7 @@ TEST(TvtoolLint, WrongCallsExitTwo)
     EXPECT_EQ(RunLint({"a", "b"}).exitCode, 2);
     EXPECT_EQ(RunLint({"--bogus"}).exitCode, 2);
     EXPECT_EQ(RunLint({"/no/such/folder"}).exitCode, 2);
-    const LintRun help = RunLint({"--help"});
+    const ToolRun help = RunLint({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("<file>:<line>: error: <message>"));
 }
