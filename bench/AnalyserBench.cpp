@@ -72,8 +72,7 @@ void AnalysePhraseOfSixSeconds(benchmark::State& state)
     for (auto _ : state) {
         const PhraseAnalysis analysis = AnalysePhrase(samples);
         benchmark::DoNotOptimize(analysis.Steps.Steps.size());
-        if (!analysis.Good)
-            state.SkipWithError("analysis not good");
+        if (!analysis.Good) state.SkipWithError("analysis not good");
     }
 }
 BENCHMARK(AnalysePhraseOfSixSeconds)->Unit(benchmark::kMillisecond);
@@ -99,8 +98,7 @@ void AnalyserProgramOnSixSeconds(benchmark::State& state)
         QProcess process;
         process.start(program, {wave, "Melod"});
         process.waitForFinished(10000);
-        if (process.exitCode() != 0)
-            state.SkipWithError("TVM did not say Good");
+        if (process.exitCode() != 0) state.SkipWithError("TVM did not say Good");
     }
 }
 BENCHMARK(AnalyserProgramOnSixSeconds)->Unit(benchmark::kMillisecond)->UseRealTime();

@@ -23,15 +23,13 @@ float DecodeValue(const unsigned char* p, int bytes, bool isFloat, bool& atLimit
     }
     case 3: {
         int32_t v = p[0] | p[1] << 8 | p[2] << 16;
-        if (v & 0x800000)
-            v -= 0x1000000;
+        if (v & 0x800000) v -= 0x1000000;
         atLimit = v <= -8388608 || v >= 8388607;
         return static_cast<float>(v / 8388608.0);
     }
     default: {
         const uint32_t bits = static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-                              static_cast<uint32_t>(p[2]) << 16 |
-                              static_cast<uint32_t>(p[3]) << 24;
+                              static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
         if (isFloat) {
             float v;
             std::memcpy(&v, &bits, sizeof v);
@@ -58,8 +56,8 @@ bool DecodePcm(const WaveFormat& format, const char* data, size_t size, PcmSampl
         return false;
     }
     const int bits = format.BitsPerSample;
-    const bool supported = isFloat ? bits == 32
-                                   : (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool supported =
+        isFloat ? bits == 32 : (bits == 8 || bits == 16 || bits == 24 || bits == 32);
     if (!supported) {
         problem = "unsupported sample size";
         return false;

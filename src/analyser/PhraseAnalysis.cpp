@@ -28,8 +28,8 @@ float LevelPercentile(const std::vector<PitchFrame>& frames, float fraction)
     levels.reserve(frames.size());
     for (const PitchFrame& frame : frames)
         levels.push_back(frame.LevelDb);
-    const size_t index = std::min(levels.size() - 1,
-                                  static_cast<size_t>(fraction * (levels.size() - 1) + 0.5f));
+    const size_t index =
+        std::min(levels.size() - 1, static_cast<size_t>(fraction * (levels.size() - 1) + 0.5f));
     std::nth_element(levels.begin(), levels.begin() + index, levels.end());
     return levels[index];
 }
@@ -46,17 +46,13 @@ PhraseAnalysis NotGood(const char* reason)
 PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
 {
     const std::vector<float>& mono = samples.Mono;
-    if (samples.Rate <= 0)
-        return NotGood(ReasonUnreadable);
+    if (samples.Rate <= 0) return NotGood(ReasonUnreadable);
     const int hop = PitchHop(samples.Rate);
     const size_t frames = (mono.size() + hop - 1) / hop;
     // The pitch chunk holds at most 9999 points, one per frame.
-    if (frames > static_cast<size_t>(MaxPitchPoints))
-        return NotGood(ReasonTooLong);
-    if (mono.empty() || PeakDb(mono) < MinPeakDb)
-        return NotGood(ReasonTooQuiet);
-    if (samples.ClippedShare > MaxClippedShare)
-        return NotGood(ReasonClipped);
+    if (frames > static_cast<size_t>(MaxPitchPoints)) return NotGood(ReasonTooLong);
+    if (mono.empty() || PeakDb(mono) < MinPeakDb) return NotGood(ReasonTooQuiet);
+    if (samples.ClippedShare > MaxClippedShare) return NotGood(ReasonClipped);
 
     PhraseAnalysis result;
     const PreparedSignal signal = PrepareSignal(mono, samples.Rate);
@@ -69,8 +65,7 @@ PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
         track.begin(), track.end(), [](const PitchFrame& f) { return f.Frequency > 0; }));
     result.Steps = FindSteps(signal, track);
     // Five voiced frames (50 ms) are the least that makes a syllable.
-    if (voiced < 5 || result.Steps.Steps.empty())
-        return NotGood(ReasonNoVoice);
+    if (voiced < 5 || result.Steps.Steps.empty()) return NotGood(ReasonNoVoice);
 
     result.Pitch.reserve(track.size());
     for (const PitchFrame& frame : track) {

@@ -24,13 +24,13 @@ struct PhraseAnalysis
     bool Good = false;
     std::string Reason; // empty when Good
     PhraseSteps Steps;
-    PitchTrack Pitch;   // one point per 10 ms frame; Value in tenths of Hz, 0 unvoiced
+    PitchTrack Pitch; // one point per 10 ms frame; Value in tenths of Hz, 0 unvoiced
 };
 
 // Shares of the recording that make it unusable; see AnalysePhrase.
-inline constexpr double MaxClippedShare = 0.02;
-inline constexpr float MinPeakDb = -50;         // dB full scale
-inline constexpr float MinSignalToNoiseDb = 6;  // loud frames over the background
+inline constexpr double MaxClippedShare = 0.25; // a square wave, no longer a voice
+inline constexpr float MinPeakDb = -70;         // dB full scale
+inline constexpr float MinSignalToNoiseDb = 3;  // loud frames over the background
 
 PhraseAnalysis AnalysePhrase(const PcmSamples& samples);
 

@@ -43,14 +43,12 @@ public:
         // The part of the first window whose partner lies inside too.
         const long from = std::max(0L, -start);
         const long to = std::min<long>(width, size - start - lag);
-        const double dot =
-            to > from ? DotProduct(data + start + from, data + start + lag + from,
-                                   static_cast<int>(to - from))
-                      : 0.0;
+        const double dot = to > from ? DotProduct(data + start + from, data + start + lag + from,
+                                                  static_cast<int>(to - from))
+                                     : 0.0;
         const double ea = WindowEnergy(start, width) + FloorEnergy;
         const double eb = WindowEnergy(start + lag, width) + FloorEnergy;
-        if (ea <= 0 || eb <= 0)
-            return 0;
+        if (ea <= 0 || eb <= 0) return 0;
         return static_cast<float>(dot / std::sqrt(ea * eb));
     }
 
@@ -78,8 +76,7 @@ std::vector<Candidate> PickCandidates(const std::vector<float>& correlation, int
         const float left = correlation[lag - 1 - firstLag];
         const float mid = correlation[lag - firstLag];
         const float right = correlation[lag + 1 - firstLag];
-        if (mid < settings.CandidateFloor || mid <= left || mid < right)
-            continue;
+        if (mid < settings.CandidateFloor || mid <= left || mid < right) continue;
         const float curvature = left - 2 * mid + right;
         float offset = 0;
         float peak = mid;
@@ -106,10 +103,9 @@ std::vector<Candidate> PickCandidates(const std::vector<float>& correlation, int
 // frames reach, so that the voicing decision scales with the recording.
 float Percentile(std::vector<float> values, float fraction)
 {
-    if (values.empty())
-        return -120;
-    const size_t index = std::min(values.size() - 1,
-                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    if (values.empty()) return -120;
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
     std::nth_element(values.begin(), values.begin() + index, values.end());
     return values[index];
 }
@@ -125,16 +121,15 @@ struct FrameAnalysis
 // candidate anyway.
 std::vector<FrameAnalysis> AnalyseFrames(const CorrelationSignal& signal,
                                          const std::vector<PitchFrame>& levels, float quietDb,
-                                         double hop, int stride, int width, int minLag,
-                                         int maxLag, const PitchSettings& settings)
+                                         double hop, int stride, int width, int minLag, int maxLag,
+                                         const PitchSettings& settings)
 {
     const size_t frameCount = levels.size();
     std::vector<FrameAnalysis> frames(frameCount);
     const int firstLag = minLag - 1;
     std::vector<float> correlation(maxLag - minLag + 3);
     for (size_t k = 0; k < frameCount; k += stride) {
-        if (levels[k].LevelDb < quietDb)
-            continue;
+        if (levels[k].LevelDb < quietDb) continue;
         const long centre = std::lround(static_cast<double>(k) * hop);
         for (int lag = firstLag; lag <= maxLag + 1; ++lag)
             correlation[lag - firstLag] = signal.Correlate(centre, lag, width);
@@ -153,8 +148,7 @@ float TypicalFrequency(const std::vector<FrameAnalysis>& frames,
 {
     std::vector<float> found;
     for (size_t k = 0; k < frames.size(); ++k) {
-        if (frames[k].BestCorrelation < 0.8f || levels[k].LevelDb < loudDb - 30)
-            continue;
+        if (frames[k].BestCorrelation < 0.8f || levels[k].LevelDb < loudDb - 30) continue;
         const Candidate* best = nullptr;
         float bestScore = 0;
         for (const Candidate& c : frames[k].Candidates) {
@@ -164,11 +158,9 @@ float TypicalFrequency(const std::vector<FrameAnalysis>& frames,
                 best = &c;
             }
         }
-        if (best != nullptr)
-            found.push_back(static_cast<float>(lowRate / best->Lag));
+        if (best != nullptr) found.push_back(static_cast<float>(lowRate / best->Lag));
     }
-    if (found.empty())
-        return 120;
+    if (found.empty()) return 120;
     std::nth_element(found.begin(), found.begin() + found.size() / 2, found.end());
     return found[found.size() / 2];
 }
@@ -183,7 +175,32 @@ struct VoiceContext
     float LoudDb = 0;     // level the louder frames reach
     float TypicalLag = 0; // the speaker's typical period, decimated samples
     int MaxLag = 0;
+    float VoicingBias = 0; // the settings' bias plus what the background calls for
 };
+
+// Noise that is not periodic lowers the correlation of the voice in it
+// (a voice at a signal-to-noise ratio s correlates at most s / (1 + s)), so
+// over a loud aperiodic background the voicing decision must ask less of the
+// correlation. A background that correlates well itself (other voices, a
+// reverberant tail) gets no such allowance.
+float BackgroundAllowance(const std::vector<FrameAnalysis>& frames,
+                          const std::vector<PitchFrame>& levels, float loudDb,
+                          const PitchSettings& settings)
+{
+    std::vector<float> levelValues;
+    for (const PitchFrame& frame : levels)
+        levelValues.push_back(frame.LevelDb);
+    const float floorDb = Percentile(levelValues, 0.10f);
+    const float quietCut = Percentile(levelValues, 0.20f);
+    std::vector<float> background;
+    for (size_t k = 0; k < frames.size(); ++k) {
+        if (levels[k].LevelDb <= quietCut) background.push_back(frames[k].BestCorrelation);
+    }
+    if (background.empty() || Percentile(background, 0.5f) > settings.PeriodicBackground) return 0;
+    const float snrDb = loudDb - floorDb;
+    return settings.NoiseAllowance *
+           std::clamp((settings.NoisySnrDb - snrDb) / settings.NoisySnrDb * 4 / 3, 0.0f, 1.0f);
+}
 
 std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
                                   const std::vector<PitchFrame>& levels, const VoiceContext& voice,
@@ -191,8 +208,7 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
 {
     const size_t count = frames.size();
     std::vector<int> choice(count, Unvoiced);
-    if (count == 0)
-        return choice;
+    if (count == 0) return choice;
     const int states = settings.MaxCandidates + 1; // last state = unvoiced
     std::vector<float> cost(count * states, std::numeric_limits<float>::infinity());
     std::vector<int> back(count * states, -1);
@@ -204,7 +220,7 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
             // Quiet frames are more likely background than voice.
             const float below = voice.LoudDb - settings.QuietStartDb - levels[k].LevelDb;
             const float quietness = std::clamp(below * settings.QuietSlope, 0.0f, 1.0f);
-            return settings.VoicingBias + frame.BestCorrelation - quietness;
+            return voice.VoicingBias + frame.BestCorrelation - quietness;
         }
         const Candidate& c = frame.Candidates[state];
         // Far from the speaker's usual pitch, a candidate is more likely a
@@ -218,26 +234,23 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
     };
 
     for (int s = 0; s < states; ++s) {
-        if (validState(0, s))
-            cost[s] = localCost(0, s);
+        if (validState(0, s)) cost[s] = localCost(0, s);
     }
     for (size_t k = 1; k < count; ++k) {
         const float levelRise = levels[k].LevelDb - levels[k - 1].LevelDb;
         for (int s = 0; s < states; ++s) {
-            if (!validState(k, s))
-                continue;
+            if (!validState(k, s)) continue;
             const bool voiced = s != states - 1;
             float best = std::numeric_limits<float>::infinity();
             int from = -1;
             for (int p = 0; p < states; ++p) {
                 const float before = cost[(k - 1) * states + p];
-                if (!std::isfinite(before))
-                    continue;
+                if (!std::isfinite(before)) continue;
                 const bool wasVoiced = p != states - 1;
                 float step = 0;
                 if (voiced && wasVoiced) {
-                    const float jump = std::fabs(std::log(frames[k].Candidates[s].Lag /
-                                                          frames[k - 1].Candidates[p].Lag));
+                    const float jump = std::fabs(
+                        std::log(frames[k].Candidates[s].Lag / frames[k - 1].Candidates[p].Lag));
                     step = settings.FrequencyWeight * jump +
                            (jump > octave ? settings.OctaveJumpCost : 0.0f);
                 } else if (voiced != wasVoiced) {
@@ -265,8 +278,7 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
     for (size_t k = count; k-- > 0;) {
         choice[k] = state == states - 1 ? Unvoiced : state;
         state = back[k * states + state];
-        if (state < 0)
-            state = states - 1;
+        if (state < 0) state = states - 1;
     }
     return choice;
 }
@@ -289,11 +301,9 @@ void ExtendVoicedEdges(const std::vector<FrameAnalysis>& frames, std::vector<int
     };
     const std::vector<int> decided = choice;
     for (size_t k = 0; k < decided.size(); ++k) {
-        if (decided[k] == Unvoiced)
-            continue;
+        if (decided[k] == Unvoiced) continue;
         const float lag = frames[k].Candidates[decided[k]].Lag;
-        if (k > 0 && decided[k - 1] == Unvoiced)
-            choice[k - 1] = matching(k - 1, lag);
+        if (k > 0 && decided[k - 1] == Unvoiced) choice[k - 1] = matching(k - 1, lag);
         if (k + 1 < decided.size() && decided[k + 1] == Unvoiced)
             choice[k + 1] = matching(k + 1, lag);
     }
@@ -311,12 +321,10 @@ void SmoothVoicedRuns(std::vector<PitchFrame>& frames)
         value[k] = frames[k].Frequency;
     auto voiced = [&](size_t k) { return k < count && value[k] > 0; };
     for (size_t k = 0; k < count; ++k) {
-        if (!voiced(k))
-            continue;
+        if (!voiced(k)) continue;
         const bool first = k == 0 || !voiced(k - 1);
         const bool last = !voiced(k + 1);
-        if (first && last)
-            continue;
+        if (first && last) continue;
         if (first) {
             frames[k].Frequency = value[k + 1];
         } else if (last) {
@@ -344,10 +352,9 @@ std::vector<PitchFrame> TrackPitch(const std::vector<float>& samples, int rate,
 std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSettings& settings)
 {
     std::vector<PitchFrame> result;
-    const std::vector<float>& samples = *signal.Samples;
+    const std::vector<float>& samples = signal.Samples;
     const int rate = signal.Rate;
-    if (samples.empty() || rate <= 0)
-        return result;
+    if (samples.empty() || rate <= 0) return result;
     const int hop = PitchHop(rate);
     const size_t frameCount = (samples.size() + hop - 1) / hop;
     result.resize(frameCount);
@@ -395,15 +402,16 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     const int harmonicsInBand = static_cast<int>(0.42 * lowRate / typical);
     const int order = std::clamp(harmonicsInBand, 2, settings.PredictorOrder);
     const std::vector<float> flat =
-        FlattenSpectrum(low, lowHop, order,
-                        static_cast<int>(std::lround(0.025 * lowRate)), settings.FlatteningGamma,
-                        settings.SmoothingPerHz * typical / lowRate);
+        FlattenSpectrum(low, lowHop, order, static_cast<int>(std::lround(0.025 * lowRate)),
+                        settings.FlatteningGamma, settings.SmoothingPerHz * typical / lowRate);
     CorrelationSignal coarse(flat, nullptr);
     coarse.FloorEnergy = floorEnergy;
     const std::vector<FrameAnalysis> frames =
         AnalyseFrames(coarse, result, quietDb, lowHop, 1, width, minLag, maxLag, settings);
 
-    const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag};
+    const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag,
+                             settings.VoicingBias +
+                                 BackgroundAllowance(frames, result, loudDb, settings)};
     std::vector<int> choice = ChooseCandidates(frames, result, voice, settings);
     ExtendVoicedEdges(frames, choice, settings);
 
@@ -418,8 +426,7 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     std::vector<float> values(2 * factor + 3);
     for (size_t k = 0; k < frameCount; ++k) {
         result[k].Periodicity = frames[k].BestCorrelation;
-        if (choice[k] == Unvoiced)
-            continue;
+        if (choice[k] == Unvoiced) continue;
         const Candidate& chosen = frames[k].Candidates[choice[k]];
         const long centre = static_cast<long>(k) * hop;
         const int guess = static_cast<int>(std::lround(chosen.Lag * factor));
@@ -440,8 +447,7 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
             const float right = values[bestLag + 1 - from];
             const float curvature = left - 2 * bestValue + right;
             period = bestLag;
-            if (curvature < 0)
-                period += std::clamp(0.5f * (left - right) / curvature, -0.5f, 0.5f);
+            if (curvature < 0) period += std::clamp(0.5f * (left - right) / curvature, -0.5f, 0.5f);
         }
         result[k].Frequency = static_cast<float>(rate / period);
         result[k].Periodicity = std::max(bestValue, 0.0f);

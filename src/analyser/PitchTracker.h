@@ -14,10 +14,10 @@
 
 struct PitchFrame
 {
-    int32_t Position = 0;   // frame centre, samples from the first sample
-    float Frequency = 0;    // Hz; 0 = unvoiced
-    float Periodicity = 0;  // best normalised correlation in the frame, 0..1
-    float LevelDb = -120;   // frame level, dB relative to full scale
+    int32_t Position = 0;  // frame centre, samples from the first sample
+    float Frequency = 0;   // Hz; 0 = unvoiced
+    float Periodicity = 0; // best normalised correlation in the frame, 0..1
+    float LevelDb = -120;  // frame level, dB relative to full scale
 };
 
 struct PitchSettings
@@ -26,22 +26,26 @@ struct PitchSettings
     float MaxFrequency = 700; // Hz
     float WindowSeconds = 0.020f;
     int MaxCandidates = 6;
-    float CandidateFloor = 0.25f;   // correlation below which a peak is no candidate
-    float LagWeight = 0.25f;        // bias against long periods (subharmonics)
-    float VoicingBias = 0.0f;       // raises the cost of "unvoiced"
-    float FrequencyWeight = 0.45f;  // cost per unit of |ln(f2 / f1)| between frames
-    float OctaveJumpCost = 0.15f;   // extra cost when the frequency changes by more than 25 %
+    float CandidateFloor = 0.25f;    // correlation below which a peak is no candidate
+    float LagWeight = 0.25f;         // bias against long periods (subharmonics)
+    float VoicingBias = 0.0f;        // raises the cost of "unvoiced"
+    float FrequencyWeight = 0.45f;   // cost per unit of |ln(f2 / f1)| between frames
+    float OctaveJumpCost = 0.15f;    // extra cost when the frequency changes by more than 25 %
     float VoicingChangeCost = 0.25f; // cost of a voiced / unvoiced change
     float LevelChangeWeight = 0.02f; // per dB: onsets go with rising level, offsets falling
-    float QuietStartDb = 15;        // below the loud frames by this much, "unvoiced" gets cheaper
-    float QuietSlope = 0.03f;       // ... by this much per dB
-    float RangeOctaves = 0.75f;     // free distance from the speaker's typical pitch
-    float RangeWeight = 0.5f;       // cost per octave beyond it
+    float QuietStartDb = 15;         // below the loud frames by this much, "unvoiced" gets cheaper
+    float QuietSlope = 0.03f;        // ... by this much per dB
+    float RangeOctaves = 0.75f;      // free distance from the speaker's typical pitch
+    float RangeWeight = 0.5f;        // cost per octave beyond it
     float RefineWindowSeconds = 0.030f;
-    float EdgeCorrelation = 0.35f;  // correlation that extends a voiced run by a frame
-    float FlatteningGamma = 0.8f;   // 0 = correlate the fully whitened signal, 1 = not whitened
+    float EdgeCorrelation = 0.35f;
+    float NoiseAllowance = 0.3f;      // extra voicing bias over a loud aperiodic background
+    float NoisySnrDb = 25;            // ... in full below a quarter of this, none above it
+    float PeriodicBackground = 0.35f; // background correlation above which none is given  //
+                                      // correlation that extends a voiced run by a frame
+    float FlatteningGamma = 0.8f;     // 0 = correlate the fully whitened signal, 1 = not whitened
     int PredictorOrder = 10;
-    float SmoothingPerHz = 0.4f;    // spectral smoothing per Hz of the speaker's typical pitch
+    float SmoothingPerHz = 0.4f; // spectral smoothing per Hz of the speaker's typical pitch
 };
 
 // Samples are mono, in [-1, 1]. The result has one frame per hop starting

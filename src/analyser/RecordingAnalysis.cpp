@@ -38,8 +38,7 @@ void RemoveScratchFiles(int signal)
 {
 #ifdef Q_OS_UNIX
     for (int i = 0; i < ScratchSlots; ++i) {
-        if (ScratchInUse[i])
-            ::unlink(ScratchPaths[i]);
+        if (ScratchInUse[i]) ::unlink(ScratchPaths[i]);
     }
     if (SignalResultPath[0] != '\0') {
         const int file = ::open(SignalResultTemporary, O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -74,8 +73,7 @@ public:
     }
     ~ScratchFile()
     {
-        if (slot >= 0)
-            ScratchInUse[slot] = 0;
+        if (slot >= 0) ScratchInUse[slot] = 0;
     }
     ScratchFile(const ScratchFile&) = delete;
     ScratchFile& operator=(const ScratchFile&) = delete;
@@ -93,8 +91,8 @@ AnalyserResult NotGood(const char* reason)
 
 uint16_t Little16(const char* p)
 {
-    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) |
-                                 static_cast<unsigned char>(p[1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(p[0]) | static_cast<unsigned char>(p[1])
+                                                                        << 8);
 }
 
 uint32_t Little32(const char* p)
@@ -114,8 +112,7 @@ WaveFormat ParseFormat(const QByteArray& bytes)
     format.BitsPerSample = Little16(p + 14);
     // The extensible format names its real sample type in a sub-format
     // whose first two bytes are the plain format tag.
-    if (format.FormatTag == 0xFFFE && bytes.size() >= 26)
-        format.FormatTag = Little16(p + 24);
+    if (format.FormatTag == 0xFFFE && bytes.size() >= 26) format.FormatTag = Little16(p + 24);
     return format;
 }
 
@@ -132,16 +129,13 @@ bool RewriteRecording(const QString& wavePath, RiffReader& reader, const RiffChu
                       const PhraseAnalysis& analysis, const BeforeReplaceHook& hook)
 {
     RiffWriter writer(wavePath);
-    if (!writer.Open())
-        return false;
+    if (!writer.Open()) return false;
     const ScratchFile guard(writer.TemporaryPath());
     bool ok = writer.CreateRiff(outer.FormType);
     bool dataDone = false;
     for (const RiffChunk& chunk : chunks) {
-        if (!ok)
-            break;
-        if (chunk.Id == FourCC("stp ") || chunk.Id == FourCC("ptc "))
-            continue;
+        if (!ok) break;
+        if (chunk.Id == FourCC("stp ") || chunk.Id == FourCC("ptc ")) continue;
         if (chunk.Id == FourCC("data") && !dataDone) {
             dataDone = true;
             ok = writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
@@ -156,8 +150,7 @@ bool RewriteRecording(const QString& wavePath, RiffReader& reader, const RiffChu
         writer.Discard();
         return false;
     }
-    if (hook)
-        hook(writer.TemporaryPath());
+    if (hook) hook(writer.TemporaryPath());
     return writer.Commit();
 }
 
@@ -168,16 +161,14 @@ AnalyserResult AnalyseRecording(const QString& wavePath, const BeforeReplaceHook
     RiffReader reader(wavePath);
     RiffChunk outer;
     std::vector<RiffChunk> chunks;
-    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks) ||
-        outer.Id != FourCC("RIFF") || outer.FormType != FourCC("WAVE"))
+    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks) || outer.Id != FourCC("RIFF") ||
+        outer.FormType != FourCC("WAVE"))
         return NotGood(ReasonUnreadable);
     const RiffChunk* formatChunk = nullptr;
     const RiffChunk* dataChunk = nullptr;
     for (const RiffChunk& chunk : chunks) {
-        if (chunk.Id == FourCC("fmt ") && formatChunk == nullptr)
-            formatChunk = &chunk;
-        if (chunk.Id == FourCC("data") && dataChunk == nullptr)
-            dataChunk = &chunk;
+        if (chunk.Id == FourCC("fmt ") && formatChunk == nullptr) formatChunk = &chunk;
+        if (chunk.Id == FourCC("data") && dataChunk == nullptr) dataChunk = &chunk;
     }
     QByteArray formatBytes, samples;
     if (formatChunk == nullptr || dataChunk == nullptr || formatChunk->Size < 16 ||
@@ -191,8 +182,7 @@ AnalyserResult AnalyseRecording(const QString& wavePath, const BeforeReplaceHook
                    static_cast<size_t>(samples.size()), pcm, problem))
         return NotGood(ReasonUnreadable);
     const PhraseAnalysis analysis = AnalysePhrase(pcm);
-    if (!analysis.Good)
-        return AnalyserResult{false, analysis.Reason};
+    if (!analysis.Good) return AnalyserResult{false, analysis.Reason};
     if (!RewriteRecording(wavePath, reader, outer, chunks, samples, analysis, hook))
         return NotGood(ReasonUnwritable);
     return AnalyserResult{true, {}};
@@ -203,8 +193,7 @@ QString ResultFilePath(const QString& wavePath)
     const qsizetype folderEnd = std::max(wavePath.lastIndexOf('/'), wavePath.lastIndexOf('\\'));
     const qsizetype dot = wavePath.lastIndexOf('.');
     // A dot that starts the name ("Data/.hidden") begins no extension.
-    if (dot > folderEnd + 1)
-        return wavePath.left(dot) + ".rsl";
+    if (dot > folderEnd + 1) return wavePath.left(dot) + ".rsl";
     return wavePath + ".rsl";
 }
 
@@ -223,11 +212,9 @@ bool WriteResultFile(const QString& resultPath, const AnalyserResult& result)
         file.setFileName(QStringLiteral("%1.%2.tmp")
                              .arg(resultPath)
                              .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            file.setFileName(QString());
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) file.setFileName(QString());
     }
-    if (!file.isOpen())
-        return false;
+    if (!file.isOpen()) return false;
     const ScratchFile guard(file.fileName());
     const QByteArray line = QByteArray::fromStdString(ResultLine(result)) + "\n";
     bool ok = file.write(line) == line.size() && file.flush();
@@ -238,8 +225,7 @@ bool WriteResultFile(const QString& resultPath, const AnalyserResult& result)
                                 QFile::encodeName(resultPath).toStdString(), error);
         ok = !error;
     }
-    if (!ok)
-        file.remove();
+    if (!ok) file.remove();
     return ok;
 }
 

@@ -1,5 +1,7 @@
 #include "analyser/SignalTools.h"
 
+#include "analyser/HumRemoval.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -36,8 +38,7 @@ float WindowLevelDb(const std::vector<double>& energy, long start, long width)
     const long size = static_cast<long>(energy.size()) - 1;
     const long from = std::clamp(start, 0L, size);
     const long to = std::clamp(start + width, 0L, size);
-    if (to <= from)
-        return -120;
+    if (to <= from) return -120;
     const double meanSquare = (energy[to] - energy[from]) / static_cast<double>(to - from);
     return static_cast<float>(10.0 * std::log10(std::max(meanSquare, 1e-12)));
 }
@@ -111,12 +112,12 @@ std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor
     double total = 0;
     for (int i = 0; i < taps; ++i) {
         const double t = i - half;
-        const double sinc = t == 0 ? 2 * cutoff
-                                   : std::sin(2 * std::numbers::pi * cutoff * t) /
-                                         (std::numbers::pi * t);
+        const double sinc =
+            t == 0 ? 2 * cutoff
+                   : std::sin(2 * std::numbers::pi * cutoff * t) / (std::numbers::pi * t);
         const double ratio = t / half;
-        const double window = bessel0(beta * std::sqrt(std::max(0.0, 1 - ratio * ratio))) /
-                              bessel0(beta);
+        const double window =
+            bessel0(beta * std::sqrt(std::max(0.0, 1 - ratio * ratio))) / bessel0(beta);
         kernel[i] = static_cast<float>(sinc * window);
         total += kernel[i];
     }
@@ -130,8 +131,8 @@ std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor
         // Near the ends only the part of the kernel over the recording counts.
         const long from = std::max(0L, -first);
         const long to = std::min<long>(taps, n - first);
-        low[m] = static_cast<float>(DotProduct(samples.data() + first + from,
-                                               kernel.data() + from, static_cast<int>(to - from)));
+        low[m] = static_cast<float>(DotProduct(samples.data() + first + from, kernel.data() + from,
+                                               static_cast<int>(to - from)));
     }
     return low;
 }
@@ -171,8 +172,7 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
         lagWindow[lag] = std::exp(-0.5 * std::pow(2 * std::numbers::pi * smoothing * lag, 2));
     const long n = static_cast<long>(samples.size());
     std::vector<float> out(samples.size(), 0.0f);
-    if (n == 0 || hop <= 0)
-        return out;
+    if (n == 0 || hop <= 0) return out;
     std::vector<double> hann(window);
     for (int i = 0; i < window; ++i)
         hann[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * (i + 0.5) / window);
@@ -183,8 +183,7 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
         const long centre = std::lround(k * hop);
         const long from = std::lround((k - 0.5) * hop);
         const long to = std::min(n, std::lround((k + 0.5) * hop));
-        if (from >= n)
-            break;
+        if (from >= n) break;
         const long start = centre - window / 2;
         for (int i = 0; i < window; ++i) {
             const long index = start + i;
@@ -233,11 +232,19 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
 PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
 {
     PreparedSignal signal;
-    signal.Samples = &samples;
+    signal.Samples = samples;
     signal.Rate = rate;
-    signal.Energy = RunningEnergy(samples);
+    if (rate <= 0) return signal;
+    RemoveDcOffset(signal.Samples, rate);
     signal.Factor = std::max(1, static_cast<int>(std::lround(rate / 5000.0)));
     signal.LowRate = static_cast<double>(rate) / signal.Factor;
-    signal.Low = LowPassDecimate(samples, signal.Factor, 0.42 / signal.Factor);
+    signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
+    const std::vector<double> hum = FindHumLines(signal.Low, signal.LowRate);
+    if (!hum.empty()) {
+        RemoveLines(signal.Samples, rate, hum);
+        signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
+        signal.HumRemoved = true;
+    }
+    signal.Energy = RunningEnergy(signal.Samples);
     return signal;
 }

@@ -25,12 +25,14 @@ void LowPass(std::vector<float>& samples, int rate, double cutoff);
 // computed.
 std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor, double cutoff);
 
-// A recording prepared once for the pitch tracker and the step finder: its
-// running energy and a copy low-passed below about 2.3 kHz and decimated to
-// about 5 kHz, where the fundamental and the vowel formants lie.
+// A recording prepared once for the pitch tracker and the step finder: the
+// samples freed of a DC offset and of mains hum, their running energy, and a
+// copy low-passed below about 2.3 kHz and decimated to about 5 kHz, where
+// the fundamental and the vowel formants lie.
 struct PreparedSignal
 {
-    const std::vector<float>* Samples = nullptr; // mono, [-1, 1]
+    std::vector<float> Samples; // mono, [-1, 1]
+    bool HumRemoved = false;
     int Rate = 0;
     std::vector<double> Energy; // RunningEnergy of the samples
     int Factor = 1;             // decimation factor
@@ -38,7 +40,6 @@ struct PreparedSignal
     std::vector<float> Low;
 };
 
-// `samples` must outlive the result.
 PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate);
 
 // Second-order sections in direct form; Filter runs them in place.

@@ -10,20 +10,19 @@ namespace {
 // Level contours on the pitch tracker's frame grid, in dB.
 struct Contours
 {
-    std::vector<float> Vowel;     // 300 Hz to about 2.3 kHz, lightly smoothed
-    std::vector<float> Balance;   // band below 2.3 kHz minus the band above it
-    std::vector<float> Full;      // whole band, as the pitch tracker measured it
+    std::vector<float> Vowel;   // 300 Hz to about 2.3 kHz, lightly smoothed
+    std::vector<float> Balance; // band below 2.3 kHz minus the band above it
+    std::vector<float> Full;    // whole band, as the pitch tracker measured it
     std::vector<bool> Voiced;
-    float LoudDb = 0;             // level the louder frames of the vowel band reach
-    float ActiveDb = 0;           // whole-band level above which a frame is not silence
+    float LoudDb = 0;   // level the louder frames of the vowel band reach
+    float ActiveDb = 0; // whole-band level above which a frame is not silence
 };
 
 float Percentile(std::vector<float> values, float fraction)
 {
-    if (values.empty())
-        return -120;
-    const size_t index = std::min(values.size() - 1,
-                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    if (values.empty()) return -120;
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
     std::nth_element(values.begin(), values.begin() + index, values.end());
     return values[index];
 }
@@ -58,8 +57,8 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
         const double lowPower =
             std::pow(10.0, WindowLevelDb(lowEnergy, lowCentre - lowWidth / 2, lowWidth) / 10);
         const double fullPower = std::pow(
-            10.0, WindowLevelDb(fullEnergy, static_cast<long>(k) * hop - fullWidth / 2,
-                                fullWidth) / 10);
+            10.0,
+            WindowLevelDb(fullEnergy, static_cast<long>(k) * hop - fullWidth / 2, fullWidth) / 10);
         const double highDb = 10 * std::log10(std::max(fullPower - lowPower, 1e-12));
         // Below 2.3 kHz against above: close vowels ("ee", "oo") have their
         // first formant under 300 Hz, so the whole low band counts here.
@@ -85,8 +84,7 @@ bool VoicedNear(const Contours& c, size_t k, size_t reach)
     const size_t from = k >= reach ? k - reach : 0;
     const size_t to = std::min(c.Voiced.size() - 1, k + reach);
     for (size_t i = from; i <= to; ++i) {
-        if (c.Voiced[i])
-            return true;
+        if (c.Voiced[i]) return true;
     }
     return false;
 }
@@ -98,10 +96,8 @@ std::vector<size_t> FindNuclei(const Contours& c, const StepSettings& settings)
     std::vector<size_t> peaks;
     const std::vector<float>& v = c.Vowel;
     for (size_t k = 1; k + 1 < v.size(); ++k) {
-        if (v[k] <= v[k - 1] || v[k] < v[k + 1] || v[k] < c.LoudDb - settings.FloorDb)
-            continue;
-        if (VoicedNear(c, k, 2) || c.Balance[k] > settings.VowelBalanceDb)
-            peaks.push_back(k);
+        if (v[k] <= v[k - 1] || v[k] < v[k + 1] || v[k] < c.LoudDb - settings.FloorDb) continue;
+        if (VoicedNear(c, k, 2) || c.Balance[k] > settings.VowelBalanceDb) peaks.push_back(k);
     }
     // Two peaks with hardly a dip between them are one syllable: merge the
     // shallowest pair (keeping the louder peak) until every dip is deep
@@ -157,8 +153,7 @@ bool FindPhrase(const Contours& c, const std::vector<size_t>& nuclei, Span& phra
         first = std::min(first, nuclei.front());
         last = std::max(last, nuclei.back());
     }
-    if (first > last)
-        return false;
+    if (first > last) return false;
     const size_t seedFirst = first, seedLast = last;
     while (first > 0 && seedFirst - first < 30 && c.Full[first - 1] > c.ActiveDb)
         --first;
@@ -191,8 +186,7 @@ std::vector<Syllable> DivideIntoSyllables(const Contours& c, const std::vector<s
     std::vector<Syllable> syllables(nuclei.size());
     for (size_t i = 0; i < nuclei.size(); ++i)
         syllables[i].Nucleus = nuclei[i];
-    if (syllables.empty())
-        return syllables;
+    if (syllables.empty()) return syllables;
     syllables.front().Start = frameStart(phrase.First);
     syllables.back().End = std::min<int64_t>(frameStart(phrase.Last) + hop - 1, sampleCount - 1);
     syllables.back().BeforePause = true;
@@ -202,8 +196,7 @@ std::vector<Syllable> DivideIntoSyllables(const Contours& c, const std::vector<s
         size_t runStart = 0, runLength = 0, bestStart = 0, bestLength = 0;
         for (size_t k = a + 1; k < b; ++k) {
             if (c.Full[k] < c.ActiveDb) {
-                if (runLength == 0)
-                    runStart = k;
+                if (runLength == 0) runStart = k;
                 ++runLength;
                 if (runLength > bestLength) {
                     bestLength = runLength;
@@ -246,28 +239,25 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
                       const StepSettings& settings)
 {
     PhraseSteps result;
-    if (signal.Samples == nullptr || signal.Samples->empty() || pitch.empty())
-        return result;
+    if (signal.Samples.empty() || pitch.empty()) return result;
     const int rate = signal.Rate;
     const int hop = PitchHop(rate);
-    const int64_t sampleCount = static_cast<int64_t>(signal.Samples->size());
+    const int64_t sampleCount = static_cast<int64_t>(signal.Samples.size());
     const Contours c = MeasureContours(signal, pitch);
     std::vector<size_t> nuclei = FindNuclei(c, settings);
     Span phrase;
-    if (!FindPhrase(c, nuclei, phrase))
-        return result;
+    if (!FindPhrase(c, nuclei, phrase)) return result;
     std::erase_if(nuclei, [&](size_t k) { return k < phrase.First || k > phrase.Last; });
     const std::vector<Syllable> syllables =
         DivideIntoSyllables(c, nuclei, phrase, hop, sampleCount, settings);
-    result.PhraseStart = static_cast<int32_t>(
-        std::clamp<int64_t>(static_cast<int64_t>(phrase.First) * hop - hop / 2, 0, sampleCount - 1));
+    result.PhraseStart = static_cast<int32_t>(std::clamp<int64_t>(
+        static_cast<int64_t>(phrase.First) * hop - hop / 2, 0, sampleCount - 1));
     result.PhraseEnd = static_cast<int32_t>(std::clamp<int64_t>(
         static_cast<int64_t>(phrase.Last) * hop + hop / 2, result.PhraseStart, sampleCount - 1));
 
     std::vector<float> voicedFrequencies;
     for (const PitchFrame& frame : pitch) {
-        if (frame.Frequency > 0)
-            voicedFrequencies.push_back(frame.Frequency);
+        if (frame.Frequency > 0) voicedFrequencies.push_back(frame.Frequency);
     }
     const float medianFrequency =
         voicedFrequencies.empty() ? 100.0f : Percentile(voicedFrequencies, 0.5f);
@@ -285,8 +275,7 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
         size_t firstVoiced = pitch.size(), lastVoiced = 0, voicedCount = 0;
         double semitoneSum = 0, frequencySum = 0;
         for (size_t k = 0; k < pitch.size(); ++k) {
-            if (pitch[k].Position < s.Start || pitch[k].Position > s.End || !c.Voiced[k])
-                continue;
+            if (pitch[k].Position < s.Start || pitch[k].Position > s.End || !c.Voiced[k]) continue;
             firstVoiced = std::min(firstVoiced, k);
             lastVoiced = std::max(lastVoiced, k);
             ++voicedCount;
@@ -310,9 +299,9 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
         const double seconds = static_cast<double>(voicedCount) * hop / rate *
                                (s.BeforePause ? settings.FinalLengthening : 1.0f);
         const double pitchLift = voicedCount > 0 ? semitoneSum / voicedCount : 0.0;
-        scores.push_back(static_cast<float>(
-            settings.LoudnessWeight * (c.Vowel[s.Nucleus] - c.LoudDb) +
-            settings.LengthWeight * seconds + settings.PitchWeight * pitchLift));
+        scores.push_back(
+            static_cast<float>(settings.LoudnessWeight * (c.Vowel[s.Nucleus] - c.LoudDb) +
+                               settings.LengthWeight * seconds + settings.PitchWeight * pitchLift));
         result.Steps.push_back(step);
     }
     if (!scores.empty()) {

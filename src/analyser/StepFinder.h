@@ -16,13 +16,13 @@
 
 struct StepSettings
 {
-    float FloorDb = 30;         // nuclei lie at most this far below the loud frames
-    float MinDipDb = 2;         // two nuclei need a dip this deep between them
-    float VowelBalanceDb = 6;   // vowel band this much above the band over 3 kHz: vowel-like
-    float PauseSeconds = 0.15f; // a quiet stretch this long between nuclei is a pause
-    float LoudnessWeight = 0.5f; // prominence per dB of nucleus level
-    float LengthWeight = 20;    // ... per second of voiced nucleus
-    float PitchWeight = 2;      // ... per semitone above the phrase's median pitch
+    float FloorDb = 30;            // nuclei lie at most this far below the loud frames
+    float MinDipDb = 2;            // two nuclei need a dip this deep between them
+    float VowelBalanceDb = 6;      // vowel band this much above the band over 3 kHz: vowel-like
+    float PauseSeconds = 0.15f;    // a quiet stretch this long between nuclei is a pause
+    float LoudnessWeight = 0.5f;   // prominence per dB of nucleus level
+    float LengthWeight = 20;       // ... per second of voiced nucleus
+    float PitchWeight = 2;         // ... per semitone above the phrase's median pitch
     float FinalLengthening = 0.5f; // length counted for a syllable before a pause or the end
 };
 

@@ -35,8 +35,7 @@ QString WavePathFromArguments(int argc, char** argv)
 {
     QByteArray path;
     for (int i = 1; i < argc - 1; ++i) {
-        if (i > 1)
-            path += ' ';
+        if (i > 1) path += ' ';
         path += argv[i];
     }
     while (path.endsWith(' '))
@@ -51,10 +50,8 @@ QString WavePathFromArguments(int argc, char** argv)
 BeforeReplaceHook FaultHook()
 {
     const char* fault = std::getenv("TVM_FAULT");
-    if (fault == nullptr)
-        return {};
-    if (std::strcmp(fault, "crash") == 0)
-        return [](const QString&) { std::raise(SIGSEGV); };
+    if (fault == nullptr) return {};
+    if (std::strcmp(fault, "crash") == 0) return [](const QString&) { std::raise(SIGSEGV); };
     if (std::strcmp(fault, "hang") == 0)
         return [](const QString&) { std::this_thread::sleep_for(std::chrono::seconds(60)); };
     return {};
@@ -88,7 +85,6 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "TVM: cannot write the result file for %s\n", argv[1]);
         return 1;
     }
-    if (!result.Good)
-        std::fprintf(stderr, "TVM: %s\n", ResultLine(result).c_str());
+    if (!result.Good) std::fprintf(stderr, "TVM: %s\n", ResultLine(result).c_str());
     return result.Good ? 0 : 1;
 }

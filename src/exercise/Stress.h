@@ -101,6 +101,8 @@ public:
     void StressShellTimer_Timer();
 
     bool IsRecording() const { return isRecording; }
+    // The sample position the follower has marked so far.
+    int32_t FollowerPosition() const { return PlayPosition; }
     float AnalysisLimit() const { return analysisLimit; }
     AnalysisClock& RecordStartClock() { return recordStartTime; }
 

@@ -10,6 +10,10 @@
 #include <QCloseEvent>
 #include <QFontMetrics>
 
+#include <algorithm>
+#include <array>
+#include <vector>
+
 namespace {
 QPointer<Sentences> currentScreen;
 }
@@ -78,17 +82,45 @@ void Sentences::Form_Load()
     MoveToFormPosition(*this);
 }
 
+namespace {
+
+// The width of the widest text in the font. Shaping every one of thousands
+// of texts costs far more than reading the file, so each text is first
+// estimated from cached character widths, and only the widest few
+// estimates, among which the widest text lies, are measured exactly.
+int WidestText(const QStringList& texts, const QFontMetrics& metrics)
+{
+    constexpr int Measured = 16;
+    std::array<int, 128> asciiWidth{};
+    for (int c = 32; c < 128; ++c)
+        asciiWidth[c] = metrics.horizontalAdvance(QChar(c));
+    std::vector<std::pair<int, int>> estimates; // (estimated width, index)
+    estimates.reserve(texts.size());
+    for (int i = 0; i < texts.size(); ++i) {
+        int width = 0;
+        for (QChar c : texts[i])
+            width += c.unicode() < 128 ? asciiWidth[c.unicode()] : metrics.horizontalAdvance(c);
+        estimates.emplace_back(width, i);
+    }
+    const size_t count = std::min<size_t>(Measured, estimates.size());
+    std::partial_sort(estimates.begin(), estimates.begin() + count, estimates.end(),
+                      [](const auto& a, const auto& b) { return a.first > b.first; });
+    int widest = 0;
+    for (size_t k = 0; k < count; ++k)
+        widest = std::max(widest, metrics.horizontalAdvance(texts[estimates[k].second]));
+    return widest;
+}
+
+} // namespace
+
 void Sentences::FillPhraseList()
 {
     ListOfPhrases->clear();
-    const QFontMetrics metrics(ListOfPhrases->font());
     QStringList texts;
     texts.reserve(PhraseCount);
-    int widest = 0;
-    for (int i = 1; i <= PhraseCount; ++i) {
+    for (int i = 1; i <= PhraseCount; ++i)
         texts.append(DecodeContentText(TrimBlanks(PhraseList[i].PhraseText).toByteArray()));
-        widest = std::max(widest, metrics.horizontalAdvance(texts.back()));
-    }
+    const int widest = WidestText(texts, QFontMetrics(ListOfPhrases->font()));
     ListOfPhrases->SetHorizontalExtent(widest > ListOfPhrases->viewport()->width() ? widest : 0);
     ListOfPhrases->addItems(texts);
 }

@@ -27,20 +27,23 @@ struct DemoPhrase
     QByteArray Text;
 };
 
-// Odd category codes are spoken by the male voice, even ones by the
-// female voice, so the pack has both and every category one voice.
-bool SpokenByMaleVoice(const QByteArray& stem)
+// The categories spoken by the male voice; the others get the female
+// voice. Festival's male diphone voice ends a question high and a statement
+// low, its female voice flattens both ends but stresses words more clearly,
+// so by default the male voice speaks sentence stress, statements and
+// questions, and lists.
+const QByteArrayList DefaultMaleCategories = {"12", "14", "16"};
+
+bool SpokenByMaleVoice(const QByteArray& stem, const QByteArrayList& maleCategories)
 {
-    const int code = stem.left(stem.indexOf('_')).toInt();
-    return code % 2 == 1;
+    return maleCategories.contains(stem.left(stem.indexOf('_')));
 }
 
 QByteArray SchemeString(const QByteArray& text)
 {
     QByteArray quoted = "\"";
     for (char c : text) {
-        if (c == '"' || c == '\\')
-            quoted += '\\';
+        if (c == '"' || c == '\\') quoted += '\\';
         quoted += c;
     }
     return quoted + "\"";
@@ -48,15 +51,16 @@ QByteArray SchemeString(const QByteArray& text)
 
 // One festival run speaks every phrase: starting festival and loading a
 // voice takes longer than speaking a phrase.
-bool Synthesise(const std::vector<DemoPhrase>& phrases, const QString& folder, std::string& problem)
+bool Synthesise(const std::vector<DemoPhrase>& phrases, const QByteArrayList& maleCategories,
+                const QString& folder, std::string& problem)
 {
     QByteArray script;
     for (size_t i = 0; i < phrases.size(); ++i) {
-        script += SpokenByMaleVoice(phrases[i].Stem) ? "(voice_kal_diphone)\n"
-                                                     : "(voice_cmu_us_slt_arctic_hts)\n";
+        script += SpokenByMaleVoice(phrases[i].Stem, maleCategories)
+                      ? "(voice_kal_diphone)\n"
+                      : "(voice_cmu_us_slt_arctic_hts)\n";
         script += "(utt.save.wave (SynthText " + SchemeString(phrases[i].Text) + ") " +
-                  SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) +
-                  " 'riff)\n";
+                  SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) + " 'riff)\n";
     }
     const QString scriptPath = folder + "/speak.scm";
     QFile file(scriptPath);
@@ -93,20 +97,25 @@ bool CopyReplacing(const QString& from, const QString& to)
 int DemoContentCommand(const QStringList& args, ToolStreams io)
 {
     const char* usage =
-        "usage: tvtool demo-content OUT_DIR [--from CONTENT_DIR]\n"
+        "usage: tvtool demo-content OUT_DIR [--from CONTENT_DIR] [--male-voice CODES]\n"
         "Builds the demo content pack in OUT_DIR from CONTENT_DIR (default: content/demo\n"
         "of the source tree): every phrase of SentList.txt is spoken with festival and\n"
         "authored into OUT_DIR/Sounds/<stem>.wav; Tree.txt and SentList.txt are copied\n"
-        "into OUT_DIR/Sounds and Help/TVTutor.hlp into OUT_DIR/Help.\n";
+        "into OUT_DIR/Sounds and Help/TVTutor.hlp into OUT_DIR/Help. The categories in\n"
+        "CODES (comma-separated, default 12,14,16) are spoken by festival's male voice\n"
+        "(kal_diphone), the others by its female voice (cmu_us_slt_arctic_hts).\n";
     if (args.contains("--help") || args.contains("-h")) {
         io.out << usage;
         return 0;
     }
     QString source = QStringLiteral(TONVALE_DEMO_CONTENT);
+    QByteArrayList maleCategories = DefaultMaleCategories;
     QStringList rest;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size())
             source = args[++i];
+        else if (args[i] == "--male-voice" && i + 1 < args.size())
+            maleCategories = args[++i].toUtf8().split(',');
         else
             rest << args[i];
     }
@@ -117,8 +126,8 @@ int DemoContentCommand(const QStringList& args, ToolStreams io)
     const QString out = rest[0];
     QFile list(source + "/SentList.txt");
     if (!list.open(QIODevice::ReadOnly)) {
-        io.err << "tvtool demo-content: cannot read " << QFile::encodeName(list.fileName()).toStdString()
-               << "\n";
+        io.err << "tvtool demo-content: cannot read "
+               << QFile::encodeName(list.fileName()).toStdString() << "\n";
         return 1;
     }
     std::vector<PhraseEntry> entries;
@@ -135,7 +144,7 @@ int DemoContentCommand(const QStringList& args, ToolStreams io)
     }
     QTemporaryDir work;
     std::string problem;
-    if (!work.isValid() || !Synthesise(phrases, work.path(), problem)) {
+    if (!work.isValid() || !Synthesise(phrases, maleCategories, work.path(), problem)) {
         io.err << "tvtool demo-content: " << (problem.empty() ? "no scratch folder" : problem)
                << "\n";
         return 1;

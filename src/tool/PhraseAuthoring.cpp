@@ -44,8 +44,7 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
 
 bool Resample(std::vector<float>& samples, int rate, std::string& problem)
 {
-    if (rate == NativeRate)
-        return true;
+    if (rate == NativeRate) return true;
     const double ratio = static_cast<double>(NativeRate) / rate;
     std::vector<float> out(static_cast<size_t>(std::ceil(samples.size() * ratio)) + 16);
     size_t done = 0;
@@ -98,8 +97,7 @@ QByteArray FormatChunk(const WaveFormat& format)
 QByteArray FitPhraseText(QByteArray text)
 {
     constexpr qsizetype limit = MaxPhraseTextBytes - 1;
-    if (text.size() <= limit)
-        return text;
+    if (text.size() <= limit) return text;
     qsizetype cut = limit;
     while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
         --cut;
@@ -157,8 +155,9 @@ AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& output
     }
     result.Written = true;
     result.Steps = static_cast<int>(analysis.Steps.Steps.size());
-    result.VoicedPoints = static_cast<int>(std::count_if(
-        analysis.Pitch.begin(), analysis.Pitch.end(), [](const PitchPoint& p) { return p.Value > 0; }));
+    result.VoicedPoints =
+        static_cast<int>(std::count_if(analysis.Pitch.begin(), analysis.Pitch.end(),
+                                       [](const PitchPoint& p) { return p.Value > 0; }));
     result.Seconds = static_cast<double>(mono.size()) / NativeRate;
     return result;
 }

@@ -37,8 +37,7 @@ struct ProgramRun
 ProgramRun Start(const QStringList& arguments, const QProcessEnvironment& environment = {})
 {
     QProcess process;
-    if (!environment.isEmpty())
-        process.setProcessEnvironment(environment);
+    if (!environment.isEmpty()) process.setProcessEnvironment(environment);
     process.start(Program, arguments);
     process.waitForFinished(30000);
     return ProgramRun{process.exitCode(), process.exitStatus() == QProcess::CrashExit};

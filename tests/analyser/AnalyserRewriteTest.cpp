@@ -37,8 +37,7 @@ std::vector<Chunk> Chunks(const QString& path)
     RiffReader reader(path);
     RiffChunk outer;
     std::vector<RiffChunk> chunks;
-    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks))
-        return found;
+    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks)) return found;
     for (const RiffChunk& chunk : chunks) {
         QByteArray data;
         reader.ReadChunkData(chunk, data);
@@ -50,8 +49,7 @@ std::vector<Chunk> Chunks(const QString& path)
 const Chunk* Find(const std::vector<Chunk>& chunks, const char* id)
 {
     for (const Chunk& chunk : chunks) {
-        if (chunk.Id == id)
-            return &chunk;
+        if (chunk.Id == id) return &chunk;
     }
     return nullptr;
 }
@@ -88,10 +86,9 @@ TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
     const QByteArray list = "INFOISFT\x05\0\0\0tvt1"; // odd size: padded
     const QByteArray samples = PcmBytes(Voice(22050), 16, 1);
     const QString path = Path("Student.wav");
-    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", format) +
-                                               RiffChunkBytes("snt ", text) +
-                                               RiffChunkBytes("LIST", list) +
-                                               RiffChunkBytes("data", samples))));
+    ASSERT_TRUE(WriteBytes(
+        path, RiffWaveBytes(RiffChunkBytes("fmt ", format) + RiffChunkBytes("snt ", text) +
+                            RiffChunkBytes("LIST", list) + RiffChunkBytes("data", samples))));
 
     const AnalyserResult result = AnalyseRecording(path);
     ASSERT_TRUE(result.Good) << result.Reason;
@@ -143,8 +140,9 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
     // 24-bit mono at 44.1 kHz.
     const std::vector<float> high = Voice(44100);
     const QString deep = Path("deep.wav");
-    ASSERT_TRUE(WriteBytes(deep, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 44100, 24)) +
-                                               RiffChunkBytes("data", PcmBytes(high, 24, 1)))));
+    ASSERT_TRUE(
+        WriteBytes(deep, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 44100, 24)) +
+                                       RiffChunkBytes("data", PcmBytes(high, 24, 1)))));
     ASSERT_TRUE(AnalyseRecording(deep).Good);
     EXPECT_EQ(Values(Find(Chunks(deep), "ptc ")->Data)[2], 441);
 }
@@ -152,8 +150,9 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
 TEST_F(AnalyserRewrite, ReplacesTheChunksOfAnEarlierAnalysis)
 {
     const QString path = Path("again.wav");
-    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                               RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))));
+    ASSERT_TRUE(
+        WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                       RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))));
     ASSERT_TRUE(AnalyseRecording(path).Good);
     const QByteArray once = ReadBytes(path);
     ASSERT_TRUE(AnalyseRecording(path).Good);
@@ -169,8 +168,9 @@ TEST_F(AnalyserRewrite, LeavesTheRecordingAloneWhenTheAnalysisFails)
         {ReasonUnreadable, RiffChunkBytes("RIFF", "AVI " + RiffChunkBytes("data", "xx"))},
         {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)))},
         {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
-        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16).left(14)) +
-                                         RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable,
+         RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16).left(14)) +
+                       RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
         {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(2, 1, 22050, 16)) +
                                          RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
         // A data chunk that claims more than the file holds.

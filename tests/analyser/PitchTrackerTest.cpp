@@ -13,10 +13,10 @@ constexpr int Rate = 22050;
 
 struct Score
 {
-    int VoicedTruth = 0;   // frames well inside the voice (away from its edges)
-    int VoicedFound = 0;   // ... of those found voiced
+    int VoicedTruth = 0; // frames well inside the voice (away from its edges)
+    int VoicedFound = 0; // ... of those found voiced
     int WithinTwoPercent = 0;
-    int FalseVoiced = 0;   // frames well outside the voice found voiced
+    int FalseVoiced = 0; // frames well outside the voice found voiced
     int Silent = 0;
 };
 
@@ -39,13 +39,11 @@ Score Compare(const std::vector<PitchFrame>& frames, const std::vector<float>& t
             ++score.VoicedTruth;
             if (frame.Frequency > 0) {
                 ++score.VoicedFound;
-                if (std::fabs(frame.Frequency / truth[at] - 1) < 0.02)
-                    ++score.WithinTwoPercent;
+                if (std::fabs(frame.Frequency / truth[at] - 1) < 0.02) ++score.WithinTwoPercent;
             }
         } else if (noneVoiced) {
             ++score.Silent;
-            if (frame.Frequency > 0)
-                ++score.FalseVoiced;
+            if (frame.Frequency > 0) ++score.FalseVoiced;
         }
     }
     return score;
@@ -64,8 +62,7 @@ void ExpectTracked(const SyntheticVoice& voice, double voicedShare = 0.95)
 
 TEST(PitchTracker, FollowsAGlideAcrossTwoOctaves)
 {
-    ExpectTracked(SynthesiseVoice(
-        {{0.2, 0, 0, 0}, {2.0, 100, 400, 0.5}, {0.2, 0, 0, 0}}, Rate));
+    ExpectTracked(SynthesiseVoice({{0.2, 0, 0, 0}, {2.0, 100, 400, 0.5}, {0.2, 0, 0, 0}}, Rate));
 }
 
 TEST(PitchTracker, FindsTheContourOfAVowelSequence)
@@ -136,9 +133,9 @@ TEST(PitchTracker, WorksAtOtherSampleRates)
         const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, rate);
         int good = 0, voicedTruth = 0;
         for (const PitchFrame& frame : frames) {
-            const float truth = voice.TrueHz[std::min<size_t>(frame.Position, voice.TrueHz.size() - 1)];
-            if (truth <= 0)
-                continue;
+            const float truth =
+                voice.TrueHz[std::min<size_t>(frame.Position, voice.TrueHz.size() - 1)];
+            if (truth <= 0) continue;
             ++voicedTruth;
             good += frame.Frequency > 0 && std::fabs(frame.Frequency / truth - 1) < 0.02 ? 1 : 0;
         }

@@ -1,8 +1,8 @@
 // The step finder on synthetic syllables: one step per syllable, phrase
 // bounds without the silence around, prominence, and the pitch windows the
 // tutor groups.
-#include "analyser/PitchTracker.h"
 #include "analyser/StepFinder.h"
+#include "analyser/PitchTracker.h"
 #include "support/SyntheticVoice.h"
 
 #include <gtest/gtest.h>
@@ -28,8 +28,7 @@ std::vector<std::pair<int32_t, int32_t>> VoicedRanges(const SyntheticVoice& voic
 {
     std::vector<std::pair<int32_t, int32_t>> ranges;
     for (size_t i = 0; i < voice.TrueHz.size(); ++i) {
-        if (voice.TrueHz[i] <= 0)
-            continue;
+        if (voice.TrueHz[i] <= 0) continue;
         if (ranges.empty() || ranges.back().second != static_cast<int32_t>(i) - 1)
             ranges.push_back({static_cast<int32_t>(i), static_cast<int32_t>(i)});
         else

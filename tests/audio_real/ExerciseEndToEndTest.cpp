@@ -3,6 +3,7 @@
 // analysis and find the student's three views drawn.
 #include "app/CommonVar.h"
 #include "app/ContentLocation.h"
+#include "audio/MciSubs.h"
 #include "audio/SoundFileBuilder.h"
 #include "audio_real/RealAudio.h"
 #include "exercise/Stress.h"
@@ -16,7 +17,9 @@
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
 #include <iostream>
+#include <vector>
 
 namespace {
 
@@ -106,4 +109,49 @@ TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
                 drawn += (picture.pixel(x, y) & 0xFFFFFF) != (view->BackColor().rgb() & 0xFFFFFF);
         EXPECT_GT(drawn, 20) << view->objectName().toStdString();
     }
+}
+
+TEST_F(ExerciseEndToEnd, FollowerKeepsUpWithTheSoundHeard)
+{
+    SKIP_WITHOUT_SOUND_OUTPUT();
+    const QString pack = qEnvironmentVariable("TONVALE_DEMO_PACK");
+    if (pack.isEmpty() || !QFile::exists(pack + "/Sounds/17_03.wav"))
+        GTEST_SKIP() << "TONVALE_DEMO_PACK names no demo content pack (scripts/test builds it)";
+    InstallRoot = installRoot;
+    ContentRoot = pack;
+    SetFolderPaths();
+    InstallQtAudioOutput();
+    CategoryCode = "17";
+    auto* phrases = new Sentences("Tongue Twisters");
+    phrases->show();
+    phrases->ListOfPhrases->SelectPosition(2); // the longest twister
+    phrases->OpenSelectedPhrase();
+    auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
+    ASSERT_NE(exercise, nullptr);
+    ASSERT_TRUE(NativeLoaded);
+
+    // Between ticks, how far is the sound heard ahead of what is marked?
+    exercise->PlayNativeWave_Click();
+    std::vector<double> aheadMs;
+    QElapsedTimer wall;
+    wall.start();
+    while (exercise->PlayStepsTimer->isActive() && wall.elapsed() < 15000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        QString reply;
+        if (SendMciCommand("status wavefile position", reply) == 0 &&
+            exercise->FollowerPosition() > NativeData.PhraseStart) {
+            const double heard = ReplyAsNumber(reply);
+            const double marked = exercise->FollowerPosition() * 1000.0 / NativeFormat.SamplesPerSec;
+            aheadMs.push_back(heard - marked);
+        }
+        QThread::usleep(700);
+    }
+    EXPECT_FALSE(exercise->PlayStepsTimer->isActive()) << "the follower did not end";
+    EXPECT_TRUE(exercise->RecordStudentWave->isEnabled());
+    ASSERT_GT(aheadMs.size(), 50u);
+    std::sort(aheadMs.begin(), aheadMs.end());
+    const auto at = [&](double q) { return aheadMs[size_t(q * (aheadMs.size() - 1))]; };
+    std::cout << "[ FIGURES  ] heard minus marked over " << aheadMs.size()
+              << " probes (ms): median " << at(0.5) << ", 95% " << at(0.95) << ", 99% "
+              << at(0.99) << ", max " << aheadMs.back() << ", min " << aheadMs.front() << "\n";
 }

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFontMetrics>
 #include <QTest>
 
 namespace {
@@ -142,6 +143,18 @@ TEST_F(NavigationScreens, WidePhraseTextsGiveTheListAHorizontalExtent)
     CategoryCode = "11";
     Sentences phrases("Words");
     EXPECT_GT(phrases.ListOfPhrases->HorizontalExtent(), phrases.ListOfPhrases->width());
+
+    // Many characters are not always the widest text: the extent is the
+    // measured width of the widest one.
+    const QByteArray narrow(400, 'i');
+    const QByteArray wide(150, 'W');
+    WriteFile("content/Sounds/SentList.txt",
+              "11_01.wav;" + narrow + "\r\n11_02.wav;" + wide + "\r\n11_03.wav;short\r\n");
+    Sentences again("Words");
+    const QFontMetrics metrics(again.ListOfPhrases->font());
+    const int expected = std::max(metrics.horizontalAdvance(QString(narrow.left(200))),
+                                  metrics.horizontalAdvance(QString(wide)));
+    EXPECT_EQ(again.ListOfPhrases->HorizontalExtent(), expected);
 }
 
 TEST_F(NavigationScreens, ExitOnTheTopLevelEndsAndDeletesOnlyTheStudentsFiles)

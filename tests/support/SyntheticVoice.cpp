@@ -80,8 +80,7 @@ SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int ra
     // Scale the voiced parts so that each segment peaks at its amplitude.
     double peak = 0;
     for (size_t i = 0; i < raw.size(); ++i) {
-        if (voice.TrueHz[i] > 0)
-            peak = std::max(peak, std::fabs(raw[i]));
+        if (voice.TrueHz[i] > 0) peak = std::max(peak, std::fabs(raw[i]));
     }
     voice.Samples.resize(raw.size());
     for (size_t i = 0; i < raw.size(); ++i) {
@@ -98,8 +97,7 @@ QByteArray RiffChunkBytes(const char* id, const QByteArray& data)
     for (int i = 0; i < 4; ++i)
         bytes += static_cast<char>(size >> (8 * i) & 0xFF);
     bytes += data;
-    if (data.size() % 2 == 1)
-        bytes += '\0';
+    if (data.size() % 2 == 1) bytes += '\0';
     return bytes;
 }
 
@@ -137,9 +135,9 @@ QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels)
         if (bits == 8)
             value = std::clamp<int64_t>(std::llround(clamped * 128) + 128, 0, 255);
         else
-            value = std::clamp<int64_t>(std::llround(clamped * std::ldexp(1.0, bits - 1)),
-                                        -(int64_t(1) << (bits - 1)),
-                                        (int64_t(1) << (bits - 1)) - 1);
+            value =
+                std::clamp<int64_t>(std::llround(clamped * std::ldexp(1.0, bits - 1)),
+                                    -(int64_t(1) << (bits - 1)), (int64_t(1) << (bits - 1)) - 1);
         for (int c = 0; c < channels; ++c) {
             for (int i = 0; i < size; ++i)
                 bytes += static_cast<char>(static_cast<uint64_t>(value) >> (8 * i) & 0xFF);

@@ -12,8 +12,8 @@
 struct VoiceSegment
 {
     double Seconds = 0;
-    double StartHz = 0; // pitch at the start and the end, gliding between in log
-    double EndHz = 0;   // frequency; 0 for a stretch without voice
+    double StartHz = 0;   // pitch at the start and the end, gliding between in log
+    double EndHz = 0;     // frequency; 0 for a stretch without voice
     double Amplitude = 0; // peak of the voice, or RMS of the noise, full scale 1
     bool Noise = false;   // white noise instead of voice (pitch ignored)
 };

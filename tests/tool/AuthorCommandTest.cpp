@@ -13,7 +13,6 @@
 
 namespace {
 
-
 // A stereo recording in a container libsndfile writes, at another rate.
 bool WriteRecording(const QString& path, int format, int rate, const std::vector<float>& mono)
 {
@@ -22,14 +21,14 @@ bool WriteRecording(const QString& path, int format, int rate, const std::vector
     info.channels = 2;
     info.format = format;
     SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (file == nullptr)
-        return false;
+    if (file == nullptr) return false;
     std::vector<float> stereo;
     for (float s : mono) {
         stereo.push_back(s);
         stereo.push_back(s * 0.5f);
     }
-    const sf_count_t written = sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
+    const sf_count_t written =
+        sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
     sf_close(file);
     return written == static_cast<sf_count_t>(mono.size());
 }

@@ -13,10 +13,10 @@
 
 #include <sndfile.h>
 
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <string>
 #include <vector>
@@ -27,8 +27,7 @@ bool ReadMono(const char* path, std::vector<float>& samples, int& rate)
 {
     SF_INFO info{};
     SNDFILE* file = sf_open(path, SFM_READ, &info);
-    if (file == nullptr)
-        return false;
+    if (file == nullptr) return false;
     std::vector<float> interleaved(static_cast<size_t>(info.frames) * info.channels);
     sf_readf_float(file, interleaved.data(), info.frames);
     sf_close(file);
@@ -72,6 +71,9 @@ int main(int argc, char** argv)
         {"RangeOctaves", &pitch.RangeOctaves},
         {"RangeWeight", &pitch.RangeWeight},
         {"EdgeCorrelation", &pitch.EdgeCorrelation},
+        {"NoiseAllowance", &pitch.NoiseAllowance},
+        {"NoisySnrDb", &pitch.NoisySnrDb},
+        {"PeriodicBackground", &pitch.PeriodicBackground},
         {"RefineWindowSeconds", &pitch.RefineWindowSeconds},
         {"FlatteningGamma", &pitch.FlatteningGamma},
         {"SmoothingPerHz", &pitch.SmoothingPerHz},
@@ -113,6 +115,7 @@ int main(int argc, char** argv)
         }
         const std::clock_t start = std::clock();
         const PreparedSignal signal = PrepareSignal(samples, rate);
+        if (signal.HumRemoved) std::fprintf(stderr, "hum removed: %s\n", path.c_str());
         const std::vector<PitchFrame> frames = TrackPitch(signal, pitch);
         const PhraseSteps found = FindSteps(signal, frames, steps);
         seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
@@ -120,8 +123,9 @@ int main(int argc, char** argv)
         const std::string out = std::string(argv[1]) + "/" + Stem(path);
         if (FILE* f0 = std::fopen((out + ".f0").c_str(), "w")) {
             for (const PitchFrame& frame : frames)
-                std::fprintf(f0, "%.6f %.3f %.3f %.2f\n", static_cast<double>(frame.Position) / rate,
-                             frame.Frequency, frame.Periodicity, frame.LevelDb);
+                std::fprintf(f0, "%.6f %.3f %.3f %.2f\n",
+                             static_cast<double>(frame.Position) / rate, frame.Frequency,
+                             frame.Periodicity, frame.LevelDb);
             std::fclose(f0);
         }
         if (FILE* table = std::fopen((out + ".steps").c_str(), "w")) {

@@ -1,0 +1,161 @@
+#include "analyser/HumRemoval.h"
+
+#include "analyser/SignalTools.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+// In-place radix-2 transform of `re` + i `im` (a power of two long). The
+// analyser needs a handful of transforms of one size per recording; a
+// library's planning would cost more than they do in a process that lives a
+// few milliseconds.
+void Transform(std::vector<float>& re, std::vector<float>& im, const std::vector<float>& cosines,
+               const std::vector<float>& sines)
+{
+    const size_t size = re.size();
+    for (size_t i = 1, j = 0; i < size; ++i) {
+        size_t bit = size >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+    }
+    for (size_t length = 2; length <= size; length <<= 1) {
+        const size_t half = length / 2;
+        const size_t stride = size / length;
+        for (size_t start = 0; start < size; start += length) {
+            for (size_t k = 0; k < half; ++k) {
+                const float c = cosines[k * stride], s = sines[k * stride];
+                const size_t a = start + k, b = a + half;
+                const float oddRe = re[b] * c - im[b] * s;
+                const float oddIm = re[b] * s + im[b] * c;
+                re[b] = re[a] - oddRe;
+                im[b] = im[a] - oddIm;
+                re[a] += oddRe;
+                im[a] += oddIm;
+            }
+        }
+    }
+}
+
+// The recording's average power spectrum (Welch: Hann windows, half
+// overlap). Bins are lowRate / size apart.
+std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size)
+{
+    std::vector<double> power(size / 2 + 1, 0.0);
+    if (static_cast<int>(low.size()) < size) return power;
+    std::vector<float> window(size), cosines(size / 2), sines(size / 2);
+    for (int i = 0; i < size; ++i)
+        window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size));
+    for (int k = 0; k < size / 2; ++k) {
+        cosines[k] = static_cast<float>(std::cos(2 * std::numbers::pi * k / size));
+        sines[k] = static_cast<float>(-std::sin(2 * std::numbers::pi * k / size));
+    }
+    std::vector<float> re(size), im(size);
+    for (size_t start = 0; start + size <= low.size(); start += size / 2) {
+        for (int i = 0; i < size; ++i) {
+            re[i] = low[start + i] * window[i];
+            im[i] = 0;
+        }
+        Transform(re, im, cosines, sines);
+        for (int b = 0; b <= size / 2; ++b)
+            power[b] += static_cast<double>(re[b]) * re[b] + static_cast<double>(im[b]) * im[b];
+    }
+    return power;
+}
+
+// How far a line at `frequency` stands above the spectrum around it: the
+// strongest bin within one bin of it over the median of the bins 4 to 12
+// bins away on both sides.
+double LineProminence(const std::vector<double>& power, double binHz, double frequency)
+{
+    const long centre = std::lround(frequency / binHz);
+    const long last = static_cast<long>(power.size()) - 1;
+    if (centre - 12 < 1 || centre + 12 > last) return 0;
+    double peak = 0;
+    for (long b = centre - 1; b <= centre + 1; ++b)
+        peak = std::max(peak, power[b]);
+    std::vector<double> around;
+    for (long d = 4; d <= 12; ++d) {
+        around.push_back(power[centre - d]);
+        around.push_back(power[centre + d]);
+    }
+    std::nth_element(around.begin(), around.begin() + around.size() / 2, around.end());
+    const double background = around[around.size() / 2];
+    if (peak <= 0) return 0;
+    return background > peak * 1e-9 ? peak / background : 1e9;
+}
+
+} // namespace
+
+void RemoveDcOffset(std::vector<float>& samples, int rate)
+{
+    if (samples.empty()) return;
+    const double r = std::exp(-2 * std::numbers::pi * 20.0 / rate);
+    // Starting from the first sample as if it had always been there keeps
+    // an offset from turning into a click at the start.
+    double previousIn = samples[0], previousOut = 0;
+    for (float& sample : samples) {
+        const double out = sample - previousIn + r * previousOut;
+        previousIn = sample;
+        previousOut = out;
+        sample = static_cast<float>(out);
+    }
+}
+
+std::vector<double> FindHumLines(const std::vector<float>& low, double lowRate)
+{
+    std::vector<double> lines;
+    // About 1.3 Hz a bin: mains lines are far narrower than that, voice
+    // harmonics move with the pitch and smear over many bins.
+    int size = 1;
+    while (size < lowRate / 1.3)
+        size *= 2;
+    const std::vector<double> power = AveragePowerSpectrum(low, size);
+    const double binHz = lowRate / size;
+    for (double mains : {50.0, 60.0}) {
+        std::vector<double> found;
+        int clear = 0;
+        double strongest = 0, fundamental = 0;
+        for (int k = 1; k <= 10 && k * mains < 0.4 * lowRate; ++k) {
+            const double prominence = LineProminence(power, binHz, k * mains);
+            if (k == 1) fundamental = prominence;
+            if (prominence > 10 && k <= 6) ++clear;
+            strongest = std::max(strongest, prominence);
+            if (prominence > 4) found.push_back(k * mains);
+        }
+        // Hum: the mains frequency itself present (6 dB), two clear lines
+        // (10 dB) among the first six harmonics, one of them towering
+        // (20 dB). A voice held on one pitch makes lines too, but it has
+        // nothing at the mains frequency, which lies below any voice.
+        if (fundamental > 4 && clear >= 2 && strongest > 100)
+            lines.insert(lines.end(), found.begin(), found.end());
+    }
+    return lines;
+}
+
+void RemoveLines(std::vector<float>& samples, int rate, const std::vector<double>& lines)
+{
+    for (double frequency : lines) {
+        const double w0 = 2 * std::numbers::pi * frequency / rate;
+        const double q = frequency / 3.0;
+        const double alpha = std::sin(w0) / (2 * q);
+        const double a0 = 1 + alpha;
+        const Biquad notch{1 / a0, -2 * std::cos(w0) / a0, 1 / a0, -2 * std::cos(w0) / a0,
+                           (1 - alpha) / a0};
+        // A notch this narrow takes a tenth of a second to settle, letting
+        // the hum through meanwhile. Run forward and then backward, each pass
+        // settled where the other is not, the hum goes at both ends, and the
+        // phase of what stays is untouched.
+        Filter(samples, notch);
+        std::reverse(samples.begin(), samples.end());
+        Filter(samples, notch);
+        std::reverse(samples.begin(), samples.end());
+    }
+}

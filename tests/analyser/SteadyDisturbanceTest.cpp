@@ -1,0 +1,98 @@
+// A DC offset and mains hum are taken out before the analysis: neither is
+// a voice, though hum lies in the range of voice pitches.
+#include "analyser/HumRemoval.h"
+#include "analyser/PitchTracker.h"
+#include "analyser/SignalTools.h"
+#include "support/SyntheticVoice.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace {
+
+constexpr int Rate = 22050;
+
+std::vector<float> Hum(size_t count, double mains, double amplitude)
+{
+    std::vector<float> hum(count);
+    for (size_t i = 0; i < count; ++i) {
+        const double t = static_cast<double>(i) / Rate;
+        hum[i] = static_cast<float>(amplitude *
+                                    (std::sin(2 * std::numbers::pi * mains * t) +
+                                     0.5 * std::sin(2 * std::numbers::pi * 3 * mains * t + 1) +
+                                     0.3 * std::sin(2 * std::numbers::pi * 5 * mains * t)));
+    }
+    return hum;
+}
+
+int VoicedFrames(const std::vector<PitchFrame>& frames, size_t from, size_t to)
+{
+    int voiced = 0;
+    for (size_t k = from; k < std::min(to, frames.size()); ++k)
+        voiced += frames[k].Frequency > 0 ? 1 : 0;
+    return voiced;
+}
+
+} // namespace
+
+TEST(SteadyDisturbance, FindsMainsHumAndItsHarmonicsOnly)
+{
+    for (double mains : {50.0, 60.0}) {
+        const std::vector<float> hum = Hum(3 * Rate, mains, 0.05);
+        const PreparedSignal signal = PrepareSignal(hum, Rate);
+        EXPECT_TRUE(signal.HumRemoved) << mains;
+        // Past the notches' settling time, less than a hundredth of the
+        // hum's energy is left.
+        double before = 0, after = 0;
+        for (size_t i = Rate / 2; i < hum.size(); ++i) {
+            before += hum[i] * hum[i];
+            after += signal.Samples[i] * signal.Samples[i];
+        }
+        EXPECT_LT(after, 0.01 * before) << mains;
+    }
+    // A voice alone, even one held on one pitch (180 samples a period), is
+    // no hum.
+    const SyntheticVoice voice =
+        SynthesiseVoice({{0.2, 0, 0, 0}, {2.0, 122.5, 122.5, 0.5}, {0.2, 0, 0, 0}}, Rate);
+    EXPECT_FALSE(PrepareSignal(voice.Samples, Rate).HumRemoved);
+}
+
+TEST(SteadyDisturbance, HumDoesNotReadAsAVoice)
+{
+    SyntheticVoice voice =
+        SynthesiseVoice({{0.6, 0, 0, 0}, {0.6, 140, 170, 0.5}, {0.6, 0, 0, 0}}, Rate);
+    const std::vector<float> hum = Hum(voice.Samples.size(), 60, 0.08);
+    for (size_t i = 0; i < hum.size(); ++i)
+        voice.Samples[i] += hum[i];
+    const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, Rate);
+    EXPECT_LE(VoicedFrames(frames, 0, 55), 2);    // the hum before the voice
+    EXPECT_LE(VoicedFrames(frames, 125, 180), 2); // and after it
+    int right = 0;
+    for (size_t k = 65; k < 115; ++k) {
+        const float truth = voice.TrueHz[frames[k].Position];
+        right += std::fabs(frames[k].Frequency / truth - 1) < 0.02 ? 1 : 0;
+    }
+    EXPECT_GE(right, 45);
+}
+
+TEST(SteadyDisturbance, ADcOffsetChangesNothing)
+{
+    const SyntheticVoice voice =
+        SynthesiseVoice({{0.4, 0, 0, 0}, {0.6, 140, 170, 0.4}, {0.4, 0, 0, 0}}, Rate);
+    std::vector<float> shifted = voice.Samples;
+    for (float& s : shifted)
+        s += 0.2f;
+    const std::vector<PitchFrame> plain = TrackPitch(voice.Samples, Rate);
+    const std::vector<PitchFrame> offset = TrackPitch(shifted, Rate);
+    ASSERT_EQ(plain.size(), offset.size());
+    int same = 0;
+    for (size_t k = 0; k < plain.size(); ++k) {
+        const bool bothUnvoiced = plain[k].Frequency == 0 && offset[k].Frequency == 0;
+        const bool close = plain[k].Frequency > 0 && offset[k].Frequency > 0 &&
+                           std::fabs(offset[k].Frequency / plain[k].Frequency - 1) < 0.01;
+        same += bothUnvoiced || close ? 1 : 0;
+    }
+    EXPECT_GE(same, static_cast<int>(plain.size()) - 3);
+}
