@@ -44,14 +44,19 @@ QByteArray Cut(QByteArrayView text, qsizetype width)
 
 } // namespace
 
+bool PhraseLineMatches(QByteArrayView line, QByteArrayView categoryCode)
+{
+    return StartsWithIgnoringCase(line, categoryCode) && line.contains(';');
+}
+
 void SelectPhrases(const QByteArray& fileBytes, const QByteArray& categoryCode,
                    const QByteArray& soundsFolder, std::vector<PhraseEntry>& entries)
 {
     std::vector<PhraseEntry> found;
     for (QByteArrayView line : SplitContentLines(fileBytes)) {
-        const qsizetype semi = line.indexOf(';'); // 0-based; the stored format counts from 1
-        if (semi < 0 || !StartsWithIgnoringCase(line, categoryCode))
+        if (!PhraseLineMatches(line, categoryCode))
             continue;
+        const qsizetype semi = line.indexOf(';'); // 0-based; the stored format counts from 1
         PhraseEntry& entry = found.emplace_back();
         // The four characters before the semicolon are the dot and the
         // extension; a semicolon within the first four characters leaves the

@@ -3,6 +3,7 @@
 // line as "<stem>.wav;<text>". Reading keeps the lines of CategoryCode and
 // orders them by sound-file stem.
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 #include <cstdint>
@@ -16,6 +17,11 @@ struct PhraseEntry
     QByteArray PhraseText; // bytes as stored, cut to 200
     QByteArray FileStem;   // SoundsFolder + stem, cut to 128
 };
+
+// Whether a line of SentList.txt is a phrase of the category: it begins with
+// the code, compared without regard to case, and holds a semicolon. An empty
+// code takes every line with a semicolon.
+bool PhraseLineMatches(QByteArrayView line, QByteArrayView categoryCode);
 
 // Reads SoundsFolder + "SentList.txt" into PhraseList and PhraseCount.
 // Returns false when the file cannot be opened (the list is then left as it was).

@@ -1,8 +1,9 @@
 #include "platform/HelpWindow.h"
 
+#include "platform/HelpDocument.h"
+
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QUrl>
 
@@ -63,9 +64,7 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
     if (ok) {
         // Topics are looked up in the document's source: an anchor without
         // text of its own leaves no trace in the rendered document.
-        ok = loadedHtml.contains(
-            QRegularExpression(QString("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]").arg(anchor),
-                               QRegularExpression::CaseInsensitiveOption));
+        ok = HelpDocumentHasTopic(loadedHtml, context);
     }
     if (!ok) {
         ShowNotFound(QFileInfo(file).fileName() + " #" + anchor);

@@ -19,3 +19,4 @@ int InfoCommand(const QStringList& args, ToolStreams io);
 int RenderCommand(const QStringList& args, ToolStreams io);
 int AuthorCommand(const QStringList& args, ToolStreams io);
 int DemoContentCommand(const QStringList& args, ToolStreams io);
+int LintCommand(const QStringList& args, ToolStreams io);

@@ -25,6 +25,7 @@ const Subcommand Subcommands[] = {
     {"author", "author IN OUT.wav --text TEXT  make a phrase sound file of a recording",
      AuthorCommand},
     {"demo-content", "demo-content OUT_DIR    build the demo content pack", DemoContentCommand},
+    {"lint", "lint CONTENT_DIR         check a content pack; one finding a line", LintCommand},
 };
 
 void PrintUsage(std::ostream& stream)

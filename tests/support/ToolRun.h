@@ -11,9 +11,11 @@ struct ToolRun
     QByteArray err;
 };
 
-inline ToolRun RunTvtool(const QStringList& args, int timeoutMs = 60000)
+inline ToolRun RunTvtool(const QStringList& args, int timeoutMs = 60000,
+                         const QString& workingFolder = QString())
 {
     QProcess process;
+    process.setWorkingDirectory(workingFolder);
     process.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), args);
     ToolRun run;
     if (!process.waitForFinished(timeoutMs) || process.exitStatus() != QProcess::NormalExit)

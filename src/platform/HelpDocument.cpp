@@ -1,0 +1,37 @@
+#include "platform/HelpDocument.h"
+
+#include <QRegularExpression>
+
+#include <algorithm>
+#include <cmath>
+
+int32_t HelpTopicOfWaveFile(const QString& waveFile)
+{
+    QString name =
+        waveFile.mid(std::max(waveFile.lastIndexOf('/'), waveFile.lastIndexOf('\\')) + 1);
+    name = name.trimmed();
+    name.chop(std::min<qsizetype>(4, name.size()));
+    name.remove('_');
+
+    // The value of the leading number, as a numeric conversion reads it.
+    qsizetype end = 0;
+    while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
+        ++end;
+    if (end < name.size() && name[end] == '.') {
+        ++end;
+        while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
+            ++end;
+    }
+    bool ok = false;
+    const double value = name.left(end).toDouble(&ok);
+    if (!ok || !(value < 2147483647.5)) return 0; // no number, or none that a topic number can hold
+    return static_cast<int32_t>(std::nearbyint(value));
+}
+
+bool HelpDocumentHasTopic(const QString& html, int32_t context)
+{
+    const QRegularExpression anchor(
+        QString("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]").arg(context),
+        QRegularExpression::CaseInsensitiveOption);
+    return html.contains(anchor);
+}

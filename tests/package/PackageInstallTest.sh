@@ -1,0 +1,99 @@
+#!/bin/bash
+# The Debian package as a user gets it: built from this build tree, unpacked
+# into a scratch root, its declared dependencies and contents checked, and
+# the unpacked tutor started offscreen for a user without settings, who must
+# reach the lesson tree with no set-up of their own. A second start reads the
+# settings the first one wrote; damaged settings stay damaged.
+#   PackageInstallTest.sh BUILD_DIR
+# Exit status 0 passed, 1 failed, 77 skipped (with the reason printed).
+set -euo pipefail
+BUILD=$(cd "$1" && pwd)
+
+if [ -e /etc/xdg/Tonvale/TonvaleTutor.conf ]; then
+    echo "SKIP: this machine has /etc/xdg/Tonvale/TonvaleTutor.conf, so no start is a first start"
+    exit 77
+fi
+for tool in cpack dpkg-deb; do
+    command -v "$tool" >/dev/null || { echo "SKIP: $tool is not installed"; exit 77; }
+done
+
+SCRATCH=$(mktemp -d)
+trap 'rm -rf "$SCRATCH"' EXIT
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+
+(cd "$BUILD" && cpack -G DEB -B "$SCRATCH/out" >"$SCRATCH/cpack.log" 2>&1) ||
+    { cat "$SCRATCH/cpack.log"; echo "FAIL: cpack"; exit 1; }
+DEB=$(ls "$SCRATCH"/out/*.deb)
+echo "package: $(basename "$DEB")"
+
+# Run-time dependencies, linked or loaded.
+DEPENDS=$(dpkg-deb -f "$DEB" Depends)
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins \
+    libfftw3-single3 libsndfile1 libsoxr0; do
+    grep -Eq "(^|[ ,])$package([ ,(]|$)" <<<"$DEPENDS" || fail "Depends lacks $package: $DEPENDS"
+done
+
+ROOT="$SCRATCH/root"
+dpkg-deb -x "$DEB" "$ROOT"
+PREFIX="$ROOT/usr"
+for file in bin/tonvale-tutor bin/tvtool \
+    share/tonvale-tutor/content/Sounds/Tree.txt share/tonvale-tutor/content/Sounds/SentList.txt \
+    share/tonvale-tutor/content/Help/TVTutor.hlp \
+    share/applications/org.tonvale.TonvaleTutor.desktop \
+    share/icons/hicolor/scalable/apps/org.tonvale.TonvaleTutor.svg \
+    share/metainfo/org.tonvale.TonvaleTutor.metainfo.xml \
+    share/man/man1/tonvale-tutor.1.gz share/man/man1/tvtool.1.gz share/man/man1/TVM.1.gz; do
+    [ -s "$PREFIX/$file" ] || fail "the package lacks /usr/$file"
+done
+[ -d "$PREFIX/lib/tonvale-tutor/Bin" ] || fail "the package lacks /usr/lib/tonvale-tutor/Bin"
+if [ -x "$BUILD/src/TVM" ]; then
+    [ -x "$PREFIX/lib/tonvale-tutor/Bin/TVM" ] || fail "the package lacks the analyser"
+fi
+if [ -f "$BUILD/demo-pack/.built" ]; then
+    # The spoken pack: every phrase present, readable and with a help topic.
+    "$PREFIX/bin/tvtool" lint "$PREFIX/share/tonvale-tutor/content" ||
+        fail "the installed demo content does not pass tvtool lint"
+fi
+
+# A user with nothing set up yet.
+HOME_DIR="$SCRATCH/home"
+mkdir -p "$HOME_DIR" "$SCRATCH/runtime"
+chmod 700 "$SCRATCH/runtime"
+start_tutor() {
+    env -i PATH="$PATH" HOME="$HOME_DIR" XDG_DATA_HOME="$HOME_DIR/data" \
+        XDG_RUNTIME_DIR="$SCRATCH/runtime" QT_QPA_PLATFORM=offscreen \
+        timeout 60 "$PREFIX/bin/tonvale-tutor" --check-startup >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt"
+}
+SETTINGS="$HOME_DIR/.config/Tonvale/TonvaleTutor.conf"
+INSTALL="$HOME_DIR/data/tonvale-tutor"
+
+if start_tutor; then
+    grep -q "lesson tree shown" "$SCRATCH/out.txt" || fail "first start: no word of the lesson tree"
+else
+    fail "first start did not reach the lesson tree: $(cat "$SCRATCH/err.txt")"
+fi
+[ -f "$SETTINGS" ] || { fail "first start wrote no settings file"; exit 1; }
+[ -d "$INSTALL/Data" ] || fail "first start made no Data folder"
+[ "$(readlink "$INSTALL/Bin")" = "$PREFIX/lib/tonvale-tutor/Bin" ] ||
+    fail "Bin leads to '$(readlink "$INSTALL/Bin")', not the installed analyser folder"
+grep -qx "InstallDir=$INSTALL" "$SETTINGS" || fail "settings: InstallDir: $(cat "$SETTINGS")"
+grep -qx "InstallCDDrive1331=$PREFIX/share/tonvale-tutor/content" "$SETTINGS" ||
+    fail "settings: InstallCDDrive1331: $(cat "$SETTINGS")"
+[ "$failures" -eq 0 ] || exit 1
+
+cp "$SETTINGS" "$SCRATCH/settings.first"
+start_tutor || fail "second start did not reach the lesson tree: $(cat "$SCRATCH/err.txt")"
+cmp -s "$SETTINGS" "$SCRATCH/settings.first" || fail "the second start changed the settings file"
+
+printf '[InstallDir]\n[OrntVr]\n' >"$SETTINGS"
+if start_tutor; then
+    fail "damaged settings: the tutor reached the lesson tree"
+fi
+grep -q "the settings are damaged" "$SCRATCH/err.txt" ||
+    fail "damaged settings: no damaged-settings message: $(cat "$SCRATCH/err.txt")"
+[ "$(cat "$SETTINGS")" = "$(printf '[InstallDir]\n[OrntVr]')" ] ||
+    fail "damaged settings were overwritten: $(cat "$SETTINGS")"
+
+[ "$failures" -eq 0 ] || exit 1
+echo "package installs and starts"
