@@ -7,6 +7,7 @@
 #include "audio/StudentRecording.h"
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
+#include "platform/HelpDocument.h"
 #include "platform/HelpWindow.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
@@ -550,26 +551,7 @@ void Stress::IntonationOption_Click()
 
 int32_t Stress::HelpTopicOf(const QString& waveFile)
 {
-    // The file name, whatever separator the path uses.
-    QString name = waveFile.mid(std::max(waveFile.lastIndexOf('/'), waveFile.lastIndexOf('\\')) + 1);
-    name = name.trimmed();
-    name.chop(std::min<qsizetype>(4, name.size()));
-    name.remove('_');
-
-    // The value of the leading number, as a numeric conversion reads it.
-    qsizetype end = 0;
-    while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
-        ++end;
-    if (end < name.size() && name[end] == '.') {
-        ++end;
-        while (end < name.size() && name[end].isDigit() && name[end].unicode() < 128)
-            ++end;
-    }
-    bool ok = false;
-    const double value = name.left(end).toDouble(&ok);
-    if (!ok || !(value < 2147483647.5))
-        return 0; // no number, or none that a topic number can hold
-    return static_cast<int32_t>(std::nearbyint(value));
+    return HelpTopicOfWaveFile(waveFile);
 }
 
 void Stress::HintButton_Click()
