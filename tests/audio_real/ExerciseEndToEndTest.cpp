@@ -35,6 +35,22 @@ protected:
         TutorFixture::TearDown();
         InstallAnalyserLauncher(nullptr);
     }
+
+    // The exercise screen on a phrase of the demo pack, with the real sound output.
+    Stress* OpenDemoExercise(const QString& pack, const QByteArray& category, int position)
+    {
+        InstallRoot = installRoot;
+        ContentRoot = pack;
+        SetFolderPaths();
+        InstallQtAudioOutput();
+        CategoryCode = category;
+        auto* phrases = new Sentences("Demo category");
+        phrases->show();
+        phrases->ListOfPhrases->SelectPosition(position);
+        phrases->OpenSelectedPhrase();
+        return qobject_cast<Stress*>(VisibleScreen("Stress"));
+    }
+
     QProcess feed;
 };
 
@@ -50,16 +66,7 @@ TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
     ASSERT_TRUE(QFile::exists(analyser));
     ASSERT_TRUE(QFile::link(analyser, installRoot + "/Bin/TVM"));
 
-    InstallRoot = installRoot;
-    ContentRoot = pack;
-    SetFolderPaths();
-    InstallQtAudioOutput();
-    CategoryCode = "14";
-    auto* phrases = new Sentences("Statements");
-    phrases->show();
-    phrases->ListOfPhrases->SelectPosition(0);
-    phrases->OpenSelectedPhrase();
-    auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
+    Stress* exercise = OpenDemoExercise(pack, "14", 0);
     ASSERT_NE(exercise, nullptr);
     ASSERT_TRUE(NativeLoaded);
 
@@ -117,16 +124,7 @@ TEST_F(ExerciseEndToEnd, FollowerKeepsUpWithTheSoundHeard)
     const QString pack = qEnvironmentVariable("TONVALE_DEMO_PACK");
     if (pack.isEmpty() || !QFile::exists(pack + "/Sounds/17_03.wav"))
         GTEST_SKIP() << "TONVALE_DEMO_PACK names no demo content pack (scripts/test builds it)";
-    InstallRoot = installRoot;
-    ContentRoot = pack;
-    SetFolderPaths();
-    InstallQtAudioOutput();
-    CategoryCode = "17";
-    auto* phrases = new Sentences("Tongue Twisters");
-    phrases->show();
-    phrases->ListOfPhrases->SelectPosition(2); // the longest twister
-    phrases->OpenSelectedPhrase();
-    auto* exercise = qobject_cast<Stress*>(VisibleScreen("Stress"));
+    Stress* exercise = OpenDemoExercise(pack, "17", 2); // the longest twister
     ASSERT_NE(exercise, nullptr);
     ASSERT_TRUE(NativeLoaded);
 
