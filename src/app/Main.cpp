@@ -52,6 +52,12 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     MainContinue->setGeometry(110, 170, 100, 32);
     MainExit->setGeometry(230, 170, 100, 32);
 
+    MainExit->setAccessibleName("Cancel");
+    MainExit->setAccessibleDescription("Quit Tonvale Tutor");
+    MainContinue->setAccessibleName("OK");
+    MainContinue->setAccessibleDescription("Look for the lesson content again");
+    Welcome->setAccessibleName("Tonvale Tutor 1.0");
+
     MainExit->hide();
     MainContinue->hide();
     CDLoad->hide();

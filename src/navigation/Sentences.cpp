@@ -49,6 +49,16 @@ Sentences::Sentences(const QString& categoryName)
     HelpButton->setGeometry(344, 396, 96, 30);
     ExitButton->setGeometry(448, 396, 96, 30);
 
+    ExitButton->setAccessibleName("Exit");
+    ExitButton->setAccessibleDescription("Go back to the lesson tree");
+    HelpButton->setAccessibleName("Help");
+    HelpButton->setAccessibleDescription("Open the help contents");
+    ListOfPhrases->setAccessibleName("Phrases");
+    ListOfPhrases->setAccessibleDescription(
+        "The phrases of this category; press Enter or double-click to practise one");
+    CategoryName->setAccessibleName("Category");
+    Instruction->setAccessibleName("Instruction");
+
     setTabOrder(ExitButton, HelpButton);
     setTabOrder(HelpButton, ListOfPhrases);
 

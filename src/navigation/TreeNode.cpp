@@ -40,6 +40,16 @@ TreeNode::TreeNode()
     HelpButton->setGeometry(264, 376, 96, 30);
     ExitButton->setGeometry(368, 376, 96, 30);
 
+    ExitButton->setAccessibleName("Exit");
+    ExitButton->setAccessibleDescription("Go back up one level; on the top level, quit");
+    HelpButton->setAccessibleName("Help");
+    HelpButton->setAccessibleDescription("Open the help contents");
+    ListOfNodes->setAccessibleName("Lessons");
+    ListOfNodes->setAccessibleDescription(
+        "Topics and categories; press Enter or double-click to open one");
+    TreeNodeName->setAccessibleName("Current topic");
+    Instruction->setAccessibleName("Instruction");
+
     // Exit first, then Help, then the list: the tab order the screen is used in.
     setTabOrder(ExitButton, HelpButton);
     setTabOrder(HelpButton, ListOfNodes);

@@ -53,6 +53,9 @@ TEST_F(NavigationScreens, WalkDownAndBackUpReselectsTheNodeLeft)
 {
     TreeNode* tree = OpenTree();
     EXPECT_EQ(Items(tree->ListOfNodes), (QStringList{"Intro", "Stress", "Rhythm"}));
+    for (QWidget* control : std::initializer_list<QWidget*>{tree->ExitButton, tree->HelpButton,
+                                                            tree->ListOfNodes})
+        EXPECT_FALSE(control->accessibleDescription().isEmpty());
 
     DoubleClick(tree->ListOfNodes, 1);
     EXPECT_EQ(CurrentNode, 2);
