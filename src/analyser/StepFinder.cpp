@@ -13,6 +13,7 @@ struct Contours
     std::vector<float> Vowel;   // 300 Hz to about 2.3 kHz, lightly smoothed
     std::vector<float> Balance; // band below 2.3 kHz minus the band above it
     std::vector<float> Full;    // whole band, as the pitch tracker measured it
+    std::vector<float> Tilt;    // band above 2.3 kHz minus the band below 500 Hz
     std::vector<bool> Voiced;
     float LoudDb = 0;   // level the louder frames of the vowel band reach
     float ActiveDb = 0; // whole-band level above which a frame is not silence
@@ -33,6 +34,13 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
     Filter(vowel, HighPassSection(300, lowRate, 0.70710678));
     const std::vector<double> vowelEnergy = RunningEnergy(vowel);
     const std::vector<double> lowEnergy = RunningEnergy(signal.Low);
+    // Below 500 Hz: the fundamental and the first harmonics, which a
+    // stressed vowel's stronger glottal closure raises less than the
+    // higher harmonics.
+    std::vector<float> bottom = signal.Low;
+    Filter(bottom, LowPassSection(500, lowRate, 0.70710678));
+    Filter(bottom, LowPassSection(500, lowRate, 0.70710678));
+    const std::vector<double> bottomEnergy = RunningEnergy(bottom);
     const std::vector<double>& fullEnergy = signal.Energy;
     const long lowWidth = std::max(1L, std::lround(0.04 * lowRate));
     const long fullWidth = std::max(1L, std::lround(0.04 * rate));
@@ -40,6 +48,7 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
     std::vector<float> raw(count);
     c.Balance.resize(count);
     c.Full.resize(count);
+    c.Tilt.resize(count);
     c.Voiced.resize(count);
     for (size_t k = 0; k < count; ++k) {
         const long lowCentre = std::lround(static_cast<double>(k) * hop / factor);
@@ -54,6 +63,8 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
         // Below 2.3 kHz against above: close vowels ("ee", "oo") have their
         // first formant under 300 Hz, so the whole low band counts here.
         c.Balance[k] = static_cast<float>(10 * std::log10(std::max(lowPower, 1e-12)) - highDb);
+        c.Tilt[k] = static_cast<float>(
+            highDb - WindowLevelDb(bottomEnergy, lowCentre - lowWidth / 2, lowWidth));
         c.Full[k] = pitch[k].LevelDb;
         c.Voiced[k] = pitch[k].Frequency > 0;
     }
@@ -284,15 +295,19 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
             step.PitchEnd = onAfter ? static_cast<int32_t>(s.End) : pitch[lastVoiced].Position;
             step.Reserved2 = static_cast<int32_t>(std::lround(10 * frequencySum / voicedCount));
         }
-        // Prominence: the nucleus's loudness, its voiced length (a syllable
-        // before a pause is drawn out whether stressed or not, so its length
-        // counts less), and how high its pitch lies in the speaker's range.
+        // Prominence: the nucleus's loudness, its spectral balance (a
+        // stressed vowel gains more in its upper harmonics than in its
+        // lowest ones, even where its overall loudness gains little), its
+        // voiced length (a syllable before a pause is drawn out whether
+        // stressed or not, so its length counts less), and how high its
+        // pitch lies in the speaker's range.
         const double seconds = static_cast<double>(voicedCount) * hop / rate *
                                (s.BeforePause ? settings.FinalLengthening : 1.0f);
         const double pitchLift = voicedCount > 0 ? semitoneSum / voicedCount : 0.0;
         scores.push_back(
             static_cast<float>(settings.LoudnessWeight * (c.Vowel[s.Nucleus] - c.LoudDb) +
-                               settings.LengthWeight * seconds + settings.PitchWeight * pitchLift));
+                               settings.LengthWeight * seconds + settings.PitchWeight * pitchLift +
+                               settings.TiltWeight * c.Tilt[s.Nucleus]));
         result.Steps.push_back(step);
     }
     if (!scores.empty()) {

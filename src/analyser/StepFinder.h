@@ -6,7 +6,8 @@
 // Syllable nuclei are the peaks of a loudness contour taken in the band
 // where vowels are strong (300 to 2500 Hz), kept when they are voiced or
 // vowel-like and when the contour dips between them; steps run from dip to
-// dip. Heights combine the nucleus's loudness, its length and its pitch.
+// dip. Heights combine the nucleus's loudness, its spectral balance, its
+// length and its pitch.
 // All positions count samples from the recording's first sample.
 #include "analyser/PitchTracker.h"
 #include "audio/PhraseData.h"
@@ -24,6 +25,7 @@ struct StepSettings
     float LengthWeight = 20;       // ... per second of voiced nucleus
     float PitchWeight = 2;         // ... per semitone above the phrase's median pitch
     float FinalLengthening = 0.5f; // length counted for a syllable before a pause or the end
+    float TiltWeight = 0.2f;       // ... per dB of the band over 2.3 kHz against that under 500 Hz
 };
 
 // Reserved1 and Reserved2 of every step, as this analyser fills them:

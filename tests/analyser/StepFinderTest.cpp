@@ -3,6 +3,7 @@
 // tutor groups.
 #include "analyser/StepFinder.h"
 #include "analyser/PitchTracker.h"
+#include "analyser/SignalTools.h"
 #include "support/SyntheticVoice.h"
 
 #include <gtest/gtest.h>
@@ -90,6 +91,45 @@ TEST(StepFinder, GivesTheLouderLongerHigherSyllableTheTopHeight)
         EXPECT_GE(step.Height, 1);
         EXPECT_LE(step.Height, MaxStepHeight);
     }
+}
+
+TEST(StepFinder, RanksTheSyllableWithTheFlatterSpectrumHigher)
+{
+    // Three syllables alike in pitch, length and vowel-band loudness; the
+    // middle one gets its band over 3 kHz raised, as a stressed vowel's
+    // stronger glottal closure raises it.
+    const SyntheticVoice voice = SynthesiseVoice({{0.3, 0, 0, 0},
+                                                  {0.2, 130, 130, 0.5},
+                                                  {0.1, 0, 0, 0},
+                                                  {0.2, 130, 130, 0.5},
+                                                  {0.1, 0, 0, 0},
+                                                  {0.2, 130, 130, 0.5},
+                                                  {0.3, 0, 0, 0}},
+                                                 Rate);
+    const auto syllables = VoicedRanges(voice);
+    ASSERT_EQ(syllables.size(), 3u);
+    std::vector<float> bright = voice.Samples;
+    std::vector<float> high = voice.Samples;
+    for (int i = 0; i < 4; ++i)
+        Filter(high, HighPassSection(3000, Rate, 0.70710678));
+    for (int32_t i = syllables[1].first; i <= syllables[1].second; ++i)
+        bright[i] += 10 * high[i];
+    const std::vector<PitchFrame> pitch = TrackPitch(bright, Rate);
+
+    const PhraseSteps found = FindSteps(bright, Rate, pitch);
+    ASSERT_EQ(found.Steps.size(), 3u);
+    EXPECT_EQ(found.Steps[1].Height, MaxStepHeight);
+    EXPECT_LT(found.Steps[0].Height, MaxStepHeight * 0.8);
+
+    // Without the spectral balance the two first syllables are nearly alike:
+    // the balance, not the loudness, put the middle one first.
+    StepSettings plain;
+    plain.TiltWeight = 0;
+    const PhraseSteps flat = FindSteps(bright, Rate, pitch, plain);
+    ASSERT_EQ(flat.Steps.size(), 3u);
+    const double ratio = static_cast<double>(flat.Steps[0].Height) / flat.Steps[1].Height;
+    EXPECT_GT(ratio, 0.9);
+    EXPECT_LT(ratio, 1.1);
 }
 
 TEST(StepFinder, JoinsPitchWindowsAcrossContinuousVoicingOnly)

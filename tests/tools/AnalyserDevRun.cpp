@@ -88,6 +88,7 @@ int main(int argc, char** argv)
         {"LengthWeight", &steps.LengthWeight},
         {"PitchWeight", &steps.PitchWeight},
         {"FinalLengthening", &steps.FinalLengthening},
+        {"TiltWeight", &steps.TiltWeight},
     };
     pitchFields.insert(stepFields.begin(), stepFields.end());
     std::vector<std::string> files;
