@@ -239,7 +239,11 @@ void Stress::ApplyLayout()
 
 void Stress::Form_Load()
 {
+#ifdef Q_OS_WIN
+    AnalyserPath = InstallRoot + "/Bin/TVM.exe";
+#else
     AnalyserPath = InstallRoot + "/Bin/TVM";
+#endif
     NativeMemory = std::make_unique<APIMemory>();
     StudentMemory = std::make_unique<APIMemory>();
     BuildStudentFileNames();
