@@ -9,6 +9,7 @@
 #include "navigation/Sentences.h"
 #include "platform/HelpDocument.h"
 #include "platform/HelpWindow.h"
+#include "platform/WorkingFiles.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
@@ -16,7 +17,6 @@
 #include "views/ViewColours.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 
 #include <cmath>
@@ -34,15 +34,6 @@ PictureBox* MakeView(QWidget* parent, QColor backColour)
     return view;
 }
 const QColor OptionBackColor(224, 224, 224);
-
-void DeleteMatching(const QString& folder, const QString& pattern)
-{
-    if (folder.isEmpty())
-        return;
-    QDir dir(folder);
-    for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::Hidden))
-        QFile::remove(dir.filePath(name)); // a file that cannot go is left as it is
-}
 
 void DeleteFile(const QString& path)
 {
@@ -403,10 +394,10 @@ void Stress::PrevTopic_Click()
 
 void Stress::ExitButton_Click()
 {
-    DeleteMatching(BinFolder, "*.tmp");
+    DeleteMatchingFiles(BinFolder, "*.tmp");
     // A rewrite of the recording cut short (the analyser killed) leaves its
     // temporary file beside the recording.
-    DeleteMatching(DataFolder, "Student.wav.*.tmp");
+    DeleteMatchingFiles(DataFolder, "Student.wav.*.tmp");
     DeleteFile(DataFolder.isEmpty() ? QString() : DataFolder + "Stud1.wav");
     DeleteFile(StudentData.WaveFile);
     DeleteFile(StudentData.ResultFile);

@@ -7,24 +7,12 @@
 #include "audio/PhraseFile.h"
 #include "exercise/Stress.h"
 #include "platform/AnalyserProcess.h"
+#include "platform/WorkingFiles.h"
 #include "views/PitchProcessing.h"
 
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
-
-void DeleteAnalyserScratchFiles()
-{
-    if (BinFolder.isEmpty())
-        return;
-    QDir bin(BinFolder);
-    for (const QString& name : bin.entryList({"*.tmp"}, QDir::Files | QDir::Hidden))
-        QFile::remove(bin.filePath(name));
-}
-
-} // namespace
 
 void Stress::CreateStudentSteps_Click()
 {
@@ -96,7 +84,7 @@ void Stress::EndAnalysis(bool success)
     ExitButton->setEnabled(true);
     NextTopic->setEnabled(true);
     PrevTopic->setEnabled(true);
-    DeleteAnalyserScratchFiles();
+    DeleteMatchingFiles(BinFolder, "*.tmp");
     if (NativeLoaded)
         PlayNativeWave->setEnabled(true);
 }

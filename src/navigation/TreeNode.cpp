@@ -5,9 +5,9 @@
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
 #include "platform/HelpWindow.h"
+#include "platform/WorkingFiles.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QFile>
 
 TreeNode::TreeNode()
@@ -196,9 +196,5 @@ void TreeNode::closeEvent(QCloseEvent* event)
 
 void DeleteStudentWorkingFiles()
 {
-    if (DataFolder.isEmpty())
-        return;
-    QDir data(DataFolder);
-    for (const QString& name : data.entryList({"Student.*"}, QDir::Files | QDir::Hidden))
-        QFile::remove(data.filePath(name)); // a file that cannot go is left; nothing to report
+    DeleteMatchingFiles(DataFolder, "Student.*");
 }
