@@ -4,6 +4,7 @@
 #include "app/FirstRun.h"
 #include "app/Main.h"
 #include "app/Tutor.h"
+#include "platform/AnalyserProcess.h"
 #include "platform/AudioDevice.h"
 #include "platform/SettingsStore.h"
 
@@ -83,6 +84,9 @@ int main(int argc, char** argv)
     parser.addOption(checkOption);
     parser.process(app);
     InstallQtAudioOutput();
+    // However the tutor ends, an analyser at work ends with it.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                     [] { CurrentAnalyserLauncher().StopRunning(); });
 
     const QString settingsFile = parser.value(settingsOption);
     SetUpOnFirstStart(settingsFile);

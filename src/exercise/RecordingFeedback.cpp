@@ -1,5 +1,10 @@
 #include "exercise/RecordingFeedback.h"
 
+#include "audio/StudentRecording.h"
+#include "platform/WorkingFiles.h"
+
+#include <QFileInfo>
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -61,4 +66,32 @@ QString LearnerReason(const QString& analyserReason)
     if (reason.contains("long"))
         return "The recording was too long. Say just the phrase.";
     return "The recording could not be analysed. Please try once more.";
+}
+
+QString RecordingFailureReason(int32_t result, const QString& waveFile)
+{
+    switch (result) {
+    case RecordingNoInput:
+        return "Nothing was recorded: no microphone was found";
+    case RecordingNotOpened:
+        return "Nothing was recorded: the microphone could not be opened";
+    case RecordingNoMemory:
+        return "Nothing was recorded: there was not enough memory";
+    case RecordingEmpty:
+        return "Nothing was recorded: the microphone gave no sound";
+    default:
+        break;
+    }
+    const QString folder = QFileInfo(waveFile).path();
+    // The recording is at most its buffer, plus the file's headers.
+    switch (DiagnoseWriteProblem(folder, RecordBufferBytes + 4096)) {
+    case WriteProblem::FolderMissing:
+        return QString("Your recording could not be saved: the folder %1 is missing").arg(folder);
+    case WriteProblem::ReadOnly:
+        return "Your recording could not be saved: the folder is read-only";
+    case WriteProblem::DiskFull:
+        return "Your recording could not be saved: the disk is full";
+    default:
+        return "Your recording could not be saved";
+    }
 }

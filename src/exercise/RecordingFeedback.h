@@ -1,8 +1,9 @@
 #pragma once
 // What the learner is told while recording and after a failed analysis:
 // the live input level of the last moments of the recording, with warnings
-// while the input clips or is too quiet to analyse, and the analyser's
-// reasons in words a learner understands.
+// while the input clips or is too quiet to analyse, the analyser's reasons
+// in words a learner understands, and why a recording never reached the
+// analyser.
 #include <QString>
 
 #include <cstdint>
@@ -25,3 +26,8 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
 // The analyser's reason after "Not Good," in a learner's words; a general
 // hint when the reason is unknown or missing.
 QString LearnerReason(const QString& analyserReason);
+
+// Why the recording step failed, in plain words: result is the code of
+// starting the input or of storing the recording (StudentRecording.h, or the
+// phrase file writer's), waveFile the student's file it was to be stored in.
+QString RecordingFailureReason(int32_t result, const QString& waveFile);

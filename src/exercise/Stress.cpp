@@ -7,6 +7,7 @@
 #include "audio/StudentRecording.h"
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
+#include "platform/AnalyserProcess.h"
 #include "platform/HelpDocument.h"
 #include "platform/HelpWindow.h"
 #include "platform/WorkingFiles.h"
@@ -165,6 +166,8 @@ void Stress::CreateControls()
     RecordingDetail->setObjectName("RecordingDetail");
     AnalysingDetail->setObjectName("AnalysingDetail");
     ReasonDetail->setObjectName("ReasonDetail");
+    NoticeDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    NoticeDetail->setObjectName("NoticeDetail");
     FeedbackTimer = new QTimer(this);
     FeedbackTimer->setObjectName("FeedbackTimer");
     FeedbackTimer->setInterval(50);
@@ -376,6 +379,7 @@ void Stress::StepTopic(int direction)
     StudentAnalysed = 0;
     PlayStudentWave->setEnabled(false);
     ClearStudentViews();
+    HideNotice();
     BadRecording->hide();
     LowMemory->hide();
     if (CurrentNode == 1)
@@ -410,6 +414,8 @@ void Stress::Form_Unload()
     if (unloaded)
         return;
     unloaded = true;
+    // An analyser still at work would rewrite a recording nobody will read.
+    if (StressShellTimer->isActive()) CurrentAnalyserLauncher().StopRunning();
     // Nothing may fire into a closed screen or write into a released block:
     // the follower, the recording and the poll stop before anything goes.
     PlayStepsTimer->stop();

@@ -99,6 +99,8 @@ public:
     void RecordTimer_Timer();
     void CreateStudentSteps_Click();
     void StressShellTimer_Timer();
+    // Esc while the analyser works: stops it and asks to record again.
+    void CancelAnalysis();
 
     bool IsRecording() const { return isRecording; }
     // The sample position the follower has marked so far.
@@ -114,6 +116,11 @@ public:
     StatusDetail* RecordingDetail;
     StatusDetail* AnalysingDetail;
     StatusDetail* ReasonDetail;
+    // A one-line notice in a speaker's view ("No sound output device is
+    // available"), until the learner's next action.
+    StatusDetail* NoticeDetail;
+    void ShowNotice(PictureBox* view, const QString& text);
+    void HideNotice();
     QTimer* FeedbackTimer;
     void FeedbackTimer_Timer();
 
@@ -147,6 +154,9 @@ private:
     void ShowRecordFace(bool stop);
     void EndPlayback();
     void EndAnalysis(bool success);
+    // "Please Record Again !" with the reason under it; an empty reason
+    // takes the analyser's from the result file.
+    void ShowBadRecording(const QString& reason);
     void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
     std::array<QWidget*, StressControlCount> controlsByLayout{};
 
@@ -165,6 +175,8 @@ private:
     AnalysisClock recordStartTime;
     float analysisLimit = 0;
     int32_t plannedRecordingMs = 0;
+    int32_t recordingStartResult = 0;
+    PictureBox* noticeView = nullptr;
 
     StressLayout layout;
     QSize loadSize;

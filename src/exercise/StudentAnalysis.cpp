@@ -5,6 +5,7 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
+#include "exercise/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "platform/AnalyserProcess.h"
 #include "platform/WorkingFiles.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
 
 void Stress::CreateStudentSteps_Click()
 {
@@ -28,8 +30,19 @@ void Stress::CreateStudentSteps_Click()
     // A result left behind that cannot be removed would be read as this
     // recording's result.
     const bool stale = QFileInfo::exists(StudentData.ResultFile);
-    if (stale || !launcher.Start(AnalyserPath, AnalyserArguments(StudentData.WaveFile))) {
-        BadRecording->show();
+    if (stale) {
+        ShowBadRecording("An earlier result could not be removed: " + StudentData.ResultFile);
+        EndAnalysis(false);
+        return;
+    }
+    if (!launcher.Start(AnalyserPath, AnalyserArguments(StudentData.WaveFile))) {
+        const QString reason = QFileInfo::exists(AnalyserPath)
+                                   ? "The analyser program could not be started: " + AnalyserPath
+                                   : "The analyser program is missing: " + AnalyserPath;
+        // An installation problem, not the learner's: whoever looks after the
+        // machine reads standard error.
+        std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(reason));
+        ShowBadRecording(reason);
         EndAnalysis(false);
         return;
     }
@@ -58,17 +71,35 @@ void Stress::StressShellTimer_Timer()
                 analysed = true;
             }
         }
-        if (!analysed)
-            BadRecording->show();
+        if (!analysed) ShowBadRecording(QString());
         EndAnalysis(analysed);
     } else if (recordStartTime.ElapsedSeconds() <= analysisLimit) {
         StressShellTimer->setInterval(100);
     } else {
+        // An analyser past its limit is hung: left running it would rewrite
+        // the next recording, and outlive the tutor.
+        CurrentAnalyserLauncher().StopRunning();
         LowMemory->show();
         EndAnalysis(false);
     }
     QString reply;
     SendMciCommand("close wavefile", reply);
+}
+
+void Stress::CancelAnalysis()
+{
+    if (!StressShellTimer->isActive()) return;
+    CurrentAnalyserLauncher().StopRunning();
+    ShowBadRecording("The analysis was cancelled.");
+    EndAnalysis(false);
+}
+
+void Stress::ShowBadRecording(const QString& reason)
+{
+    // Without a reason of its own the failure is the analyser's verdict.
+    ReasonDetail->SetText(reason.isEmpty() ? LearnerReason(ResultFileReason(StudentData.ResultFile))
+                                           : reason);
+    BadRecording->show();
 }
 
 void Stress::EndAnalysis(bool success)
