@@ -4,6 +4,7 @@
 #include "navigation/ContentText.h"
 
 #include <algorithm>
+#include <array>
 
 namespace {
 
@@ -24,15 +25,29 @@ bool StartsWithIgnoringCase(QByteArrayView line, QByteArrayView prefix)
 }
 
 // Stems are compared as their stored 128-character fields, that is as if
-// padded with blanks, and without regard to case.
+// padded with blanks, and without regard to case. A category can hold a few
+// hundred thousand phrases, so the comparison is a plain byte loop.
 bool StemLess(const QByteArray& a, const QByteArray& b)
 {
-    const qsizetype length = std::max(a.size(), b.size());
-    for (qsizetype i = 0; i < length; ++i) {
-        const unsigned char ca = static_cast<unsigned char>(FoldCase(i < a.size() ? a[i] : ' '));
-        const unsigned char cb = static_cast<unsigned char>(FoldCase(i < b.size() ? b[i] : ' '));
-        if (ca != cb)
-            return ca < cb;
+    static const auto folded = [] {
+        std::array<unsigned char, 256> table{};
+        for (int c = 0; c < 256; ++c)
+            table[c] = static_cast<unsigned char>(FoldCase(static_cast<char>(c)));
+        return table;
+    }();
+    const auto* pa = reinterpret_cast<const unsigned char*>(a.constData());
+    const auto* pb = reinterpret_cast<const unsigned char*>(b.constData());
+    const qsizetype common = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < common; ++i) {
+        if (folded[pa[i]] != folded[pb[i]]) return folded[pa[i]] < folded[pb[i]];
+    }
+    // The longer stem goes on against the shorter one's padding.
+    if (a.size() > common) {
+        for (qsizetype i = common; i < a.size(); ++i)
+            if (folded[pa[i]] != ' ') return folded[pa[i]] < ' ';
+    } else {
+        for (qsizetype i = common; i < b.size(); ++i)
+            if (folded[pb[i]] != ' ') return ' ' < folded[pb[i]];
     }
     return false;
 }
