@@ -52,6 +52,8 @@ void EndOnceLessonTreeShown(const Main& start)
             if (window->objectName() == "TreeNode" && window->isVisible())
                 return finish(0, "lesson tree shown");
         }
+        if (start.AlreadyRunning->isVisible())
+            return finish(1, "another tutor is running for this installation");
         if (start.BadRegistry->isVisible())
             return finish(1, "the settings are damaged");
         if (start.CDLoad->isVisible())
