@@ -7,6 +7,7 @@
 #include "exercise/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "exercise/ViewDescription.h"
+#include "platform/HelpWindow.h"
 
 #include <QEvent>
 #include <QShortcut>
@@ -61,6 +62,9 @@ void Stress::SetUpKeyboardAndAccessibility()
             // A shortcut acts only as the button would: visible and enabled.
             if (control->isVisible() && control->isEnabled())
                 control->click();
+            // F1 means to read the help: it gets the keyboard, and Esc there
+            // brings the keyboard back here.
+            if (control == HelpButton) HelpWindow::Instance().TakeKeyboard();
         });
         if (previous)
             setTabOrder(previous, item.control);
@@ -89,6 +93,19 @@ void Stress::SetUpKeyboardAndAccessibility()
     CreateStudentSteps->setFocusPolicy(Qt::NoFocus);
     BMPForRecord->setFocusPolicy(Qt::NoFocus);
     BMPForStop->setFocusPolicy(Qt::NoFocus);
+}
+
+void Stress::DescribeTopicArrows()
+{
+    // Where the learner is in the list, where an arrow leads.
+    const auto describe = [](ImageButton* arrow, const char* what, int target, int total,
+                             const char* key) {
+        const QString where = QString("%1 (%2 of %3)").arg(what).arg(target).arg(total);
+        arrow->setAccessibleDescription(where);
+        arrow->setToolTip(QString("%1 (%2)").arg(where, key));
+    };
+    describe(PrevTopic, "Previous phrase", CurrentPhrase - 1, PhraseCount, "PgUp");
+    describe(NextTopic, "Next phrase", CurrentPhrase + 1, PhraseCount, "PgDown");
 }
 
 void Stress::DescribeViews(bool student)

@@ -19,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QScreen>
 
 #include <cmath>
 #include <limits>
@@ -357,8 +358,18 @@ void Stress::BuildStudentFileNames()
 
 void Stress::UpdateTopicArrows()
 {
+    const bool hadFocus = PrevTopic->hasFocus() || NextTopic->hasFocus();
     PrevTopic->setVisible(CurrentPhrase > 1);
     NextTopic->setVisible(CurrentPhrase < PhraseCount);
+    DescribeTopicArrows();
+    // An arrow that goes at the end of the list must not take the focus ring
+    // with it: the other arrow, or Explain, keeps it in sight.
+    if (hadFocus && !PrevTopic->isVisibleTo(this) && !NextTopic->isVisibleTo(this))
+        HintButton->setFocus();
+    else if (hadFocus && !NextTopic->isVisibleTo(this))
+        PrevTopic->setFocus();
+    else if (hadFocus && !PrevTopic->isVisibleTo(this))
+        NextTopic->setFocus();
 }
 
 void Stress::StepTopic(int direction)
@@ -555,13 +566,26 @@ int32_t Stress::HelpTopicOf(const QString& waveFile)
     return HelpTopicOfWaveFile(waveFile);
 }
 
+void Stress::PlaceHelpWindow()
+{
+    // The native speaker's views stay in sight while the learner reads.
+    const QRect views = NativePitch->geometry().united(NativeSignal->geometry());
+    const QRect nativeViews(mapToGlobal(views.topLeft()), views.size());
+    const QScreen* screen = this->screen();
+    if (screen)
+        HelpWindow::Instance().PlaceAtNextOpening(HelpWindowPlace(
+            screen->availableGeometry(), frameGeometry(), nativeViews, QSize(560, 480)));
+}
+
 void Stress::HintButton_Click()
 {
+    PlaceHelpWindow();
     WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext,
             HelpTopicOf(NativeData.WaveFile));
 }
 
 void Stress::HelpButton_Click()
 {
+    PlaceHelpWindow();
     WinHelp(HelpOwner, HelpFile, HelpContents, 0);
 }

@@ -151,6 +151,8 @@ private:
     void SetUpKeyboardAndAccessibility();
     void PlaceStatusDetails();
     void DescribeViews(bool student);
+    void DescribeTopicArrows();
+    void PlaceHelpWindow();
     void ShowRecordFace(bool stop);
     void EndPlayback();
     void EndAnalysis(bool success);

@@ -118,4 +118,8 @@ void Stress::EndAnalysis(bool success)
     DeleteMatchingFiles(BinFolder, "*.tmp");
     if (NativeLoaded)
         PlayNativeWave->setEnabled(true);
+    // Disabled while the take was made, Record lost the keyboard to the
+    // next button; it gets it back, so that the next key goes where the
+    // learner left it.
+    RecordStudentWave->setFocus();
 }
