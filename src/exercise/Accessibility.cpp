@@ -145,7 +145,7 @@ void Stress::PlaceStatusDetails()
         if (picture->geometry().intersects(student))
             picturesBottom = std::max(picturesBottom, picture->geometry().bottom());
     const int room = student.bottom() - picturesBottom - 3;
-    for (StatusDetail* detail : {RecordingDetail, AnalysingDetail, ReasonDetail})
+    for (StatusDetail* detail : {RecordingDetail, AnalysingDetail, ReasonDetail, VerdictDetail})
         detail->PlaceAtFootOf(student, room);
     const bool noticeOnStudent = noticeView == StudentPitch;
     NoticeDetail->PlaceAtFootOf(noticeOnStudent ? student : native,
@@ -200,11 +200,12 @@ void Stress::FeedbackTimer_Timer()
         const uint32_t bytes = waveInput ? waveInput->BytesSoFar() : 0;
         // The last tenth of a second of 22050 Hz 16-bit mono.
         const InputLevel level = MeasureInputLevel(RecordBuffer.Data, bytes, 4410);
+        if (!level.TooQuiet) takeHeardVoice = true;
         const int64_t elapsed = static_cast<int64_t>(recordStartTime.ElapsedSeconds() * 1000);
         const int32_t planned = std::max(isRecording ? RecordTimer->interval() : plannedRecordingMs, 1);
-        RecordingDetail->SetRecording(double(elapsed) / planned, level.Meter,
-                                      level.Clipping || level.TooQuiet,
-                                      RecordingProgressText(elapsed, planned, level));
+        RecordingDetail->SetRecording(
+            double(elapsed) / planned, level.Meter, level.Clipping || level.TooQuiet,
+            RecordingProgressText(elapsed, planned, level, takeHeardVoice));
     }
     if (AnalysingDetail->isVisible()) AnalysingDetail->Advance();
 }

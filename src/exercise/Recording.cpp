@@ -39,11 +39,13 @@ void Stress::RecordStudentWave_Click()
     BadRecording->hide();
     LowMemory->hide();
     HideNotice();
+    VerdictDetail->hide();
     PlayNativeWave->setEnabled(false);
     TextRecordingButton->show();
 
     if (isRecording) {
         isRecording = false;
+        recordingEndedEarly = true;
         ShowRecordFace(false);
         RecordStudentWave->setEnabled(false);
         RecordTimer->stop();
@@ -54,7 +56,13 @@ void Stress::RecordStudentWave_Click()
     }
 
     isRecording = true;
+    recordingEndedEarly = false;
+    takeHeardVoice = false;
     ShowRecordFace(true);
+    // The last take stays in sight, faded, until the new one replaces it:
+    // which take is shown is never in doubt.
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+        view->SetDimmed(StudentAnalysed != 0);
     const QByteArray text =
         (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
             ? PhraseList[CurrentPhrase].PhraseText
@@ -104,6 +112,8 @@ void Stress::RecordTimer_Timer()
         (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
             ? PhraseList[CurrentPhrase].PhraseText
             : QByteArray();
+    // Looked at before storing evens out the level: clipping shows only here.
+    takeFacts = ExamineTake(RecordBuffer.Data, RecordBuffer.BytesRecorded, !recordingEndedEarly);
     int32_t stored = recordingStartResult;
     if (stored == 0)
         stored = RecordBuffer.Data == nullptr

@@ -169,6 +169,8 @@ void Stress::CreateControls()
     ReasonDetail->setObjectName("ReasonDetail");
     NoticeDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
     NoticeDetail->setObjectName("NoticeDetail");
+    VerdictDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    VerdictDetail->setObjectName("VerdictDetail");
     FeedbackTimer = new QTimer(this);
     FeedbackTimer->setObjectName("FeedbackTimer");
     FeedbackTimer->setInterval(50);
@@ -334,8 +336,10 @@ void Stress::DrawStudentViews()
                std::span<const int16_t>(LevelBounds), LevelBoundCount);
     DrawSignal(StudentSignal->PictureCanvas(), StudentData, StudentWave, StudentSignal->ForeColor(),
                StudentSignal->BackColor());
-    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal}) {
+        view->SetDimmed(false);
         view->update();
+    }
     DescribeViews(true);
 }
 
@@ -391,6 +395,7 @@ void Stress::StepTopic(int direction)
     PlayStudentWave->setEnabled(false);
     ClearStudentViews();
     HideNotice();
+    VerdictDetail->hide();
     BadRecording->hide();
     LowMemory->hide();
     if (CurrentNode == 1)

@@ -9,6 +9,7 @@
 #include "audio/WaveInput.h"
 #include "exercise/AnalysisCycle.h"
 #include "exercise/ImageButton.h"
+#include "exercise/RecordingFeedback.h"
 #include "exercise/StatusDetail.h"
 #include "exercise/StressLayout.h"
 #include "platform/PictureBox.h"
@@ -119,6 +120,9 @@ public:
     // A one-line notice in a speaker's view ("No sound output device is
     // available"), until the learner's next action.
     StatusDetail* NoticeDetail;
+    // A word about an accepted take (clipped, cut off, much too short),
+    // until the next take or phrase.
+    StatusDetail* VerdictDetail;
     void ShowNotice(PictureBox* view, const QString& text);
     void HideNotice();
     QTimer* FeedbackTimer;
@@ -159,6 +163,7 @@ private:
     // "Please Record Again !" with the reason under it; an empty reason
     // takes the analyser's from the result file.
     void ShowBadRecording(const QString& reason);
+    void ShowTakeVerdict();
     void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
     std::array<QWidget*, StressControlCount> controlsByLayout{};
 
@@ -178,6 +183,9 @@ private:
     float analysisLimit = 0;
     int32_t plannedRecordingMs = 0;
     int32_t recordingStartResult = 0;
+    bool recordingEndedEarly = false;
+    bool takeHeardVoice = false;
+    TakeFacts takeFacts;
     PictureBox* noticeView = nullptr;
 
     StressLayout layout;

@@ -69,6 +69,7 @@ void Stress::StressShellTimer_Timer()
                 StudentAnalysed = -1;
                 TextAnalyzingButton->hide();
                 analysed = true;
+                ShowTakeVerdict();
             }
         }
         if (!analysed) ShowBadRecording(QString());
@@ -84,6 +85,23 @@ void Stress::StressShellTimer_Timer()
     }
     QString reply;
     SendMciCommand("close wavefile", reply);
+}
+
+void Stress::ShowTakeVerdict()
+{
+    const auto phraseSeconds = [](const PhraseData& phrase, const WaveFormat& format) {
+        return format.SamplesPerSec > 0
+                   ? double(phrase.PhraseEnd - phrase.PhraseStart) / format.SamplesPerSec
+                   : 0.0;
+    };
+    const QString verdict =
+        TakeVerdict(takeFacts, phraseSeconds(StudentData, StudentFormat),
+                    NativeLoaded ? phraseSeconds(NativeData, NativeFormat) : 0.0);
+    if (verdict.isEmpty()) return;
+    VerdictDetail->SetText(verdict);
+    PlaceStatusDetails();
+    VerdictDetail->show();
+    VerdictDetail->raise();
 }
 
 void Stress::CancelAnalysis()

@@ -57,10 +57,14 @@ TEST_F(ExerciseLoop, FollowerEndsWhenTheDeviceStopsOrCannotPlay)
     EXPECT_FALSE(exercise->PlayStepsTimer->isActive());
     EXPECT_TRUE(exercise->RecordStudentWave->isEnabled());
 
+    EXPECT_FALSE(exercise->NoticeDetail->isVisible());
     sound->RefuseStart = true; // an output that cannot play
     exercise->PlayNativeWave_Click();
     exercise->PlayStepsTimer_Timer();
     EXPECT_FALSE(exercise->PlayStepsTimer->isActive());
+    // ...says so instead of doing nothing.
+    EXPECT_TRUE(exercise->NoticeDetail->isVisible());
+    EXPECT_EQ(exercise->NoticeDetail->Text(), "No sound output device is available");
 
     sound->RefuseStart = false;
     QFile::remove(NativeData.WaveFile); // a file that no longer opens
