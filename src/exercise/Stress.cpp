@@ -87,7 +87,8 @@ void Stress::CreateControls()
     for (QRadioButton* option : {IntonationOption, StressOption, WaveformOption}) {
         option->setAutoFillBackground(true);
         option->setStyleSheet("QRadioButton { background: rgb(224, 224, 224); color: black;"
-                              " padding-left: 6px; border: 1px solid rgb(90, 90, 90); }");
+                              " padding-left: 6px; border: 1px solid rgb(90, 90, 90); }"
+                              "QRadioButton:focus { border: 3px solid rgb(255, 215, 0); }");
     }
 
     NativePitch = MakeView(this, NativePitchBackColor);

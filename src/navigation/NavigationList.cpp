@@ -35,7 +35,13 @@ void NavigationList::focusInEvent(QFocusEvent* event)
     QListWidget::focusInEvent(event);
     // Qt makes the first row current without selecting it, and draws it as
     // current; Enter would then open what nothing shows as chosen.
-    if (SelectedPosition() < 0 && count() > 0) SelectPosition(currentRow() >= 0 ? currentRow() : 0);
+    ShowChoice();
+}
+
+void NavigationList::ShowChoice()
+{
+    if (hasFocus() && SelectedPosition() < 0 && count() > 0)
+        SelectPosition(currentRow() >= 0 ? currentRow() : 0);
 }
 
 QItemSelectionModel::SelectionFlags NavigationList::selectionCommand(const QModelIndex& index,

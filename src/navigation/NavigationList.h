@@ -18,6 +18,9 @@ public:
 
     int SelectedPosition() const;
     void SelectPosition(int position);
+    // With the keyboard here and nothing chosen, the row Enter would open
+    // (the current one, else the first) is selected, so that it shows.
+    void ShowChoice();
     // Sets the horizontal scroll extent in pixels; 0 means no horizontal scrolling.
     void SetHorizontalExtent(int pixels);
     int HorizontalExtent() const { return horizontalExtent; }

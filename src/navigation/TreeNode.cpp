@@ -109,6 +109,7 @@ void TreeNode::FillNodeList()
         ListOfNodes->setFocus();
         ListOfNodes->SelectPosition(selectPosition);
     }
+    ListOfNodes->ShowChoice();
 }
 
 void TreeNode::OpenSelectedNode()

@@ -113,7 +113,7 @@ TEST_F(KeyboardRoute, TabFollowsReadingOrderAndEscGoesUpOneLevel)
     tree->ListOfNodes->SelectPosition(1);
     Press(Qt::Key_Return); // Stress, a topic
     EXPECT_EQ(CurrentNode, 2);
-    tree->ListOfNodes->SelectPosition(0);
+    ExpectCurrentRowIsSelected(tree->ListOfNodes); // its first child shows chosen
     Press(Qt::Key_Return); // Words, a category
     auto* phrases = Active<Sentences>("Sentences");
     ASSERT_NE(phrases, nullptr);
