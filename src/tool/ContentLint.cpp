@@ -203,7 +203,8 @@ private:
                   QString("name is %1 characters long; the tutor keeps %2")
                       .arg(name.size())
                       .arg(NodeNameWidth));
-        if (slash < 0) return;
+        if (slash < 0)
+            return;
         const QByteArrayView afterSlash = line.sliced(slash + 1);
         if (!afterSlash.isEmpty() && afterSlash[0] != ' ') {
             // The reader skips the character after the slash, normally the
@@ -245,7 +246,8 @@ private:
     void CollectCategories(const std::vector<bool>& reachable)
     {
         for (size_t i = 1; i < nodes.size(); ++i) {
-            if (!reachable[i] || nodes[i].FirstChild != -1) continue;
+            if (!reachable[i] || nodes[i].FirstChild != -1)
+                continue;
             const int lineNumber = static_cast<int>(i) + 1;
             if (nodes[i].Code.isEmpty()) {
                 Error(TreeFile, lineNumber,
@@ -290,7 +292,8 @@ private:
                                      "phrases also appear in that category")
                                  .arg(Shown(category->Code), Shown(prefix->Code))
                                  .arg(prefix->Line));
-                if (same) continue;
+                if (same)
+                    continue;
             }
             open.push_back(category);
         }
@@ -298,7 +301,8 @@ private:
 
     void CheckFirstNodeTopic(const std::vector<bool>& reachable)
     {
-        if (nodes.size() < 2 || !reachable[1] || !helpReadable) return;
+        if (nodes.size() < 2 || !reachable[1] || !helpReadable)
+            return;
         if (!HelpDocumentHasTopic(helpHtml, FirstNodeTopic))
             Error(TreeFile, 2,
                   QString("entering this first node opens help topic %1, which %2 lacks")
@@ -318,7 +322,8 @@ private:
         listReadable = true;
         const std::vector<QByteArrayView> lines = SplitContentLines(bytes);
         for (size_t i = 0; i < lines.size(); ++i) {
-            if (PhraseLineMatches(lines[i], {})) LintPhraseLine(lines[i], static_cast<int>(i) + 1);
+            if (PhraseLineMatches(lines[i], {}))
+                LintPhraseLine(lines[i], static_cast<int>(i) + 1);
         }
     }
 
@@ -367,7 +372,8 @@ private:
 
     void CheckCategoryOf(QByteArrayView line, int lineNumber)
     {
-        if (!treeReadable) return;
+        if (!treeReadable)
+            return;
         bool listed = false;
         for (Category& category : categories) {
             if (PhraseLineMatches(line, category.Code)) {
@@ -398,9 +404,9 @@ private:
             return;
         }
         if (phrase.Phrase.StepCount == 0)
-            Error(
-                ListFile, lineNumber,
-                QString("sound file %1 has no steps: the stress view stays empty").arg(shownName));
+            Error(ListFile, lineNumber,
+                  QString("sound file %1 has no steps: the stress view stays empty")
+                      .arg(shownName));
         const bool voiced = std::any_of(phrase.Pitch.begin(), phrase.Pitch.end(),
                                         [](const PitchPoint& point) { return point.Value >= 1; });
         if (!voiced)
@@ -455,7 +461,8 @@ private:
 
     void ReportUnusedCategories()
     {
-        if (!listReadable) return;
+        if (!listReadable)
+            return;
         for (const Category& category : categories) {
             if (category.PhraseCount == 0)
                 Warning(TreeFile, category.Line,
@@ -471,7 +478,8 @@ private:
         };
         std::stable_sort(findings.begin(), findings.end(),
                          [&rank](const LintFinding& a, const LintFinding& b) {
-                             if (rank(a.File) != rank(b.File)) return rank(a.File) < rank(b.File);
+                             if (rank(a.File) != rank(b.File))
+                                 return rank(a.File) < rank(b.File);
                              return a.Line < b.Line;
                          });
     }

@@ -24,11 +24,10 @@ void Write(std::ostream& out, const QByteArray& bytes)
 
 int TreeCommand(const QStringList& args, ToolStreams io)
 {
-    const char* usage =
-        "usage: tvtool tree SOUNDS_DIR\n"
-        "Reads SOUNDS_DIR/Tree.txt as the tutor does and prints\n"
-        "'LastNodeIndex <n>', then one line per node:\n"
-        "<i>\\t<Parent>\\t<FirstChild>\\t<PrevSibling>\\t<NextSibling>\\t<Code>\\t<Name>\n";
+    const char* usage = "usage: tvtool tree SOUNDS_DIR\n"
+                        "Reads SOUNDS_DIR/Tree.txt as the tutor does and prints\n"
+                        "'LastNodeIndex <n>', then one line per node:\n"
+                        "<i>\\t<Parent>\\t<FirstChild>\\t<PrevSibling>\\t<NextSibling>\\t<Code>\\t<Name>\n";
     if (WantsHelp(args)) {
         io.out << usage;
         return 0;

@@ -37,7 +37,8 @@ struct TimedSyllable
 // The syllables to keep with the phrase: an author's spelled ones follow
 // the steps one for one (and are kept unplaced when they are not as many as
 // the steps); timed ones go to the step that holds their middle, several
-// on one step joined (with a blank between words). Without either, no "syl " chunk is written.
+// on one step joined (with a blank between words). Without either, no
+// "syl " chunk is written.
 struct AuthoringSyllables
 {
     SyllableList Spelled;

@@ -101,6 +101,7 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
 
+
 QColor BackColorOf(View view, bool student)
 {
     switch (view) {
