@@ -1,5 +1,8 @@
 #include "views/ImageCanvas.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLineF>
 #include <QPen>
 #include <QRectF>
@@ -20,8 +23,8 @@ void ImageCanvas::Resize(int width, int height, QColor background, qreal deviceP
     logicalWidth = std::max(width, 0);
     logicalHeight = std::max(height, 0);
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    image = QImage(qRound(logicalWidth * ratio), qRound(logicalHeight * ratio),
-                   QImage::Format_RGB32);
+    image =
+        QImage(qRound(logicalWidth * ratio), qRound(logicalHeight * ratio), QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(background);
 }
@@ -103,4 +106,21 @@ void ImageCanvas::MaskRectangle(double x, double y, double w, double h, QColor m
     p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p.fillRect(QRectF(x, y, w, h), mask);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void ImageCanvas::DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
+                           TextAnchor anchor)
+{
+    if (image.isNull() || text.isEmpty() || pixelSize < 1 ||
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    QPainter& p = PainterWithPen(colour, 1);
+    QFont font = p.font();
+    font.setPixelSize(pixelSize);
+    p.setFont(font);
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    const double left = anchor == TextAnchor::Middle ? x - width / 2
+                        : anchor == TextAnchor::End  ? x - width
+                                                     : x;
+    p.drawText(QPointF(left, y), text);
 }
