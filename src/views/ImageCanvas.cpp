@@ -23,8 +23,8 @@ void ImageCanvas::Resize(int width, int height, QColor background, qreal deviceP
     logicalWidth = std::max(width, 0);
     logicalHeight = std::max(height, 0);
     const qreal ratio = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
-    image =
-        QImage(qRound(logicalWidth * ratio), qRound(logicalHeight * ratio), QImage::Format_RGB32);
+    image = QImage(qRound(logicalWidth * ratio), qRound(logicalHeight * ratio),
+                   QImage::Format_RGB32);
     image.setDevicePixelRatio(ratio);
     image.fill(background);
 }
