@@ -83,30 +83,35 @@ void AddLoudness(std::vector<StepProsody>& steps, const WaveHeader& samples,
                  const WaveFormat& format, double rate)
 {
     if (samples.Data == nullptr || format.BitsPerSample != 16 || format.Channels != 1) return;
-    const size_t count = samples.BufferLength / 2;
-    if (count == 0) return;
-    // Running sums of the squared samples make every window one subtraction.
-    std::vector<double> sums(count + 1, 0);
-    for (size_t i = 0; i < count; ++i) {
+    const int64_t count = samples.BufferLength / 2;
+    const int64_t hop = std::max<int64_t>(1, std::llround(LoudnessHopSeconds * rate));
+    const int64_t blocksPerWindow =
+        std::max<int64_t>(1, std::llround(LoudnessWindowSeconds / LoudnessHopSeconds));
+    if (count < hop) return;
+    // The squared samples summed per hop: a window is a few blocks, and a
+    // phrase's blocks take a few kilobytes where its samples take hundreds.
+    std::vector<double> blocks(size_t(count / hop), 0);
+    for (int64_t i = 0; i < int64_t(blocks.size()) * hop; ++i) {
         int16_t sample;
         std::memcpy(&sample, samples.Data + 2 * i, 2);
-        sums[i + 1] = sums[i] + double(sample) * sample;
+        blocks[size_t(i / hop)] += double(sample) * sample;
     }
-    const int64_t window = std::max<int64_t>(1, std::llround(LoudnessWindowSeconds * rate));
-    const int64_t hop = std::max<int64_t>(1, std::llround(LoudnessHopSeconds * rate));
-    auto windowDb = [&](int64_t centre) {
-        const int64_t from = std::clamp<int64_t>(centre - window / 2, 0, int64_t(count));
-        const int64_t to = std::clamp<int64_t>(from + window, 0, int64_t(count));
+    auto windowDb = [&](int64_t centreBlock) {
+        const int64_t from = std::max<int64_t>(0, centreBlock - blocksPerWindow / 2);
+        const int64_t to = std::min<int64_t>(int64_t(blocks.size()), from + blocksPerWindow);
         if (to <= from) return QuietestDb;
-        const double meanSquare = (sums[to] - sums[from]) / double(to - from);
+        double sum = 0;
+        for (int64_t b = from; b < to; ++b)
+            sum += blocks[size_t(b)];
+        const double meanSquare = sum / double((to - from) * hop);
         return std::max(QuietestDb, 10 * std::log10(meanSquare / (32768.0 * 32768.0) + 1e-12));
     };
     double loudest = QuietestDb;
     for (StepProsody& step : steps) {
         double best = QuietestDb;
         const int64_t end = int64_t(step.Start) + std::max<int32_t>(step.Length, 0);
-        for (int64_t centre = step.Start; centre < end; centre += hop)
-            best = std::max(best, windowDb(centre));
+        for (int64_t block = step.Start / hop; block * hop < end; ++block)
+            best = std::max(best, windowDb(block));
         step.LoudnessDb = best;
         loudest = std::max(loudest, best);
     }
