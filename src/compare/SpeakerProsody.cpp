@@ -91,10 +91,13 @@ void AddLoudness(std::vector<StepProsody>& steps, const WaveHeader& samples,
     // The squared samples summed per hop: a window is a few blocks, and a
     // phrase's blocks take a few kilobytes where its samples take hundreds.
     std::vector<double> blocks(size_t(count / hop), 0);
-    for (int64_t i = 0; i < int64_t(blocks.size()) * hop; ++i) {
-        int16_t sample;
-        std::memcpy(&sample, samples.Data + 2 * i, 2);
-        blocks[size_t(i / hop)] += double(sample) * sample;
+    const char* bytes = samples.Data;
+    for (double& block : blocks) {
+        for (int64_t k = 0; k < hop; ++k, bytes += 2) {
+            int16_t sample;
+            std::memcpy(&sample, bytes, 2);
+            block += double(sample) * sample;
+        }
     }
     auto windowDb = [&](int64_t centreBlock) {
         const int64_t from = std::max<int64_t>(0, centreBlock - blocksPerWindow / 2);
