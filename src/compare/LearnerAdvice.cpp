@@ -36,6 +36,8 @@ QString StressSentence(const Comparison& comparison)
     const QString modelName = NameOf(comparison, model);
     const QString learnerName = NameOf(comparison, learner);
     const bool named = !modelName.isEmpty() && !learnerName.isEmpty() && modelName != learnerName;
+    if (comparison.StressMatch && !comparison.SameStressedStep)
+        return QStringLiteral("Your stresses follow the model's.");
     if (comparison.StressMatch) {
         return !modelName.isEmpty()
                    ? QStringLiteral("You stress %1, as the model does.").arg(modelName)

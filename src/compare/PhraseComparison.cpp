@@ -19,6 +19,12 @@ constexpr double DurationPoints = 15;
 // The learner's stress peak must lie within half a mean step of the
 // model's: a step of one speaker may hold two syllables of the other.
 constexpr double StressDistanceSteps = 0.5;
+// A phrase of this many steps carries several accents, and which of them
+// comes out highest varies from speaker to speaker; there the learner also
+// stresses as the model does when the prominences of the aligned steps
+// follow the model's this closely (correlation).
+constexpr int SeveralAccentsSteps = 5;
+constexpr double FollowingPattern = 0.6;
 // The pitch part falls to 1/e of its points at this root mean square
 // difference of the aligned steps' pitch; the length part at this mean
 // |ln ratio| of their shares.
@@ -54,6 +60,28 @@ double StressDistance(const SpeakerProsody& model, const SpeakerProsody& learner
         speaking += step.EndSeconds - step.StartSeconds;
     const double meanStep = speaking / double(model.Steps.size());
     return meanStep > 0 ? std::abs(warped - modelPeak.PeakSeconds) / meanStep : 0;
+}
+
+// The correlation of the prominences of the aligned steps (0 when either
+// speaker's are all equal).
+double ProminencePattern(const SpeakerProsody& model, const SpeakerProsody& learner,
+                         const std::vector<StepPair>& path)
+{
+    double sumModel = 0, sumLearner = 0;
+    for (const StepPair& pair : path) {
+        sumModel += model.Steps[pair.Model].Prominence;
+        sumLearner += learner.Steps[pair.Learner].Prominence;
+    }
+    const double n = double(path.size());
+    double covariance = 0, varModel = 0, varLearner = 0;
+    for (const StepPair& pair : path) {
+        const double a = model.Steps[pair.Model].Prominence - sumModel / n;
+        const double b = learner.Steps[pair.Learner].Prominence - sumLearner / n;
+        covariance += a * b;
+        varModel += a * a;
+        varLearner += b * b;
+    }
+    return varModel > 0 && varLearner > 0 ? covariance / std::sqrt(varModel * varLearner) : 0;
 }
 
 StepComparison CompareSteps(const StepProsody& model, const StepProsody& learner,
@@ -133,9 +161,13 @@ Comparison ComparePhrases(const SpeakerPhrase& model, const SpeakerPhrase& learn
 
     const std::vector<StepPair> path = AlignSteps(modelProsody.Steps, learnerProsody.Steps);
     comparison.StressDistance = StressDistance(modelProsody, learnerProsody, path);
-    comparison.StressMatch =
+    comparison.StressPattern = ProminencePattern(modelProsody, learnerProsody, path);
+    comparison.SameStressedStep =
         PathHolds(path, modelProsody.StressedStep, learnerProsody.StressedStep) &&
         comparison.StressDistance < StressDistanceSteps;
+    comparison.StressMatch =
+        comparison.SameStressedStep || (int(modelProsody.Steps.size()) >= SeveralAccentsSteps &&
+                                        comparison.StressPattern >= FollowingPattern);
     comparison.ModelStress = modelProsody.StressedStep + 1;
     comparison.LearnerStress = learnerProsody.StressedStep + 1;
     comparison.ModelEnding = modelProsody.Ending;

@@ -11,7 +11,10 @@
 // The learner stresses the model's step when the alignment pairs the two
 // most prominent steps and the learner's stress peak, laid onto the model's
 // time, lies within half a mean step of the model's (one speaker's step may
-// hold two syllables of the other's).
+// hold two syllables of the other's). A phrase of five steps or more has
+// several accents, and which one comes out highest varies between speakers:
+// there the stress also matches when the prominences of the aligned steps
+// correlate at 0.6 or more.
 //
 // The score (0 to 100) adds: 20 for stressing the model's step, up to 20
 // more as each speaker makes the step the other stresses prominent (all 20
@@ -52,6 +55,10 @@ struct Comparison
     // How far the learner's stress peak, laid onto the model's time, lies
     // from the model's, in the model's mean step lengths.
     double StressDistance = 0;
+    // The correlation of the aligned steps' prominences (-1..1).
+    double StressPattern = 0;
+    // Both stress the same step (not only a similar pattern of accents).
+    bool SameStressedStep = false;
     EndingMeasure ModelEnding;
     EndingMeasure LearnerEnding;
     double ModelRhythm = 0;
