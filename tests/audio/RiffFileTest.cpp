@@ -116,6 +116,22 @@ TEST(RiffFileWalking, ListingReportsAChunkRunningPastTheEnd)
     EXPECT_EQ(chunks[0].Id, FourCC("fmt "));
 }
 
+TEST(RiffFileWalking, ListingEndsWhereTheRiffChunkEnds)
+{
+    Scratch scratch;
+    // Bytes after the RIFF chunk, one "chunk" of them claiming far more
+    // than the file holds, belong to no listing.
+    const QString path = scratch.Write(Riff(Chunk("fmt ", FormatData()) + Chunk("data", "ab")) +
+                                       Chunk("LIST", "INFO") + ChunkHeader("junk", 0x7FFFFFFF));
+    RiffReader reader(path);
+    ASSERT_TRUE(reader.Open());
+    RiffChunk outer;
+    std::vector<RiffChunk> chunks;
+    ASSERT_TRUE(ListRiffChunks(reader, outer, chunks));
+    ASSERT_EQ(chunks.size(), 2u);
+    EXPECT_EQ(chunks[1].Id, FourCC("data"));
+}
+
 TEST(RiffFileWriting, WritesSizesAndPadBytesForOddChunks)
 {
     Scratch scratch;
