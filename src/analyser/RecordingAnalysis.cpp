@@ -2,6 +2,7 @@
 
 #include "analyser/PcmSamples.h"
 #include "analyser/PhraseAnalysis.h"
+#include "audio/LoadedPhrase.h"
 #include "audio/NativeFile.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
@@ -174,15 +175,9 @@ const char* HeaderProblem(const WaveFormat& format, const RiffChunk& data)
 bool TutorReadsBack(const QByteArray& path)
 {
     QFile file;
-    if (OpenRegularFile(file, path) != OpenResult::Opened) return false;
-    int32_t loaded = 0;
-    PhraseData phrase;
-    WaveFormat format;
-    WaveHeader samples;
-    std::unique_ptr<APIMemory> memory;
-    PitchTrack pitch;
-    return ReadPhraseFromDevice(file, loaded, phrase, format, samples, memory, pitch, 0, -1) ==
-           PhraseFileOk;
+    LoadedPhrase phrase;
+    return OpenRegularFile(file, path) == OpenResult::Opened &&
+           phrase.ReadFrom(file, -1) == PhraseFileOk;
 }
 
 // The new recording in the plain form the tutor reads: the plain format

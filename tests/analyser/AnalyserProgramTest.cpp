@@ -97,10 +97,7 @@ protected:
     }
     QTemporaryDir folder;
     QString Path(const QString& name) const { return folder.filePath(name); }
-    QStringList Files() const
-    {
-        return QDir(folder.path()).entryList(QDir::Files | QDir::System);
-    }
+    QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::System); }
 };
 
 } // namespace

@@ -3,6 +3,7 @@
 // the file's own sample frames, and no trace when the analysis fails.
 #include "analyser/PhraseAnalysis.h"
 #include "analyser/RecordingAnalysis.h"
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "support/SyntheticVoice.h"
@@ -78,17 +79,11 @@ AnalyserResult Analyse(const QString& path)
     return AnalyseRecording(QFile::encodeName(path));
 }
 
-// The tutor's own read of the student's analysed recording.
+// The tutor's own read of the student's analysed recording: without its text.
 int32_t ReadAsTheTutorDoes(const QString& path)
 {
-    int32_t loaded = 0;
-    PhraseData phrase;
-    phrase.WaveFile = path;
-    WaveFormat format;
-    WaveHeader header;
-    std::unique_ptr<APIMemory> memory;
-    PitchTrack pitch;
-    return ReadPhraseFile(loaded, phrase, format, header, memory, pitch, 0, -1);
+    LoadedPhrase student;
+    return student.Read(path, -1);
 }
 
 struct stat Status(const QString& path)
@@ -130,21 +125,13 @@ TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
     EXPECT_EQ(Files(), QStringList{"Student.wav"});
 
     // The tutor reads the student's file without its text.
-    int32_t loaded = 0;
-    PhraseData phrase;
-    phrase.WaveFile = path;
-    WaveFormat readFormat;
-    WaveHeader header;
-    std::unique_ptr<APIMemory> memory;
-    PitchTrack pitch;
-    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, -1),
-              PhraseFileOk);
-    EXPECT_EQ(phrase.StepCount, 2);
-    EXPECT_EQ(header.BufferLength, static_cast<uint32_t>(samples.size()));
-    EXPECT_EQ(pitch.size(), (samples.size() / 2 + 220) / 221);
-    EXPECT_GT(phrase.MaxHeight, 0);
-    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, 0),
-              PhraseFileOk);
+    LoadedPhrase student;
+    ASSERT_EQ(student.Read(path, -1), PhraseFileOk);
+    EXPECT_EQ(student.Phrase.StepCount, 2);
+    EXPECT_EQ(student.Samples.BufferLength, static_cast<uint32_t>(samples.size()));
+    EXPECT_EQ(student.Pitch.size(), (samples.size() / 2 + 220) / 221);
+    EXPECT_GT(student.Phrase.MaxHeight, 0);
+    ASSERT_EQ(student.Read(path), PhraseFileOk);
 }
 
 TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)

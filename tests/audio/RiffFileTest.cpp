@@ -14,6 +14,14 @@ QStringList FolderEntries(const QString& folder)
     return QDir(folder).entryList(QDir::Files | QDir::Hidden);
 }
 
+// The sub-chunks of the file at path; false when the listing is not whole.
+bool ListFile(const QString& path, std::vector<RiffChunk>& chunks)
+{
+    RiffReader reader(path);
+    RiffChunk outer;
+    return reader.Open() && ListRiffChunks(reader, outer, chunks);
+}
+
 QByteArray FileBytes(const QString& path)
 {
     QFile file(path);
@@ -86,15 +94,12 @@ TEST(RiffFileWalking, SearchEndsAtTheEndOfTheFileWhateverTheSizesSay)
 TEST(RiffFileWalking, ListsEverySubChunkWithItsDataOffset)
 {
     Scratch scratch;
-    const QString path =
-        scratch.Write(Riff(Chunk("fmt ", FormatData()) + Chunk("LIST", "INFOab") +
-                           Chunk("snt ", "xyz") + Chunk("data", "12"), "WAVE") +
-                      QByteArray(2, '\0'));
-    RiffReader reader(path);
-    ASSERT_TRUE(reader.Open());
-    RiffChunk outer;
+    const QString path = scratch.Write(Riff(Chunk("fmt ", FormatData()) + Chunk("LIST", "INFOab") +
+                                                Chunk("snt ", "xyz") + Chunk("data", "12"),
+                                            "WAVE") +
+                                       QByteArray(2, '\0'));
     std::vector<RiffChunk> chunks;
-    ASSERT_TRUE(ListRiffChunks(reader, outer, chunks));
+    ASSERT_TRUE(ListFile(path, chunks));
     ASSERT_EQ(chunks.size(), 4u);
     EXPECT_EQ(FourCCText(chunks[1].Id), "LIST");
     EXPECT_EQ(chunks[1].FormType, FourCC("INFO"));
@@ -106,12 +111,10 @@ TEST(RiffFileWalking, ListsEverySubChunkWithItsDataOffset)
 TEST(RiffFileWalking, ListingReportsAChunkRunningPastTheEnd)
 {
     Scratch scratch;
-    const QString path = scratch.Write(Riff(Chunk("fmt ", FormatData()) + ChunkHeader("data", 100)));
-    RiffReader reader(path);
-    ASSERT_TRUE(reader.Open());
-    RiffChunk outer;
+    const QString path =
+        scratch.Write(Riff(Chunk("fmt ", FormatData()) + ChunkHeader("data", 100)));
     std::vector<RiffChunk> chunks;
-    EXPECT_FALSE(ListRiffChunks(reader, outer, chunks));
+    EXPECT_FALSE(ListFile(path, chunks));
     ASSERT_EQ(chunks.size(), 1u);
     EXPECT_EQ(chunks[0].Id, FourCC("fmt "));
 }
@@ -123,11 +126,8 @@ TEST(RiffFileWalking, ListingEndsWhereTheRiffChunkEnds)
     // than the file holds, belong to no listing.
     const QString path = scratch.Write(Riff(Chunk("fmt ", FormatData()) + Chunk("data", "ab")) +
                                        Chunk("LIST", "INFO") + ChunkHeader("junk", 0x7FFFFFFF));
-    RiffReader reader(path);
-    ASSERT_TRUE(reader.Open());
-    RiffChunk outer;
     std::vector<RiffChunk> chunks;
-    ASSERT_TRUE(ListRiffChunks(reader, outer, chunks));
+    ASSERT_TRUE(ListFile(path, chunks));
     ASSERT_EQ(chunks.size(), 2u);
     EXPECT_EQ(chunks[1].Id, FourCC("data"));
 }
