@@ -1,5 +1,6 @@
 // The analyser program as the tutor starts it: command line, exit status,
 // the result file on every outcome, and what a crash or a kill leaves.
+#include "support/PhraseFileBytes.h"
 #include "support/SyntheticVoice.h"
 
 #include <QDir>
@@ -67,14 +68,6 @@ ShellRun RunScript(const QString& script, const QString& folder, int millisecond
         return {};
     }
     return ShellRun{process.exitStatus() == QProcess::NormalExit, process.exitCode()};
-}
-
-QByteArray Little32(uint32_t value)
-{
-    QByteArray bytes(4, '\0');
-    for (int i = 0; i < 4; ++i)
-        bytes[i] = static_cast<char>(value >> (8 * i) & 0xFF);
-    return bytes;
 }
 
 QByteArray Recording(uint32_t rate)
@@ -228,9 +221,9 @@ TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
         {"a gigabyte of samples",
          [](const QString& path) {
              const uint32_t size = 1u << 30;
-             QByteArray header = "RIFF" + Little32(size + 36) + "WAVE" +
+             QByteArray header = "RIFF" + testbytes::UInt32(size + 36) + "WAVE" +
                                  RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) + "data" +
-                                 Little32(size);
+                                 testbytes::UInt32(size);
              QFile file(path);
              return file.open(QIODevice::WriteOnly) && file.write(header) == header.size() &&
                     file.resize(header.size() + qint64(size));
