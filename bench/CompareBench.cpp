@@ -1,6 +1,7 @@
 // The comparison's speed: tvtool compare on two 6-second phrases, the
 // command's whole work after the program has started (reading and trimming
-// both files, the syllables, the comparison, the JSON), and the view drawn
+// both files, the syllables, the comparison, the JSON), the same as a
+// process (its CPU time beyond that of starting tvtool), and the view drawn
 // from it.
 #include "SixSecondPhrase.h"
 #include "compare/DrawCompare.h"
@@ -8,10 +9,14 @@
 #include "tool/PhraseAuthoring.h"
 #include "views/SvgCanvas.h"
 
+#include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
 
 #include <sstream>
 
@@ -58,6 +63,48 @@ void CompareCommandOnSixSecondPhrases(benchmark::State& state)
     }
 }
 BENCHMARK(CompareCommandOnSixSecondPhrases)->Unit(benchmark::kMillisecond);
+
+// User and system CPU seconds of a finished run of tvtool.
+double ToolCpuSeconds(const QString& program, const QStringList& args)
+{
+    rusage before{};
+    rusage after{};
+    getrusage(RUSAGE_CHILDREN, &before);
+    QProcess process;
+    process.start(program, args);
+    process.waitForFinished(10000);
+    getrusage(RUSAGE_CHILDREN, &after);
+    auto seconds = [](const timeval& t) { return double(t.tv_sec) + t.tv_usec / 1e6; };
+    return seconds(after.ru_utime) - seconds(before.ru_utime) + seconds(after.ru_stime) -
+           seconds(before.ru_stime);
+}
+
+// The time reported is the CPU time of a tvtool compare process less that
+// of a tvtool process that only prints its usage.
+void CompareProgramBeyondStartUp(benchmark::State& state)
+{
+    const QString program = QCoreApplication::applicationDirPath() + "/../src/tvtool";
+    SixSecondPair pair;
+    if (!QFile::exists(program) || !pair.ready) {
+        state.SkipWithError("tvtool not built or phrases not authored");
+        return;
+    }
+    double compare = 0;
+    double startUp = 0;
+    for (auto _ : state) {
+        const double run = ToolCpuSeconds(program, {"compare", pair.model, pair.learner, "--json"});
+        const double start = ToolCpuSeconds(program, {"--help"});
+        compare += run;
+        startUp += start;
+        state.SetIterationTime(std::max(0.0, run - start));
+    }
+    state.counters["compare_cpu_ms"] = 1000 * compare / double(state.iterations());
+    state.counters["startup_cpu_ms"] = 1000 * startUp / double(state.iterations());
+}
+BENCHMARK(CompareProgramBeyondStartUp)
+    ->Unit(benchmark::kMillisecond)
+    ->UseManualTime()
+    ->Iterations(200);
 
 void DrawCompareViewOfSixSecondPhrases(benchmark::State& state)
 {
