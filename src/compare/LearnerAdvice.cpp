@@ -43,6 +43,15 @@ QString StressSentence(const Comparison& comparison)
                    ? QStringLiteral("You stress %1, as the model does.").arg(modelName)
                    : QStringLiteral("You stress the same beat as the model.");
     }
+    // Both peaks in one step of the model's, which holds two of the
+    // learner's syllables: say which way the learner's lies.
+    if (learner == model) {
+        const QString modelStress =
+            modelName.isEmpty() ? QStringLiteral("the %1 beat").arg(Ordinal(model)) : modelName;
+        return QStringLiteral("The model stresses %1; your stress comes %2.")
+            .arg(modelStress,
+                 comparison.StressOffset < 0 ? QStringLiteral("earlier") : QStringLiteral("later"));
+    }
     if (named)
         return QStringLiteral("The model stresses %1; you stressed %2.")
             .arg(modelName, learnerName);

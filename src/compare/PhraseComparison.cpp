@@ -46,10 +46,10 @@ bool PathHolds(const std::vector<StepPair>& path, int model, int learner)
     });
 }
 
-// The learner's stress peak laid onto the model's time, its distance from
-// the model's stress peak in the model's mean step lengths.
-double StressDistance(const SpeakerProsody& model, const SpeakerProsody& learner,
-                      const std::vector<StepPair>& path)
+// The learner's stress peak laid onto the model's time, less the model's
+// stress peak, in the model's mean step lengths.
+double StressOffset(const SpeakerProsody& model, const SpeakerProsody& learner,
+                    const std::vector<StepPair>& path)
 {
     const StepProsody& modelPeak = model.Steps[model.StressedStep];
     const StepProsody& learnerPeak = learner.Steps[learner.StressedStep];
@@ -59,7 +59,7 @@ double StressDistance(const SpeakerProsody& model, const SpeakerProsody& learner
     for (const StepProsody& step : model.Steps)
         speaking += step.EndSeconds - step.StartSeconds;
     const double meanStep = speaking / double(model.Steps.size());
-    return meanStep > 0 ? std::abs(warped - modelPeak.PeakSeconds) / meanStep : 0;
+    return meanStep > 0 ? (warped - modelPeak.PeakSeconds) / meanStep : 0;
 }
 
 // The correlation of the prominences of the aligned steps (0 when either
@@ -160,11 +160,11 @@ Comparison ComparePhrases(const SpeakerPhrase& model, const SpeakerPhrase& learn
     if (!comparison.Problem.isEmpty()) return comparison;
 
     const std::vector<StepPair> path = AlignSteps(modelProsody.Steps, learnerProsody.Steps);
-    comparison.StressDistance = StressDistance(modelProsody, learnerProsody, path);
+    comparison.StressOffset = StressOffset(modelProsody, learnerProsody, path);
     comparison.StressPattern = ProminencePattern(modelProsody, learnerProsody, path);
     comparison.SameStressedStep =
         PathHolds(path, modelProsody.StressedStep, learnerProsody.StressedStep) &&
-        comparison.StressDistance < StressDistanceSteps;
+        std::abs(comparison.StressOffset) < StressDistanceSteps;
     comparison.StressMatch =
         comparison.SameStressedStep || (int(modelProsody.Steps.size()) >= SeveralAccentsSteps &&
                                         comparison.StressPattern >= FollowingPattern);

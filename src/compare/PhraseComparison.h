@@ -52,9 +52,10 @@ struct Comparison
 
     int ModelStress = 0;   // 1-based step
     int LearnerStress = 0; // 1-based step
-    // How far the learner's stress peak, laid onto the model's time, lies
-    // from the model's, in the model's mean step lengths.
-    double StressDistance = 0;
+    // Where the learner's stress peak, laid onto the model's time, lies
+    // against the model's, in the model's mean step lengths (negative:
+    // earlier).
+    double StressOffset = 0;
     // The correlation of the aligned steps' prominences (-1..1).
     double StressPattern = 0;
     // Both stress the same step (not only a similar pattern of accents).

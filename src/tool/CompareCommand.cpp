@@ -105,7 +105,7 @@ std::string ComparisonJson(const Comparison& c)
     std::string out = "{\"stress\": {\"native_step\": " + std::to_string(c.ModelStress) +
                       ", \"student_step\": " + std::to_string(c.LearnerStress) +
                       ", \"match\": " + Bool(c.StressMatch) +
-                      ", \"distance\": " + Number(c.StressDistance, 2) +
+                      ", \"offset\": " + Number(c.StressOffset, 2) +
                       ", \"pattern\": " + Number(c.StressPattern, 2) + "}";
     out += ", \"ending\": {\"native\": \"" + std::string(EndingName(c.ModelEnding.Kind)) +
            "\", \"student\": \"" + EndingName(c.LearnerEnding.Kind) +
