@@ -155,6 +155,8 @@ std::vector<int> MostDifferentSteps(const Comparison& c)
             }
         }
     }
+    // An ending that moves otherwise is heard on the last step.
+    if (!c.EndingMatch && !difference.empty()) difference.back() += 1;
     std::vector<int> steps;
     for (size_t i = 0; i < difference.size(); ++i) {
         if (difference[i] >= NotableDifference) steps.push_back(int(i));

@@ -28,6 +28,7 @@ inline constexpr int MaxMarkedSteps = 2;
 void DrawCompare(Canvas& canvas, const Comparison& comparison);
 
 // The model's steps that differ most from the learner's, 0-based, most
-// different first: a stress placed elsewhere, then the largest pitch and
+// different first: a stress placed elsewhere and an ending that moves
+// otherwise (on the last step) count most, then the largest pitch and
 // prominence differences.
 std::vector<int> MostDifferentSteps(const Comparison& comparison);
