@@ -116,7 +116,7 @@ QString DefaultHistoryDatabase()
 
 PracticeHistory::PracticeHistory(QString databaseFile, HistoryOptions options)
     : databaseFile(QFileInfo(databaseFile).absoluteFilePath()),
-      folder(QFileInfo(this->databaseFile).absolutePath()), options(options),
+      folder(QDir::cleanPath(QFileInfo(this->databaseFile).absolutePath())), options(options),
       connectionName(NewConnectionName())
 {
     this->options.KeptTakesPerPhrase =
@@ -252,12 +252,12 @@ int32_t PracticeHistory::RecordTake(const NewTake& take)
     }
     QStringList prunedFiles;
     if (int32_t rc = StoreTake(take, at, relativeFile, durationMs, prunedFiles); rc != HistoryOk) {
-        if (!relativeFile.isEmpty()) QFile::remove(folder + '/' + relativeFile);
+        if (!relativeFile.isEmpty()) RemoveTakeFile(relativeFile);
         return rc;
     }
     // Only now that no record names them may the pruned takes' files go.
     for (const QString& file : prunedFiles)
-        QFile::remove(folder + '/' + file);
+        RemoveTakeFile(file);
     if (take.Good) TidyFolderOf(take.Key);
     return HistoryOk;
 }
@@ -360,6 +360,14 @@ int32_t PracticeHistory::PruneTakes(qint64 phraseId, qint64 newTakeId, QStringLi
     return HistoryOk;
 }
 
+void PracticeHistory::RemoveTakeFile(const QString& relativeFile)
+{
+    // The names come from the database file, which anything may have
+    // written: never delete outside the history folder.
+    const QString path = QDir::cleanPath(folder + '/' + relativeFile);
+    if (QDir::isRelativePath(relativeFile) && path.startsWith(folder + '/')) QFile::remove(path);
+}
+
 void PracticeHistory::TidyFolderOf(const PhraseKey& key)
 {
     // Phrases of other categories may share the folder (it is named by pack
@@ -410,7 +418,7 @@ int32_t PracticeHistory::ForgetPhrase(const PhraseKey& key)
     if (!query.exec("COMMIT")) return rollBack(query.lastError());
 
     for (const QString& file : files)
-        QFile::remove(folder + '/' + file);
+        RemoveTakeFile(file);
     // The folders go too once nothing else is filed there.
     const QString takeFolder = folder + '/' + TakeFolderOf(key);
     if (QDir().rmdir(takeFolder)) QDir().rmdir(QFileInfo(takeFolder).absolutePath());

@@ -164,6 +164,7 @@ private:
     int32_t PruneTakes(qint64 phraseId, qint64 newTakeId, QStringList& prunedFiles);
     int32_t QueryPhrases(const QString& where, const QVariantList& values, const QString& order,
                          std::vector<PhraseProgress>& phrases);
+    void RemoveTakeFile(const QString& relativeFile);
     void TidyFolderOf(const PhraseKey& key);
     int32_t Fail(int32_t result, const QString& problem);
     int32_t SqlFail(const QSqlError& error, const QString& doing);

@@ -11,6 +11,8 @@
 #include <QTemporaryFile>
 #include <QtEndian>
 
+#include <cerrno>
+
 #include <unistd.h>
 
 namespace {
@@ -63,6 +65,26 @@ int32_t FolderWriteFailure(const QString& folder)
 }
 
 namespace {
+
+enum class Naming { Given, Taken, Failed };
+
+// Gives the scratch file its real name unless a file has that name already,
+// in one step: a check before a rename would let two tutors writing in the
+// same millisecond replace each other's take. A hard link fails on a taken
+// name; file systems without hard links get a plain rename after a check.
+Naming GiveName(const QString& scratch, const QString& target)
+{
+    const QByteArray from = QFile::encodeName(scratch);
+    const QByteArray to = QFile::encodeName(target);
+    if (::link(from.constData(), to.constData()) == 0) {
+        ::unlink(from.constData());
+        return Naming::Given;
+    }
+    if (errno == EEXIST) return Naming::Taken;
+    if (errno != EPERM && errno != ENOTSUP && errno != EOPNOTSUPP) return Naming::Failed;
+    if (QFileInfo::exists(target)) return Naming::Taken;
+    return QFile::rename(scratch, target) ? Naming::Given : Naming::Failed;
+}
 
 QString NumberedName(const QString& wantedName, int number)
 {
@@ -118,15 +140,16 @@ int32_t WriteTakeFile(const QByteArray& bytes, const QString& folder, const QStr
 
     for (int number = 1; number <= MaxSameNameTakes; ++number) {
         const QString name = NumberedName(wantedName, number);
-        const QString target = folder + '/' + name;
-        // A rename never replaces a file here, so a take already under this
-        // name (another tutor's, in the same millisecond) stays as it is.
-        if (QFile::rename(scratch.fileName(), target)) {
+        switch (GiveName(scratch.fileName(), folder + '/' + name)) {
+        case Naming::Given:
             scratch.setAutoRemove(false);
             finalName = name;
             return HistoryOk;
+        case Naming::Taken:
+            continue; // another tutor's take of the same millisecond
+        case Naming::Failed:
+            return FolderWriteFailure(folder);
         }
-        if (!QFileInfo::exists(target)) return FolderWriteFailure(folder);
     }
     return HistoryFailed;
 }

@@ -114,3 +114,21 @@ TEST(TakePruning, ForgettingAPhraseRemovesItsTakesFilesAndCountsOnly)
     ASSERT_EQ(phrases.size(), 1u);
     EXPECT_EQ(phrases[0].Key, other);
 }
+
+TEST(TakePruning, ForgettingNeverDeletesOutsideTheHistoryFolder)
+{
+    QTemporaryDir dir;
+    const QString database = dir.filePath("history/" + HistoryDatabaseName);
+    const PhraseKey key{"demo", "14", "14_02"};
+    {
+        PracticeHistory history(database);
+        ASSERT_EQ(history.Open(), HistoryOk);
+        ASSERT_EQ(history.RecordTake(GoodTake(key, WriteTakeWave(dir.path()), 60)), HistoryOk);
+    }
+    // A history file written by something else names a file outside.
+    AskDatabase(database, "UPDATE takes SET file = '../Student.wav'");
+    PracticeHistory history(database);
+    ASSERT_EQ(history.Open(), HistoryOk);
+    ASSERT_EQ(history.ForgetPhrase(key), HistoryOk);
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("Student.wav")));
+}
