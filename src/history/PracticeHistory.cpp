@@ -194,8 +194,21 @@ int32_t PracticeHistory::Connect(const QString& name, const QString& extraOption
 
 int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
 {
-    // A damaged file, or one of a newer tutor, is refused before anything
-    // is written into it.
+    int version = 0;
+    if (int32_t rc = CheckDatabase(version); rc != HistoryOk) return rc;
+    if (access == HistoryAccess::Write) return PrepareForWriting();
+    if (version == HistorySchemaVersion) return HistoryOk;
+    return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor once "
+                                         "to bring it up to version %3")
+                                     .arg(databaseFile)
+                                     .arg(version)
+                                     .arg(HistorySchemaVersion));
+}
+
+// A damaged file, or one of a newer tutor, is refused before anything is
+// written into it.
+int32_t PracticeHistory::CheckDatabase(int& version)
+{
     QSqlQuery query(db);
     if (!query.exec("PRAGMA quick_check") || !query.next())
         return SqlFail(query.lastError(), "cannot check the history");
@@ -204,7 +217,6 @@ int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
             HistoryDamaged,
             QString("the history %1 is damaged: %2").arg(databaseFile, query.value(0).toString()));
     query.finish();
-    int version = 0;
     QString problem;
     if (int32_t rc = ReadHistoryVersion(db, version, problem); rc != HistoryOk)
         return Fail(rc, problem + " (" + databaseFile + ")");
@@ -214,17 +226,14 @@ int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
                         .arg(databaseFile)
                         .arg(version)
                         .arg(HistorySchemaVersion));
+    return HistoryOk;
+}
 
-    if (access == HistoryAccess::Read) {
-        if (version == HistorySchemaVersion) return HistoryOk;
-        return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor "
-                                             "once to bring it up to version %3")
-                                         .arg(databaseFile)
-                                         .arg(version)
-                                         .arg(HistorySchemaVersion));
-    }
+int32_t PracticeHistory::PrepareForWriting()
+{
     // With the write-ahead log a reader never waits for a writer, and a
     // commit that a kill interrupts is simply not there after recovery.
+    QSqlQuery query(db);
     if (!query.exec("PRAGMA journal_mode = WAL") || !query.next())
         return SqlFail(query.lastError(), "cannot open the history");
     if (query.value(0).toString().compare("wal", Qt::CaseInsensitive) != 0)
@@ -234,6 +243,7 @@ int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
     // possibly the last ones to a power cut, and saves a flush per take.
     if (!query.exec("PRAGMA synchronous = NORMAL"))
         return SqlFail(query.lastError(), "cannot open the history");
+    QString problem;
     if (int32_t rc = MigrateHistory(db, HistorySchemaVersion, problem); rc != HistoryOk)
         return Fail(rc, problem + " (" + databaseFile + ")");
     return HistoryOk;

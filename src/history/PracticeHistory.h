@@ -157,6 +157,8 @@ private:
     int32_t OpenDatabase(HistoryAccess access);
     int32_t Connect(const QString& name, const QString& extraOptions);
     int32_t PrepareConnection(HistoryAccess access);
+    int32_t CheckDatabase(int& version);
+    int32_t PrepareForWriting();
     int32_t KeepTakeFile(const NewTake& take, const QDateTime& at, QString& relativeFile,
                          int& durationMs);
     int32_t StoreTake(const NewTake& take, const QDateTime& at, const QString& relativeFile,
