@@ -2,6 +2,7 @@
 // read-only or full file system. The caller gets a code for one notice, and
 // nothing stored before is lost or left half-written.
 #include "history/HistoryTestSupport.h"
+#include "support/SyntheticVoice.h"
 
 #include <gtest/gtest.h>
 
@@ -12,19 +13,6 @@ namespace {
 
 const QString WriterProgram = QStringLiteral(TONVALE_BINARY_DIR "/tests/tvhistory-writer");
 const QString ToolProgram = QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool");
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
 
 // A file system of its own for one script: a small tmpfs mounted in a
 // mount namespace the script alone sees, as an unprivileged user may.
@@ -66,7 +54,7 @@ TEST(HistoryFailure, ADamagedDatabaseIsRefusedAndLeftAsItIs)
     QTemporaryDir dir;
     const QString path = dir.filePath(HistoryDatabaseName);
     const QByteArray garbage = QByteArray("not a database at all ").repeated(300);
-    WriteAll(path, garbage);
+    ASSERT_TRUE(WriteBytes(path, garbage));
 
     PracticeHistory history(path);
     EXPECT_EQ(history.Open(), HistoryDamaged);
@@ -74,7 +62,7 @@ TEST(HistoryFailure, ADamagedDatabaseIsRefusedAndLeftAsItIs)
     const NewTake take = GoodTake({"demo", "14", "14_02"}, WriteTakeWave(dir.path()), 50);
     EXPECT_EQ(history.RecordTake(take), HistoryDamaged);
     EXPECT_FALSE(HistoryNotice(HistoryDamaged).isEmpty());
-    EXPECT_EQ(ReadAll(path), garbage);
+    EXPECT_EQ(ReadBytes(path), garbage);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("demo")));
 }
 
@@ -92,15 +80,15 @@ TEST(HistoryFailure, ADatabaseWithADamagedPageIsRefusedAtOpening)
             ASSERT_EQ(history.RecordTake(take), HistoryOk);
         }
     }
-    QByteArray bytes = ReadAll(path);
+    QByteArray bytes = ReadBytes(path);
     ASSERT_GT(bytes.size(), 4 * 4096);
     // The header of the second page, the first table's root.
     bytes.replace(4096, 8, QByteArray(8, '\x5a'));
-    WriteAll(path, bytes);
+    ASSERT_TRUE(WriteBytes(path, bytes));
 
     PracticeHistory history(path);
     EXPECT_EQ(history.Open(), HistoryDamaged) << history.LastProblem().toStdString();
-    EXPECT_EQ(ReadAll(path), bytes);
+    EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 TEST(HistoryFailure, ADatabaseLockedPastTheWaitGivesBusyAndKeepsNothingOfTheTake)
@@ -135,10 +123,9 @@ TEST(HistoryFailure, ADatabaseLockedPastTheWaitGivesBusyAndKeepsNothingOfTheTake
 
     EXPECT_EQ(FilesUnder(dir.path() + "/demo", "").size(), 1u);
     ASSERT_EQ(history.RecordTake(GoodTake(key, wave, 90)), HistoryOk);
-    std::vector<PhraseProgress> phrases;
-    ASSERT_EQ(history.PhrasesOfCategory("demo", "14", phrases), HistoryOk);
-    EXPECT_EQ(phrases.at(0).Attempts, 2);
-    EXPECT_EQ(phrases.at(0).TakesKept, 2);
+    const PhraseProgress phrase = OnlyPhraseOf(history, "demo", "14");
+    EXPECT_EQ(phrase.Attempts, 2);
+    EXPECT_EQ(phrase.TakesKept, 2);
 }
 
 TEST(HistoryFailure, ARecordingThatCannotBeReadIsNotCounted)
@@ -154,11 +141,21 @@ TEST(HistoryFailure, ARecordingThatCannotBeReadIsNotCounted)
     EXPECT_TRUE(phrases.empty());
 }
 
-TEST(HistoryFailure, OnAReadOnlyFileSystemTheTakeIsRefusedAndTheOldOnesStillRead)
+// The cases that need a file system of their own.
+class HistoryOnASmallFileSystem : public testing::Test
 {
-    if (!MountNamespaceAvailable())
-        GTEST_SKIP() << "this machine allows no mount namespace (unshare)";
+protected:
+    void SetUp() override
+    {
+        if (!MountNamespaceAvailable())
+            GTEST_SKIP() << "this machine allows no mount namespace (unshare)";
+    }
+
     QTemporaryDir dir;
+};
+
+TEST_F(HistoryOnASmallFileSystem, ReadOnlyRefusesTheTakeAndTheOldOnesStillRead)
+{
     const QByteArray output = RunOnSmallFileSystem(
         "\"$2\" \"$DB\" \"$W\" 2; mount -o remount,ro \"$1\" || exit 9; "
         "\"$2\" \"$DB\" \"$W\" 1; echo export; \"$3\" history export --db \"$DB\"",
@@ -170,11 +167,8 @@ TEST(HistoryFailure, OnAReadOnlyFileSystemTheTakeIsRefusedAndTheOldOnesStillRead
     EXPECT_EQ(CsvRows(output, "export\n"), 2) << output.toStdString();
 }
 
-TEST(HistoryFailure, OnAFullDiskTheTakeIsRefusedWithNothingHalfWritten)
+TEST_F(HistoryOnASmallFileSystem, FullRefusesTheTakeWithNothingHalfWritten)
 {
-    if (!MountNamespaceAvailable())
-        GTEST_SKIP() << "this machine allows no mount namespace (unshare)";
-    QTemporaryDir dir;
     const QByteArray output = RunOnSmallFileSystem(
         "\"$2\" \"$DB\" \"$W\" 2; \"$2\" \"$DB\" \"$W\" 1 --fill \"$1/filler\"; "
         "echo left $(find \"$1/history\" -name '.take-*' | wc -l); rm \"$1/filler\"; "

@@ -43,6 +43,18 @@ inline NewTake GoodTake(const PhraseKey& key, const QString& wave, std::optional
     return take;
 }
 
+// The one phrase practised in a category; an empty one when there are
+// none or more.
+inline PhraseProgress OnlyPhraseOf(PracticeHistory& history, const QString& contentPack,
+                                   const QString& categoryCode)
+{
+    std::vector<PhraseProgress> phrases;
+    if (history.PhrasesOfCategory(contentPack, categoryCode, phrases) != HistoryOk ||
+        phrases.size() != 1)
+        return PhraseProgress{};
+    return phrases[0];
+}
+
 // The first answer of a statement on a connection of its own ("" when it
 // fails), e.g. "ok" for PRAGMA integrity_check.
 inline QString AskDatabase(const QString& databaseFile, const QString& statement)

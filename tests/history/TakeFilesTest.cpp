@@ -3,6 +3,7 @@
 #include "history/TakeFiles.h"
 #include "history/HistoryTestSupport.h"
 #include "support/QtPrinters.h"
+#include "support/SyntheticVoice.h"
 
 #include <gtest/gtest.h>
 
@@ -11,16 +12,6 @@
 #include <QTemporaryDir>
 
 #include <set>
-
-namespace {
-
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-} // namespace
 
 TEST(TakeFiles, EveryKeyPartBecomesOneFolderNameOfItsOwn)
 {
@@ -58,8 +49,8 @@ TEST(TakeFiles, ATakeNeverReplacesAnotherOfTheSameNameAndLeavesNoScratchFile)
     ASSERT_EQ(WriteTakeFile("second", folder, "20250304T102233.456Z.wav", second), HistoryOk);
     EXPECT_EQ(first, "20250304T102233.456Z.wav");
     EXPECT_EQ(second, "20250304T102233.456Z-2.wav");
-    EXPECT_EQ(ReadAll(folder + '/' + first), "first");
-    EXPECT_EQ(ReadAll(folder + '/' + second), "second");
+    EXPECT_EQ(ReadBytes(folder + '/' + first), "first");
+    EXPECT_EQ(ReadBytes(folder + '/' + second), "second");
     EXPECT_EQ(QDir(folder).entryList(QDir::Files | QDir::Hidden).size(), 2);
 }
 

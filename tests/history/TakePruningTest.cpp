@@ -41,12 +41,10 @@ TEST(TakePruning, KeepsTheFirstTheBestAndTheNewestBeyondTheLimit)
     EXPECT_EQ(ScoresOf(history, key), (std::vector<std::optional<int>>{70, 90, 50}));
     // The pruned takes' files are gone with their records.
     EXPECT_EQ(FilesUnder(dir.path() + "/demo", ".wav").size(), 3u);
-    std::vector<PhraseProgress> phrases;
-    ASSERT_EQ(history.PhrasesOfCategory("demo", "14", phrases), HistoryOk);
-    ASSERT_EQ(phrases.size(), 1u);
-    EXPECT_EQ(phrases[0].Attempts, 5);
-    EXPECT_EQ(phrases[0].TakesKept, 3);
-    EXPECT_EQ(phrases[0].BestScore, 90);
+    const PhraseProgress phrase = OnlyPhraseOf(history, "demo", "14");
+    EXPECT_EQ(phrase.Attempts, 5);
+    EXPECT_EQ(phrase.TakesKept, 3);
+    EXPECT_EQ(phrase.BestScore, 90);
 }
 
 TEST(TakePruning, UnscoredTakesGoOldestFirstAndOtherPhrasesAreUntouched)
@@ -84,12 +82,10 @@ TEST(TakePruning, ANotGoodTakeIsCountedButItsSoundIsNotKept)
     take.Analysis = "Not Good,too quiet";
     ASSERT_EQ(history.RecordTake(take), HistoryOk);
 
-    std::vector<PhraseProgress> phrases;
-    ASSERT_EQ(history.PhrasesOfCategory("demo", "14", phrases), HistoryOk);
-    ASSERT_EQ(phrases.size(), 1u);
-    EXPECT_EQ(phrases[0].Attempts, 1);
-    EXPECT_EQ(phrases[0].GoodAttempts, 0);
-    EXPECT_EQ(phrases[0].TakesKept, 0);
+    const PhraseProgress phrase = OnlyPhraseOf(history, "demo", "14");
+    EXPECT_EQ(phrase.Attempts, 1);
+    EXPECT_EQ(phrase.GoodAttempts, 0);
+    EXPECT_EQ(phrase.TakesKept, 0);
     EXPECT_TRUE(FilesUnder(dir.path() + "/demo", "").isEmpty());
 }
 
@@ -109,10 +105,7 @@ TEST(TakePruning, ForgettingAPhraseRemovesItsTakesFilesAndCountsOnly)
     EXPECT_TRUE(ScoresOf(history, key).empty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("demo/14_02")));
     EXPECT_EQ(ScoresOf(history, other), (std::vector<std::optional<int>>{70}));
-    std::vector<PhraseProgress> phrases;
-    ASSERT_EQ(history.PhrasesOfCategory("demo", "14", phrases), HistoryOk);
-    ASSERT_EQ(phrases.size(), 1u);
-    EXPECT_EQ(phrases[0].Key, other);
+    EXPECT_EQ(OnlyPhraseOf(history, "demo", "14").Key, other);
 }
 
 TEST(TakePruning, ForgettingNeverDeletesOutsideTheHistoryFolder)
