@@ -4,18 +4,13 @@
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "compare/DrawCompare.h"
+#include "tool/CanvasOutput.h"
 #include "tool/Commands.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
-#include "views/ImageCanvas.h"
 #include "views/PitchProcessing.h"
-#include "views/SvgCanvas.h"
 #include "views/ViewColours.h"
-
-#include <QBuffer>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 namespace {
 
@@ -35,9 +30,6 @@ const char* RenderUsage =
     "the learner's laid onto the model's time, the steps that differ most shaded. When\n"
     "the two cannot be compared it says why on standard error and exits 1.\n";
 
-// Large enough for any screen; keeps a mistyped size from allocating gigabytes.
-constexpr int MaxRenderSide = 16384;
-
 enum class View { Pitch, Stress, Signal, Compare };
 
 struct RenderOptions
@@ -48,7 +40,6 @@ struct RenderOptions
     int width = 0;
     int height = 0;
     QString out;
-    bool png = false;
     bool student = false;
 };
 
@@ -67,16 +58,6 @@ bool ParseView(const QString& text, View& view)
     return true;
 }
 
-bool ParseSize(const QString& text, int& width, int& height)
-{
-    static const QRegularExpression pattern("^([0-9]{1,5})x([0-9]{1,5})$");
-    const auto match = pattern.match(text);
-    if (!match.hasMatch()) return false;
-    width = match.captured(1).toInt();
-    height = match.captured(2).toInt();
-    return width >= 1 && height >= 1 && width <= MaxRenderSide && height <= MaxRenderSide;
-}
-
 // 0: options read; 1: help asked for; 2: wrong call.
 int ParseRenderOptions(const QStringList& args, RenderOptions& options)
 {
@@ -92,7 +73,7 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             if (!ParseView(args[++i], options.view)) return 2;
             hasView = true;
         } else if (arg == "--size" && hasValue) {
-            if (!ParseSize(args[++i], options.width, options.height)) return 2;
+            if (!ParseCanvasSize(args[++i], options.width, options.height)) return 2;
             hasSize = true;
         } else if (arg == "--out" && hasValue) {
             options.out = args[++i];
@@ -106,14 +87,11 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             return 2;
         }
     }
-    const QString suffix = options.out.section('.', -1).toLower();
-    options.png = suffix == "png";
-    if (options.out.isEmpty() || (suffix != "svg" && !options.png)) return 2;
+    if (!IsCanvasFileName(options.out)) return 2;
     // The compare view takes both phrases, the others one.
     if (options.learnerPath.isEmpty() != (options.view != View::Compare)) return 2;
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
-
 
 QColor BackColorOf(View view, bool student)
 {
@@ -155,25 +133,6 @@ void DrawView(Canvas& canvas, const RenderSource& source, View view, QColor back
         DrawCompare(canvas, *source.comparison);
         break;
     }
-}
-
-QByteArray RenderBytes(const RenderSource& source, const RenderOptions& options)
-{
-    const QColor back = BackColorOf(options.view, options.student);
-    if (!options.png) {
-        SvgCanvas canvas(options.width, options.height);
-        DrawView(canvas, source, options.view, back);
-        return canvas.Document();
-    }
-    // The picture box starts from its background, as after the screen
-    // cleared it on loading the phrase.
-    ImageCanvas canvas(options.width, options.height, back);
-    DrawView(canvas, source, options.view, back);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    canvas.Image().save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace
@@ -222,10 +181,13 @@ int RenderCommand(const QStringList& args, ToolStreams io)
         }
     }
 
-    const QByteArray bytes = RenderBytes(RenderSource{speaker, &comparison}, options);
-    QSaveFile file(options.out);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
+    // The picture box starts from its background, as after the screen
+    // cleared it on loading the phrase.
+    const QColor back = BackColorOf(options.view, options.student);
+    const auto draw = [&](Canvas& canvas) {
+        DrawView(canvas, RenderSource{speaker, &comparison}, options.view, back);
+    };
+    if (!WriteCanvasFile(options.out, options.width, options.height, back, draw)) {
         io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";
         return 1;
     }
