@@ -1,6 +1,7 @@
 // The analyser's speed: the analysis of a 6-second recording in the
 // process, and the whole TVM program on a 6-second recording as the tutor
 // starts it (wall time, start-up and file rewrite included).
+#include "SixSecondPhrase.h"
 #include "analyser/PhraseAnalysis.h"
 
 #include <QCoreApplication>
@@ -11,56 +12,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
-#include <cmath>
-#include <numbers>
 
 namespace {
-
-constexpr int Rate = 22050;
-
-// Six seconds of vowel-like syllables (a pulse train through a formant
-// resonator) with pauses, gliding pitch and changing loudness.
-std::vector<float> SixSecondPhrase()
-{
-    std::vector<float> samples(6 * Rate, 0.0f);
-    double phase = 0, y1 = 0, y2 = 0;
-    const double r = std::exp(-std::numbers::pi * 90.0 / Rate);
-    const double a1 = 2 * r * std::cos(2 * std::numbers::pi * 700.0 / Rate);
-    for (size_t i = 0; i < samples.size(); ++i) {
-        const double t = static_cast<double>(i) / Rate;
-        const double inSyllable = std::fmod(t, 0.3);
-        const bool voiced = t > 0.3 && t < 5.6 && inSyllable < 0.22;
-        const double f0 = 110 + 40 * std::sin(2 * std::numbers::pi * t / 2.5);
-        phase += f0 / Rate;
-        const double pulse = voiced && phase >= 1 ? 1.0 : 0.0;
-        phase -= std::floor(phase);
-        const double y = (1 - r) * pulse + a1 * y1 - r * r * y2;
-        y2 = y1;
-        y1 = y;
-        samples[i] = static_cast<float>(y * (0.6 + 0.3 * std::sin(t * 3)));
-    }
-    return samples;
-}
-
-QByteArray WaveBytes(const std::vector<float>& samples)
-{
-    QByteArray data;
-    for (float s : samples) {
-        const int v = static_cast<int>(std::lround(std::clamp(s * 8.0f, -1.0f, 1.0f) * 32767));
-        data += static_cast<char>(v & 0xFF);
-        data += static_cast<char>((v >> 8) & 0xFF);
-    }
-    auto u32 = [](uint32_t v) {
-        QByteArray bytes(4, '\0');
-        for (int i = 0; i < 4; ++i)
-            bytes[i] = static_cast<char>(v >> (8 * i) & 0xFF);
-        return bytes;
-    };
-    const QByteArray format = QByteArray("\x01\x00\x01\x00", 4) + u32(Rate) + u32(2 * Rate) +
-                              QByteArray("\x02\x00\x10\x00", 4);
-    const QByteArray body = "WAVEfmt " + u32(16) + format + "data" + u32(data.size()) + data;
-    return "RIFF" + u32(body.size()) + body;
-}
 
 void AnalysePhraseOfSixSeconds(benchmark::State& state)
 {
@@ -68,7 +21,7 @@ void AnalysePhraseOfSixSeconds(benchmark::State& state)
     samples.Mono = SixSecondPhrase();
     for (float& s : samples.Mono)
         s = std::clamp(s * 8.0f, -1.0f, 1.0f);
-    samples.Rate = Rate;
+    samples.Rate = SixSecondRate;
     for (auto _ : state) {
         const PhraseAnalysis analysis = AnalysePhrase(samples);
         benchmark::DoNotOptimize(analysis.Steps.Steps.size());

@@ -3,45 +3,43 @@
 // drawing call) or a PNG (the same pixels as the picture box).
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
+#include "compare/DrawCompare.h"
+#include "tool/CanvasOutput.h"
 #include "tool/Commands.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
-#include "views/ImageCanvas.h"
 #include "views/PitchProcessing.h"
-#include "views/SvgCanvas.h"
 #include "views/ViewColours.h"
-
-#include <QBuffer>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 namespace {
 
 const char* RenderUsage =
     "usage: tvtool render FILE --view pitch|stress|signal --size WxH --out OUT.svg|OUT.png "
     "[--student]\n"
+    "       tvtool render MODEL LEARNER --view compare --size WxH --out OUT.svg|OUT.png\n"
     "Reads the phrase sound file FILE as the exercise screen loads a phrase (with --student\n"
     "as it reads the student's analysed recording: without the text chunk), trims its\n"
     "steps' pitch windows and draws the one view into a box of inner size W x H pixels,\n"
     "in the native speaker's colours (the student's with --student).\n"
     "OUT.svg holds one element per drawing call, in drawing order; OUT.png is the picture\n"
     "the screen shows. When the file does not read, prints 'result <code>' to standard\n"
-    "error, writes nothing and exits 1.\n";
+    "error, writes nothing and exits 1.\n"
+    "The compare view draws the learner's analysed phrase against the model's, as tvtool\n"
+    "compare compares them: both pitch contours in semitones from each speaker's median,\n"
+    "the learner's laid onto the model's time, the steps that differ most shaded. When\n"
+    "the two cannot be compared it says why on standard error and exits 1.\n";
 
-// Large enough for any screen; keeps a mistyped size from allocating gigabytes.
-constexpr int MaxRenderSide = 16384;
-
-enum class View { Pitch, Stress, Signal };
+enum class View { Pitch, Stress, Signal, Compare };
 
 struct RenderOptions
 {
     QString path;
+    QString learnerPath; // the compare view's second file
     View view = View::Pitch;
     int width = 0;
     int height = 0;
     QString out;
-    bool png = false;
     bool student = false;
 };
 
@@ -53,19 +51,11 @@ bool ParseView(const QString& text, View& view)
         view = View::Stress;
     else if (text == "signal")
         view = View::Signal;
+    else if (text == "compare")
+        view = View::Compare;
     else
         return false;
     return true;
-}
-
-bool ParseSize(const QString& text, int& width, int& height)
-{
-    static const QRegularExpression pattern("^([0-9]{1,5})x([0-9]{1,5})$");
-    const auto match = pattern.match(text);
-    if (!match.hasMatch()) return false;
-    width = match.captured(1).toInt();
-    height = match.captured(2).toInt();
-    return width >= 1 && height >= 1 && width <= MaxRenderSide && height <= MaxRenderSide;
 }
 
 // 0: options read; 1: help asked for; 2: wrong call.
@@ -83,7 +73,7 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             if (!ParseView(args[++i], options.view)) return 2;
             hasView = true;
         } else if (arg == "--size" && hasValue) {
-            if (!ParseSize(args[++i], options.width, options.height)) return 2;
+            if (!ParseCanvasSize(args[++i], options.width, options.height)) return 2;
             hasSize = true;
         } else if (arg == "--out" && hasValue) {
             options.out = args[++i];
@@ -91,16 +81,17 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             return 2;
         } else if (options.path.isEmpty()) {
             options.path = arg;
+        } else if (options.learnerPath.isEmpty()) {
+            options.learnerPath = arg;
         } else {
             return 2;
         }
     }
-    const QString suffix = options.out.section('.', -1).toLower();
-    options.png = suffix == "png";
-    if (options.out.isEmpty() || (suffix != "svg" && !options.png)) return 2;
+    if (!IsCanvasFileName(options.out)) return 2;
+    // The compare view takes both phrases, the others one.
+    if (options.learnerPath.isEmpty() != (options.view != View::Compare)) return 2;
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
-
 
 QColor BackColorOf(View view, bool student)
 {
@@ -111,12 +102,23 @@ QColor BackColorOf(View view, bool student)
         return student ? StudentStressBackColor : NativeStressBackColor;
     case View::Signal:
         break;
+    case View::Compare:
+        return CompareBackColor;
     }
     return student ? StudentSignalBackColor : NativeSignalBackColor;
 }
 
-void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor back)
+// What one view is drawn from: a phrase, or for the compare view the
+// comparison of two.
+struct RenderSource
 {
+    const LoadedPhrase& speaker;
+    const Comparison* comparison = nullptr;
+};
+
+void DrawView(Canvas& canvas, const RenderSource& source, View view, QColor back)
+{
+    const LoadedPhrase& speaker = source.speaker;
     switch (view) {
     case View::Pitch:
         DrawPitch(canvas, speaker.Phrase, -1, -1, speaker.Pitch, ViewForeColor, back);
@@ -127,26 +129,10 @@ void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor bac
     case View::Signal:
         DrawSignal(canvas, speaker.Phrase, speaker.Samples, ViewForeColor, back);
         break;
+    case View::Compare:
+        DrawCompare(canvas, *source.comparison);
+        break;
     }
-}
-
-QByteArray RenderBytes(const LoadedPhrase& speaker, const RenderOptions& options)
-{
-    const QColor back = BackColorOf(options.view, options.student);
-    if (!options.png) {
-        SvgCanvas canvas(options.width, options.height);
-        DrawView(canvas, speaker, options.view, back);
-        return canvas.Document();
-    }
-    // The picture box starts from its background, as after the screen
-    // cleared it on loading the phrase.
-    ImageCanvas canvas(options.width, options.height, back);
-    DrawView(canvas, speaker, options.view, back);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    canvas.Image().save(&buffer, "PNG");
-    return bytes;
 }
 
 } // namespace
@@ -167,19 +153,41 @@ int RenderCommand(const QStringList& args, ToolStreams io)
 
     LoadedPhrase speaker;
     speaker.Phrase.WaveFile = options.path;
+    // The comparison reads both phrases without their text, as a learner's
+    // file need not have one.
+    const bool skipText = options.student || options.view == View::Compare;
     const int32_t result =
         ReadPhraseFile(speaker.Loaded, speaker.Phrase, speaker.Format, speaker.Samples,
-                       speaker.Memory, speaker.Pitch, 0, options.student ? 1 : 0);
+                       speaker.Memory, speaker.Pitch, 0, skipText ? 1 : 0);
     if (result != PhraseFileOk) {
         io.err << "result " << result << "\n";
         return 1;
     }
     TrimPitchWindows(speaker.Phrase, speaker.Pitch);
 
-    const QByteArray bytes = RenderBytes(speaker, options);
-    QSaveFile file(options.out);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
+    LoadedPhrase learner;
+    Comparison comparison;
+    if (options.view == View::Compare) {
+        const int32_t learnerResult = learner.Read(options.learnerPath, 1);
+        if (learnerResult != PhraseFileOk) {
+            io.err << "result " << learnerResult << "\n";
+            return 1;
+        }
+        TrimPitchWindows(learner.Phrase, learner.Pitch);
+        comparison = ComparePhrases(speaker, learner, ReadSyllables(options.path));
+        if (!comparison.Problem.isEmpty()) {
+            io.err << "tvtool render: " << comparison.Problem.toStdString() << "\n";
+            return 1;
+        }
+    }
+
+    // The picture box starts from its background, as after the screen
+    // cleared it on loading the phrase.
+    const QColor back = BackColorOf(options.view, options.student);
+    const auto draw = [&](Canvas& canvas) {
+        DrawView(canvas, RenderSource{speaker, &comparison}, options.view, back);
+    };
+    if (!WriteCanvasFile(options.out, options.width, options.height, back, draw)) {
         io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";
         return 1;
     }
