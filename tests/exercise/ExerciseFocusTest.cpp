@@ -13,16 +13,6 @@ namespace {
 class ExerciseFocus : public ExerciseLoop
 {
 protected:
-    Stress* OpenActive(int position)
-    {
-        Stress* exercise = Open("11", position);
-        if (exercise) {
-            exercise->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(exercise));
-        }
-        return exercise;
-    }
-
     static void ExpectVisibleFocus()
     {
         QWidget* focus = QApplication::focusWidget();

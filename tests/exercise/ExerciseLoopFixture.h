@@ -10,6 +10,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTest>
 #include <QtEndian>
 
 namespace exerciseloop {
@@ -89,6 +90,17 @@ protected:
         InstallAudioOutput(std::make_unique<FakeAudioOutput>());
         InstallAnalyserLauncher(nullptr);
         Stress::SetWaveInputFactory(nullptr);
+    }
+
+    // The screen opened on category 11, active, so that its keys work.
+    Stress* OpenActive(int position)
+    {
+        Stress* exercise = Open("11", position);
+        if (exercise) {
+            exercise->activateWindow();
+            EXPECT_TRUE(QTest::qWaitForWindowActive(exercise));
+        }
+        return exercise;
     }
 
     // Records a second of sound and ends the recording as the timer does.

@@ -12,16 +12,6 @@ namespace {
 class RecordingFailure : public ExerciseLoop
 {
 protected:
-    Stress* OpenActive(int position)
-    {
-        Stress* exercise = Open("11", position);
-        if (exercise) {
-            exercise->activateWindow();
-            EXPECT_TRUE(QTest::qWaitForWindowActive(exercise));
-        }
-        return exercise;
-    }
-
     // What a learner can do after the failure: everything the screen offers.
     static void ExpectEverythingBack(Stress* exercise)
     {
