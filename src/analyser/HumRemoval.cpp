@@ -58,7 +58,10 @@ std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size
         sines[k] = static_cast<float>(-std::sin(2 * std::numbers::pi * k / size));
     }
     std::vector<float> re(size), im(size);
-    for (size_t start = 0; start + size <= low.size(); start += size / 2) {
+    // Half a block on, and never less than a sample: a block of one sample
+    // must still move.
+    const size_t step = std::max(1, size / 2);
+    for (size_t start = 0; start + size <= low.size(); start += step) {
         for (int i = 0; i < size; ++i) {
             re[i] = low[start + i] * window[i];
             im[i] = 0;
@@ -114,8 +117,9 @@ std::vector<double> FindHumLines(const std::vector<float>& low, double lowRate)
     std::vector<double> lines;
     // About 1.3 Hz a bin: mains lines are far narrower than that, voice
     // harmonics move with the pitch and smear over many bins.
+    // The bound keeps the doubling finite whatever rate it is given.
     int size = 1;
-    while (size < lowRate / 1.3)
+    while (size < lowRate / 1.3 && size < (1 << 24))
         size *= 2;
     const std::vector<double> power = AveragePowerSpectrum(low, size);
     const double binHz = lowRate / size;

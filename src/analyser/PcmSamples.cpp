@@ -47,30 +47,36 @@ float DecodeValue(const unsigned char* p, int bytes, bool isFloat, bool& atLimit
 
 } // namespace
 
-bool DecodePcm(const WaveFormat& format, const char* data, size_t size, PcmSamples& samples,
-               std::string& problem)
+std::string PcmFormatProblem(const WaveFormat& format)
 {
     const bool isFloat = format.FormatTag == WaveFormatFloat;
-    if (format.FormatTag != WaveFormatPcm && !isFloat) {
-        problem = "not PCM";
-        return false;
-    }
+    if (format.FormatTag != WaveFormatPcm && !isFloat) return "not PCM";
     const int bits = format.BitsPerSample;
     const bool supported =
         isFloat ? bits == 32 : (bits == 8 || bits == 16 || bits == 24 || bits == 32);
-    if (!supported) {
-        problem = "unsupported sample size";
-        return false;
-    }
-    if (format.Channels == 0 || format.SamplesPerSec == 0 || format.SamplesPerSec > 1000000) {
-        problem = "bad format";
-        return false;
-    }
-    const int bytes = bits / 8;
-    const size_t channels = format.Channels;
+    if (!supported) return "unsupported sample size";
+    if (format.Channels == 0 || format.SamplesPerSec == 0 || format.SamplesPerSec > 1000000)
+        return "bad format";
+    return {};
+}
+
+size_t PcmFrameBytes(const WaveFormat& format)
+{
     // Block align is what separates frames; a smaller one than the samples
     // need cannot be right, so the samples' own size wins then.
-    const size_t frameBytes = std::max<size_t>(format.BlockAlign, channels * bytes);
+    return std::max<size_t>(format.BlockAlign,
+                            static_cast<size_t>(format.Channels) * (format.BitsPerSample / 8));
+}
+
+bool DecodePcm(const WaveFormat& format, const char* data, size_t size, PcmSamples& samples,
+               std::string& problem)
+{
+    problem = PcmFormatProblem(format);
+    if (!problem.empty()) return false;
+    const bool isFloat = format.FormatTag == WaveFormatFloat;
+    const int bytes = format.BitsPerSample / 8;
+    const size_t channels = format.Channels;
+    const size_t frameBytes = PcmFrameBytes(format);
     const size_t frames = size / frameBytes;
     samples.Rate = static_cast<int>(format.SamplesPerSec);
     samples.Mono.assign(frames, 0.0f);

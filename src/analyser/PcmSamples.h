@@ -14,6 +14,13 @@ struct PcmSamples
     double ClippedShare = 0; // share of stored values at either end of the scale
 };
 
+// Why DecodePcm cannot read this format ("not PCM", ...), or empty when it
+// can. Decided from the header alone.
+std::string PcmFormatProblem(const WaveFormat& format);
+
+// Bytes of one sample frame (all channels) of a format DecodePcm reads.
+size_t PcmFrameBytes(const WaveFormat& format);
+
 // Decodes integer PCM of 8 (unsigned), 16, 24 or 32 bits and 32-bit float,
 // any number of channels, little-endian. A trailing partial frame is
 // ignored. False, with the reason in `problem`, for formats it cannot read.

@@ -41,14 +41,22 @@ PhraseAnalysis NotGood(const char* reason)
 
 } // namespace
 
+const char* RateOrLengthProblem(int rate, size_t frames)
+{
+    if (rate < MinSampleRate) return ReasonUnsupportedRate;
+    // The pitch chunk holds at most 9999 points, one per pitch frame.
+    const size_t hop = static_cast<size_t>(PitchHop(rate));
+    if (frames / hop + (frames % hop != 0 ? 1 : 0) > static_cast<size_t>(MaxPitchPoints))
+        return ReasonTooLong;
+    return nullptr;
+}
+
 PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
 {
     const std::vector<float>& mono = samples.Mono;
     if (samples.Rate <= 0) return NotGood(ReasonUnreadable);
-    const int hop = PitchHop(samples.Rate);
-    const size_t frames = (mono.size() + hop - 1) / hop;
-    // The pitch chunk holds at most 9999 points, one per frame.
-    if (frames > static_cast<size_t>(MaxPitchPoints)) return NotGood(ReasonTooLong);
+    if (const char* problem = RateOrLengthProblem(samples.Rate, mono.size()))
+        return NotGood(problem);
     if (mono.empty() || PeakDb(mono) < MinPeakDb) return NotGood(ReasonTooQuiet);
     if (samples.ClippedShare > MaxClippedShare) return NotGood(ReasonClipped);
 
@@ -66,9 +74,12 @@ PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
     if (voiced < 5 || result.Steps.Steps.empty()) return NotGood(ReasonNoVoice);
 
     result.Pitch.reserve(track.size());
+    // Nothing above the Nyquist frequency can be heard in the samples: such
+    // a value could only be an alias, and is stored as unvoiced.
+    const float nyquist = samples.Rate / 2.0f;
     for (const PitchFrame& frame : track) {
-        const int32_t value =
-            frame.Frequency > 0 ? static_cast<int32_t>(std::lround(frame.Frequency * 10)) : 0;
+        const bool heard = frame.Frequency > 0 && frame.Frequency < nyquist;
+        const int32_t value = heard ? static_cast<int32_t>(std::lround(frame.Frequency * 10)) : 0;
         result.Pitch.push_back({frame.Position, value});
     }
     result.Good = true;

@@ -16,6 +16,7 @@ inline constexpr const char* ReasonNoVoice = "no voiced speech";
 inline constexpr const char* ReasonClipped = "clipped";
 inline constexpr const char* ReasonTooNoisy = "too noisy";
 inline constexpr const char* ReasonTooLong = "too long";
+inline constexpr const char* ReasonUnsupportedRate = "unsupported sample rate";
 inline constexpr const char* ReasonUnreadable = "unreadable file";
 inline constexpr const char* ReasonUnwritable = "file cannot be rewritten";
 
@@ -31,6 +32,16 @@ struct PhraseAnalysis
 inline constexpr double MaxClippedShare = 0.25; // a square wave, no longer a voice
 inline constexpr float MinPeakDb = -70;         // dB full scale
 inline constexpr float MinSignalToNoiseDb = 3;  // loud frames over the background
+
+// The lowest sample rate analysed. Its Nyquist frequency, 4 kHz, lies far
+// above the highest voice the pitch tracker follows, and the method's
+// filters and blocks are laid out for rates from here up.
+inline constexpr int MinSampleRate = 8000;
+
+// ReasonUnsupportedRate or ReasonTooLong when a recording of this rate and
+// length cannot be analysed, else nullptr. A file's header tells both, so
+// this is decided before any sample is read.
+const char* RateOrLengthProblem(int rate, size_t frames);
 
 PhraseAnalysis AnalysePhrase(const PcmSamples& samples);
 

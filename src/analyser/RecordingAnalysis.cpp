@@ -2,15 +2,16 @@
 
 #include "analyser/PcmSamples.h"
 #include "analyser/PhraseAnalysis.h"
+#include "audio/LoadedPhrase.h"
+#include "audio/NativeFile.h"
+#include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 
 #include <QFile>
-#include <QRandomGenerator>
 
 #include <algorithm>
 #include <csignal>
 #include <cstring>
-#include <filesystem>
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
@@ -59,9 +60,8 @@ void RemoveScratchFiles(int signal)
 class ScratchFile
 {
 public:
-    explicit ScratchFile(const QString& path)
+    explicit ScratchFile(const QByteArray& bytes)
     {
-        const QByteArray bytes = QFile::encodeName(path);
         for (int i = 0; i < ScratchSlots; ++i) {
             if (!ScratchInUse[i] && bytes.size() < static_cast<qsizetype>(ScratchPathBytes)) {
                 std::memcpy(ScratchPaths[i], bytes.constData(), bytes.size() + 1);
@@ -100,6 +100,11 @@ uint32_t Little32(const char* p)
     return static_cast<uint32_t>(Little16(p)) | static_cast<uint32_t>(Little16(p + 2)) << 16;
 }
 
+// The plain format and the extensible one's first 40 bytes are all a
+// format chunk holds that the analyser uses.
+constexpr uint32_t FormatBytesUsed = 40;
+constexpr uint16_t WaveFormatExtensible = 0xFFFE;
+
 WaveFormat ParseFormat(const QByteArray& bytes)
 {
     WaveFormat format;
@@ -112,7 +117,8 @@ WaveFormat ParseFormat(const QByteArray& bytes)
     format.BitsPerSample = Little16(p + 14);
     // The extensible format names its real sample type in a sub-format
     // whose first two bytes are the plain format tag.
-    if (format.FormatTag == 0xFFFE && bytes.size() >= 26) format.FormatTag = Little16(p + 24);
+    if (format.FormatTag == WaveFormatExtensible && bytes.size() >= 26)
+        format.FormatTag = Little16(p + 24);
     return format;
 }
 
@@ -121,23 +127,77 @@ QByteArray ToBytes(const std::vector<char>& bytes)
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
-// The new recording: the old chunks in their order, steps just before the
-// samples and the pitch track right after them. Earlier steps or pitch
-// tracks (a recording analysed twice) are replaced, not repeated.
-bool RewriteRecording(const QString& wavePath, RiffReader& reader, const RiffChunk& outer,
-                      const std::vector<RiffChunk>& chunks, const QByteArray& samples,
-                      const PhraseAnalysis& analysis, const BeforeReplaceHook& hook)
+// A recording as its chunk headers describe it; nothing of the samples is
+// read yet.
+struct RecordingLayout
 {
-    RiffWriter writer(wavePath);
-    if (!writer.Open()) return false;
-    const ScratchFile guard(writer.TemporaryPath());
-    bool ok = writer.CreateRiff(outer.FormType);
-    bool dataDone = false;
-    for (const RiffChunk& chunk : chunks) {
+    RiffChunk Outer;
+    std::vector<RiffChunk> Chunks;
+    const RiffChunk* Format = nullptr; // the first "fmt "
+    const RiffChunk* Text = nullptr;   // the first "snt "
+    const RiffChunk* Data = nullptr;   // the first "data"
+};
+
+bool ReadLayout(RiffReader& reader, RecordingLayout& layout)
+{
+    if (!reader.Open() || !ListRiffChunks(reader, layout.Outer, layout.Chunks) ||
+        layout.Outer.Id != FourCC("RIFF") || layout.Outer.FormType != FourCC("WAVE"))
+        return false;
+    for (const RiffChunk& chunk : layout.Chunks) {
+        if (chunk.Id == FourCC("fmt ") && layout.Format == nullptr) layout.Format = &chunk;
+        if (chunk.Id == FourCC("snt ") && layout.Text == nullptr) layout.Text = &chunk;
+        if (chunk.Id == FourCC("data") && layout.Data == nullptr) layout.Data = &chunk;
+    }
+    return layout.Format != nullptr && layout.Data != nullptr && layout.Format->Size >= 16;
+}
+
+bool ReadFormat(RiffReader& reader, const RiffChunk& chunk, WaveFormat& format)
+{
+    RiffChunk used = chunk;
+    used.Size = std::min(chunk.Size, FormatBytesUsed);
+    QByteArray bytes;
+    if (!reader.ReadChunkData(used, bytes)) return false;
+    format = ParseFormat(bytes);
+    return true;
+}
+
+// What the header alone says against analysing the recording, or nullptr.
+const char* HeaderProblem(const WaveFormat& format, const RiffChunk& data)
+{
+    if (!PcmFormatProblem(format).empty()) return ReasonUnreadable;
+    if (data.Size > MaxSampleBytes) return ReasonTooLong;
+    const size_t frames = data.Size / PcmFrameBytes(format);
+    return RateOrLengthProblem(static_cast<int>(format.SamplesPerSec), frames);
+}
+
+// The new file passes the tutor's own reader, which reads a student's
+// recording without its text.
+bool TutorReadsBack(const QByteArray& path)
+{
+    QFile file;
+    LoadedPhrase phrase;
+    return OpenRegularFile(file, path) == OpenResult::Opened &&
+           phrase.ReadFrom(file, -1) == PhraseFileOk;
+}
+
+// The new recording in the plain form the tutor reads: the plain format
+// first, the text after it, then the other chunks in their order with the
+// steps just before the samples and the pitch track right after them.
+// Earlier steps or pitch tracks (a recording analysed twice) are replaced,
+// not repeated.
+bool WriteRecording(RiffWriter& writer, RiffReader& reader, const RecordingLayout& layout,
+                    const WaveFormat& format, const QByteArray& samples,
+                    const PhraseAnalysis& analysis)
+{
+    bool ok = writer.CreateRiff(layout.Outer.FormType) &&
+              writer.WriteChunk(FourCC("fmt "), FormatChunkBytes(format)) &&
+              (layout.Text == nullptr || writer.CopyChunk(reader, *layout.Text));
+    for (const RiffChunk& chunk : layout.Chunks) {
         if (!ok) break;
-        if (chunk.Id == FourCC("stp ") || chunk.Id == FourCC("ptc ")) continue;
-        if (chunk.Id == FourCC("data") && !dataDone) {
-            dataDone = true;
+        if (chunk.Id == FourCC("fmt ") || chunk.Id == FourCC("stp ") ||
+            chunk.Id == FourCC("ptc ") || &chunk == layout.Text)
+            continue;
+        if (&chunk == layout.Data) {
             ok = writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
                  writer.WriteChunk(FourCC("data"), samples) &&
                  writer.WriteChunk(FourCC("ptc "), ToBytes(PitchChunkBytes(analysis.Pitch)));
@@ -145,50 +205,64 @@ bool RewriteRecording(const QString& wavePath, RiffReader& reader, const RiffChu
             ok = writer.CopyChunk(reader, chunk);
         }
     }
-    ok = ok && writer.LeaveChunk();
-    if (!ok) {
+    return ok && writer.LeaveChunk() && writer.Flush();
+}
+
+const char* RewriteRecording(const QByteArray& wavePath, RiffReader& reader,
+                             const RecordingLayout& layout, const WaveFormat& format,
+                             const QByteArray& samples, const PhraseAnalysis& analysis,
+                             const BeforeReplaceHook& hook)
+{
+    RiffWriter writer(wavePath);
+    if (!writer.Open()) return ReasonUnwritable;
+    const ScratchFile guard(writer.TemporaryNativePath());
+    if (!WriteRecording(writer, reader, layout, format, samples, analysis)) {
         writer.Discard();
-        return false;
+        return ReasonUnwritable;
     }
-    if (hook) hook(writer.TemporaryPath());
-    return writer.Commit();
+    if (!TutorReadsBack(writer.TemporaryNativePath())) {
+        writer.Discard();
+        return ReasonNotReadBack;
+    }
+    if (hook) hook(writer.TemporaryNativePath());
+    return writer.Commit() ? nullptr : ReasonUnwritable;
 }
 
 } // namespace
 
-AnalyserResult AnalyseRecording(const QString& wavePath, const BeforeReplaceHook& hook)
+AnalyserResult AnalyseRecording(const QByteArray& wavePath, const BeforeReplaceHook& hook)
 {
-    RiffReader reader(wavePath);
-    RiffChunk outer;
-    std::vector<RiffChunk> chunks;
-    if (!reader.Open() || !ListRiffChunks(reader, outer, chunks) || outer.Id != FourCC("RIFF") ||
-        outer.FormType != FourCC("WAVE"))
+    QFile file;
+    switch (OpenRegularFile(file, wavePath)) {
+    case OpenResult::Opened:
+        break;
+    case OpenResult::NotRegular:
+        return NotGood(ReasonNotRegular);
+    case OpenResult::NotOpened:
         return NotGood(ReasonUnreadable);
-    const RiffChunk* formatChunk = nullptr;
-    const RiffChunk* dataChunk = nullptr;
-    for (const RiffChunk& chunk : chunks) {
-        if (chunk.Id == FourCC("fmt ") && formatChunk == nullptr) formatChunk = &chunk;
-        if (chunk.Id == FourCC("data") && dataChunk == nullptr) dataChunk = &chunk;
     }
-    QByteArray formatBytes, samples;
-    if (formatChunk == nullptr || dataChunk == nullptr || formatChunk->Size < 16 ||
-        !reader.ReadChunkData(*formatChunk, formatBytes) ||
-        !reader.ReadChunkData(*dataChunk, samples))
+    RiffReader reader(file);
+    RecordingLayout layout;
+    WaveFormat format;
+    if (!ReadLayout(reader, layout) || !ReadFormat(reader, *layout.Format, format))
         return NotGood(ReasonUnreadable);
+    if (const char* problem = HeaderProblem(format, *layout.Data)) return NotGood(problem);
 
+    QByteArray samples;
     PcmSamples pcm;
     std::string problem;
-    if (!DecodePcm(ParseFormat(formatBytes), samples.constData(),
-                   static_cast<size_t>(samples.size()), pcm, problem))
+    if (!reader.ReadChunkData(*layout.Data, samples) ||
+        !DecodePcm(format, samples.constData(), static_cast<size_t>(samples.size()), pcm, problem))
         return NotGood(ReasonUnreadable);
     const PhraseAnalysis analysis = AnalysePhrase(pcm);
     if (!analysis.Good) return AnalyserResult{false, analysis.Reason};
-    if (!RewriteRecording(wavePath, reader, outer, chunks, samples, analysis, hook))
-        return NotGood(ReasonUnwritable);
+    if (const char* reason =
+            RewriteRecording(wavePath, reader, layout, format, samples, analysis, hook))
+        return NotGood(reason);
     return AnalyserResult{true, {}};
 }
 
-QString ResultFilePath(const QString& wavePath)
+QByteArray ResultFilePath(const QByteArray& wavePath)
 {
     const qsizetype folderEnd = std::max(wavePath.lastIndexOf('/'), wavePath.lastIndexOf('\\'));
     const qsizetype dot = wavePath.lastIndexOf('.');
@@ -202,36 +276,25 @@ std::string ResultLine(const AnalyserResult& result)
     return result.Good ? std::string("Good") : "Not Good," + result.Reason;
 }
 
-bool WriteResultFile(const QString& resultPath, const AnalyserResult& result)
+bool WriteResultFile(const QByteArray& resultPath, const AnalyserResult& result)
 {
     // From here on the real result is on its way; a signal must not replace
     // it with the failure line.
     SignalResultPath[0] = '\0';
     QFile file;
-    for (int attempt = 0; attempt < 8 && !file.isOpen(); ++attempt) {
-        file.setFileName(QStringLiteral("%1.%2.tmp")
-                             .arg(resultPath)
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly)) file.setFileName(QString());
-    }
-    if (!file.isOpen()) return false;
-    const ScratchFile guard(file.fileName());
+    const QByteArray temporary = CreateFileBeside(file, resultPath);
+    if (temporary.isEmpty()) return false;
+    const ScratchFile guard(temporary);
     const QByteArray line = QByteArray::fromStdString(ResultLine(result)) + "\n";
-    bool ok = file.write(line) == line.size() && file.flush();
-    file.close();
-    if (ok) {
-        std::error_code error;
-        std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                                QFile::encodeName(resultPath).toStdString(), error);
-        ok = !error;
-    }
-    if (!ok) file.remove();
+    bool keepTemporary = false;
+    const bool ok =
+        file.write(line) == line.size() && ReplaceFile(file, temporary, resultPath, keepTemporary);
+    if (!ok) RemoveNativeFile(temporary);
     return ok;
 }
 
-void RemoveScratchFilesOnSignals(const QString& resultPath)
+void RemoveScratchFilesOnSignals(const QByteArray& path)
 {
-    const QByteArray path = QFile::encodeName(resultPath);
     const QByteArray temporary = path + ".signal.tmp";
     if (temporary.size() < static_cast<qsizetype>(ScratchPathBytes)) {
         std::memcpy(SignalResultPath, path.constData(), path.size() + 1);

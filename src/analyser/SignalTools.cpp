@@ -172,14 +172,17 @@ std::vector<float> FlattenSpectrum(const std::vector<float>& samples, double hop
         lagWindow[lag] = std::exp(-0.5 * std::pow(2 * std::numbers::pi * smoothing * lag, 2));
     const long n = static_cast<long>(samples.size());
     std::vector<float> out(samples.size(), 0.0f);
-    if (n == 0 || hop <= 0) return out;
+    // Frames less than a sample apart would be no frames at all; the bound
+    // on k keeps the walk finite whatever the hop.
+    if (n == 0 || !(hop >= 1)) return out;
     std::vector<double> hann(window);
     for (int i = 0; i < window; ++i)
         hann[i] = 0.5 - 0.5 * std::cos(2 * std::numbers::pi * (i + 0.5) / window);
     std::vector<double> segment(window), r(order + 1), a, poles(order + 1);
     // Past inputs and outputs of the filter, newest first.
     std::vector<double> pastIn(order, 0.0), pastOut(order, 0.0);
-    for (long k = 0;; ++k) {
+    const long lastFrame = static_cast<long>(std::ceil(n / hop)) + 1;
+    for (long k = 0; k <= lastFrame; ++k) {
         const long centre = std::lround(k * hop);
         const long from = std::lround((k - 0.5) * hop);
         const long to = std::min(n, std::lround((k + 0.5) * hop));

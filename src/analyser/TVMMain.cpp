@@ -8,9 +8,9 @@
 // must be done long before the tutor's first look at the result, one
 // second after the start.
 #include "analyser/RecordingAnalysis.h"
+#include "audio/NativeFile.h"
 
-#include <QFile>
-#include <QString>
+#include <QByteArray>
 
 #include <chrono>
 #include <csignal>
@@ -30,8 +30,10 @@ constexpr const char* Keyword = "Melod";
 // The tutor's command line is one string: the path padded with blanks to
 // its field width, then the keyword. Started without a shell the path
 // arrives as one argument with the padding still on it; split by a shell, a
-// path with blanks arrives in pieces. Both give the same path back.
-QString WavePathFromArguments(int argc, char** argv)
+// path with blanks arrives in pieces. Both give the same path back, as the
+// bytes it came in: the result must land under the very name the tutor looks
+// for, whatever its encoding.
+QByteArray WavePathFromArguments(int argc, char** argv)
 {
     QByteArray path;
     for (int i = 1; i < argc - 1; ++i) {
@@ -40,7 +42,7 @@ QString WavePathFromArguments(int argc, char** argv)
     }
     while (path.endsWith(' '))
         path.chop(1);
-    return QFile::decodeName(path);
+    return path;
 }
 
 // Fault injection for the tests of what a stopped analyser leaves behind:
@@ -51,9 +53,9 @@ BeforeReplaceHook FaultHook()
 {
     const char* fault = std::getenv("TVM_FAULT");
     if (fault == nullptr) return {};
-    if (std::strcmp(fault, "crash") == 0) return [](const QString&) { std::raise(SIGSEGV); };
+    if (std::strcmp(fault, "crash") == 0) return [](const QByteArray&) { std::raise(SIGSEGV); };
     if (std::strcmp(fault, "hang") == 0)
-        return [](const QString&) { std::this_thread::sleep_for(std::chrono::seconds(60)); };
+        return [](const QByteArray&) { std::this_thread::sleep_for(std::chrono::seconds(60)); };
     return {};
 }
 
@@ -65,13 +67,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: TVM <wave path> %s\n", Keyword);
         // Whoever waits for a result file should not wait in vain.
         if (argc >= 2) {
-            const QString path = QFile::decodeName(QByteArray(argv[1]).trimmed());
-            if (QFile::exists(path))
+            const QByteArray path = QByteArray(argv[1]).trimmed();
+            if (NativeFileExists(path))
                 WriteResultFile(ResultFilePath(path), AnalyserResult{false, ReasonCommandLine});
         }
         return 2;
     }
-    const QString wavePath = WavePathFromArguments(argc, argv);
+    const QByteArray wavePath = WavePathFromArguments(argc, argv);
     RemoveScratchFilesOnSignals(ResultFilePath(wavePath));
 #ifdef __GLIBC__
     // The analysis makes and drops a handful of sample-sized buffers; from

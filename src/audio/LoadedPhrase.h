@@ -37,4 +37,12 @@ struct LoadedPhrase
         return ReadPhraseFile(Loaded, Phrase, Format, Samples, Memory, Pitch, textOnly, skipText,
                               &Text);
     }
+
+    // The same read from an open, seekable device (a file opened by its
+    // native path, bytes in memory).
+    int32_t ReadFrom(QIODevice& device, int16_t skipText = 0, int16_t textOnly = 0)
+    {
+        return ReadPhraseFromDevice(device, Loaded, Phrase, Format, Samples, Memory, Pitch,
+                                    textOnly, skipText, &Text);
+    }
 };

@@ -290,9 +290,7 @@ QByteArray EncodePhraseText(const QByteArray& text)
     return stored;
 }
 
-namespace {
-
-QByteArray FormatBytes(const WaveFormat& format)
+QByteArray FormatChunkBytes(const WaveFormat& format)
 {
     QByteArray bytes(FormatChunkSize, '\0');
     uchar* out = reinterpret_cast<uchar*>(bytes.data());
@@ -304,6 +302,8 @@ QByteArray FormatBytes(const WaveFormat& format)
     qToLittleEndian(format.BitsPerSample, out + 14);
     return bytes;
 }
+
+namespace {
 
 QByteArray TextForStoring(const QByteArray& text)
 {
@@ -337,7 +337,7 @@ int32_t WritePhraseFile(const QString& Path, const QString& SecondPath, const QB
 
     RiffWriter riff(Path);
     const bool written = riff.Open() && riff.CreateRiff(FourCC("WAVE")) &&
-                         riff.WriteChunk(FourCC("fmt "), FormatBytes(Format)) &&
+                         riff.WriteChunk(FourCC("fmt "), FormatChunkBytes(Format)) &&
                          riff.WriteChunk(FourCC("snt "), EncodePhraseText(TextForStoring(Text))) &&
                          riff.CreateChunk(FourCC("data")) && riff.Write(Buffer.Data, sampleBytes) &&
                          riff.LeaveChunk() && riff.LeaveChunk() && riff.Commit();

@@ -82,3 +82,6 @@ int32_t WritePhraseFile(const QString& Path, const QString& SecondPath, const QB
 
 // The text chunk's bytes for a text: (c + 128) mod 256 per byte, then a zero.
 QByteArray EncodePhraseText(const QByteArray& text);
+
+// The 16 bytes of the "fmt " chunk for a format, field by field.
+QByteArray FormatChunkBytes(const WaveFormat& format);

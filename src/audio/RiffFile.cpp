@@ -1,20 +1,25 @@
 #include "audio/RiffFile.h"
 
-#include <QRandomGenerator>
+#include "audio/NativeFile.h"
+
 #include <QtEndian>
 
-#include <filesystem>
+#include <algorithm>
 #include <limits>
-#include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace {
 
 constexpr int64_t ChunkHeaderSize = 8;
 constexpr int64_t MaxChunkSize = std::numeric_limits<uint32_t>::max();
+constexpr int64_t CopyBlockSize = 1 << 20;
+
+// Where the sub-chunks of the outer chunk end: its size, unless that is
+// too small to be meant (some streaming writers leave it 0) or the file is
+// shorter.
+int64_t SubChunksEnd(const RiffChunk& outer, int64_t fileSize)
+{
+    return outer.Size < 4 ? fileSize : std::min(fileSize, outer.End());
+}
 
 } // namespace
 
@@ -163,6 +168,13 @@ bool RiffReader::SeekToFirstSubChunk(const RiffChunk& outer)
     return true;
 }
 
+bool RiffReader::EnterChunk(const RiffChunk& chunk)
+{
+    if (!FitsInFile(chunk)) return false;
+    position = chunk.DataOffset;
+    return true;
+}
+
 bool RiffReader::ReadChunkData(const RiffChunk& chunk, QByteArray& data)
 {
     data.clear();
@@ -182,12 +194,17 @@ bool ListRiffChunks(RiffReader& reader, RiffChunk& outer, std::vector<RiffChunk>
     chunks.clear();
     if (!reader.DescendOuter(outer))
         return false;
+    const int64_t end = SubChunksEnd(outer, reader.FileSize());
     int64_t offset = reader.Position();
     RiffChunk chunk;
-    while (reader.ChunkAt(offset, chunk)) {
+    // Each chunk moves the offset on by at least its header.
+    while (offset <= end - ChunkHeaderSize && reader.ChunkAt(offset, chunk)) {
         if (!reader.FitsInFile(chunk))
             return false;
         chunks.push_back(chunk);
+        // A chunk that runs on past the outer size while the file holds it
+        // says the outer size is short; nothing after it is trusted then.
+        if (chunk.End() > end) break;
         offset = chunk.EndWithPad();
     }
     return true;
@@ -195,7 +212,9 @@ bool ListRiffChunks(RiffReader& reader, RiffChunk& outer, std::vector<RiffChunk>
 
 // ---------------------------------------------------------------- writing
 
-RiffWriter::RiffWriter(const QString& targetPath) : target(targetPath) {}
+RiffWriter::RiffWriter(const QString& targetPath) : target(QFile::encodeName(targetPath)) {}
+
+RiffWriter::RiffWriter(const QByteArray& nativeTargetPath) : target(nativeTargetPath) {}
 
 RiffWriter::~RiffWriter()
 {
@@ -207,18 +226,15 @@ bool RiffWriter::Open()
 {
     if (file.isOpen() || committed)
         return false;
-    // A name of our own beside the target keeps the final rename on one file
-    // system; NewOnly makes sure we never write into somebody else's file.
-    for (int attempt = 0; attempt < 8; ++attempt) {
-        file.setFileName(QStringLiteral("%1.%2.tmp")
-                             .arg(target)
-                             .arg(QRandomGenerator::global()->generate(), 8, 16, QChar('0')));
-        if (file.open(QIODevice::ReadWrite | QIODevice::NewOnly))
-            return true;
+    // Through a link, the file it leads to is the one replaced; a name of
+    // our own beside that file keeps the final rename on one file system.
+    target = FollowLinks(target);
+    temporary = CreateFileBeside(file, target);
+    if (temporary.isEmpty()) {
+        failed = true;
+        return false;
     }
-    file.setFileName(QString());
-    failed = true;
-    return false;
+    return true;
 }
 
 bool RiffWriter::WriteRaw(const void* data, int64_t size)
@@ -308,12 +324,31 @@ bool RiffWriter::WriteChunk(uint32_t id, const QByteArray& data)
 
 bool RiffWriter::CopyChunk(RiffReader& reader, const RiffChunk& chunk)
 {
-    QByteArray data;
-    if (!reader.ReadChunkData(chunk, data)) {
+    if (!reader.EnterChunk(chunk) || !CreateChunk(chunk.Id)) {
         failed = true;
         return false;
     }
-    return WriteChunk(chunk.Id, data);
+    // A block at a time: a chunk is as large as the file says, and memory
+    // need not be.
+    QByteArray block(qsizetype(std::min<int64_t>(chunk.Size, CopyBlockSize)), '\0');
+    for (int64_t left = chunk.Size; left > 0; left -= block.size()) {
+        block.truncate(qsizetype(std::min<int64_t>(left, block.size())));
+        if (reader.Read(block.data(), block.size()) != block.size()) {
+            failed = true;
+            return false;
+        }
+        if (!Write(block)) return false;
+    }
+    return LeaveChunk();
+}
+
+bool RiffWriter::Flush()
+{
+    if (failed || !file.isOpen() || !file.flush()) {
+        failed = true;
+        return false;
+    }
+    return true;
 }
 
 bool RiffWriter::Commit()
@@ -322,20 +357,9 @@ bool RiffWriter::Commit()
         Discard();
         return false;
     }
-    bool ok = file.flush();
-#ifdef Q_OS_UNIX
-    // The rename must not reach the disk before the data it names.
-    ok = ok && ::fsync(file.handle()) == 0;
-#endif
-    file.close();
-    ok = ok && file.error() == QFileDevice::NoError;
-    if (ok) {
-        std::error_code error;
-        std::filesystem::rename(std::filesystem::path(file.fileName().toStdU16String()),
-                                std::filesystem::path(target.toStdU16String()), error);
-        ok = !error;
-    }
-    if (!ok) {
+    bool keepTemporary = false;
+    if (!ReplaceFile(file, temporary, target, keepTemporary)) {
+        if (keepTemporary) temporary.clear();
         Discard();
         return false;
     }
@@ -347,9 +371,8 @@ void RiffWriter::Discard()
 {
     failed = true;
     openChunks.clear();
-    if (file.fileName().isEmpty())
-        return;
     file.close();
-    file.remove();
-    file.setFileName(QString());
+    if (temporary.isEmpty()) return;
+    RemoveNativeFile(temporary);
+    temporary.clear();
 }

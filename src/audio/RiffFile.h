@@ -21,8 +21,9 @@
 // anybody allocates room for it, and nothing is ever read past the file's end.
 //
 // Writing (RiffWriter) builds the file in a temporary file beside the target
-// ("<target>.<random>.tmp") and renames it over the target only in Commit, so
-// a failure never leaves a half-written file under the real name:
+// ("<target>.<random>.tmp") and puts it in the target's place only in Commit,
+// so a failure never leaves a half-written file under the real name. The
+// target keeps its permissions, owner, links and hard links (NativeFile.h):
 //   RiffWriter out(path);
 //   out.Open();
 //   out.CreateRiff(FourCC("WAVE"));
@@ -115,6 +116,10 @@ public:
     // Puts the cursor on the first sub-chunk of the outer chunk again.
     bool SeekToFirstSubChunk(const RiffChunk& outer);
 
+    // Puts the cursor on the first byte of the chunk's data; false when the
+    // data does not lie wholly inside the file.
+    bool EnterChunk(const RiffChunk& chunk);
+
     // The chunk's whole data; false (and data empty) when it does not fit in
     // the file. Leaves the cursor after the data.
     bool ReadChunkData(const RiffChunk& chunk, QByteArray& data);
@@ -131,16 +136,21 @@ private:
 };
 
 // Lists the outer chunk and its sub-chunks in file order, from the first
-// sub-chunk to the end of the file (a few stray bytes at the end, too short
-// for a chunk header, are ignored). The reader must be open. False when there
-// is no outer chunk or when a chunk runs past the end of the file; the chunks
-// before that one are still listed.
+// sub-chunk to the end of the outer chunk as its size gives it. Bytes after
+// it are no part of the file, whatever they look like (a tag some tool
+// appended, a few stray bytes). An outer size too small to hold its form
+// type counts as unknown, and the chunks run to the end of the file then.
+// The reader must be open. False when there is no outer chunk or when a
+// chunk runs past the end of the file; the chunks before that one are still
+// listed.
 bool ListRiffChunks(RiffReader& reader, RiffChunk& outer, std::vector<RiffChunk>& chunks);
 
 class RiffWriter
 {
 public:
     explicit RiffWriter(const QString& targetPath);
+    // The target's native path: its name's bytes (NativeFile.h).
+    explicit RiffWriter(const QByteArray& nativeTargetPath);
     // Discards the temporary file unless Commit succeeded.
     ~RiffWriter();
     RiffWriter(const RiffWriter&) = delete;
@@ -161,17 +171,22 @@ public:
     bool LeaveChunk();
     // A whole chunk in one call.
     bool WriteChunk(uint32_t id, const QByteArray& data);
-    // Copies a chunk of another file byte for byte (identifier, data, size).
+    // Copies a chunk of another file byte for byte (identifier, data, size),
+    // a block at a time whatever its size.
     bool CopyChunk(RiffReader& reader, const RiffChunk& chunk);
+    // Makes everything written so far readable through TemporaryPath.
+    bool Flush();
 
     // Finishes the file (every chunk must have been left), flushes it to the
-    // disk and renames it over the target. False on any failure; the target
-    // is then untouched and the temporary file removed.
+    // disk and puts it in the target's place. False on any failure; the
+    // target is then untouched and the temporary file removed (but see
+    // ReplaceFile for the one case where it is kept).
     bool Commit();
     // Abandons the file: removes the temporary file, leaves the target alone.
     void Discard();
 
-    QString TemporaryPath() const { return file.fileName(); }
+    QString TemporaryPath() const { return QFile::decodeName(temporary); }
+    QByteArray TemporaryNativePath() const { return temporary; }
 
 private:
     struct OpenChunk
@@ -182,7 +197,8 @@ private:
 
     bool WriteRaw(const void* data, int64_t size);
 
-    QString target;
+    QByteArray target;
+    QByteArray temporary;
     QFile file;
     std::vector<OpenChunk> openChunks;
     bool failed = false;

@@ -73,26 +73,6 @@ QByteArray ToSixteenBit(const std::vector<float>& samples)
     return bytes;
 }
 
-QByteArray FormatChunk(const WaveFormat& format)
-{
-    QByteArray bytes(16, '\0');
-    auto put16 = [&](int at, uint16_t v) {
-        bytes[at] = static_cast<char>(v & 0xFF);
-        bytes[at + 1] = static_cast<char>(v >> 8);
-    };
-    auto put32 = [&](int at, uint32_t v) {
-        put16(at, static_cast<uint16_t>(v & 0xFFFF));
-        put16(at + 2, static_cast<uint16_t>(v >> 16));
-    };
-    put16(0, format.FormatTag);
-    put16(2, format.Channels);
-    put32(4, format.SamplesPerSec);
-    put32(8, format.AvgBytesPerSec);
-    put16(12, format.BlockAlign);
-    put16(14, format.BitsPerSample);
-    return bytes;
-}
-
 // At most 200 bytes, not ending inside a UTF-8 sequence.
 QByteArray FitPhraseText(QByteArray text)
 {
@@ -143,7 +123,7 @@ AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& output
     RiffWriter writer(outputPath);
     const bool written =
         writer.Open() && writer.CreateRiff(FourCC("WAVE")) &&
-        writer.WriteChunk(FourCC("fmt "), FormatChunk(format)) &&
+        writer.WriteChunk(FourCC("fmt "), FormatChunkBytes(format)) &&
         writer.WriteChunk(FourCC("snt "), EncodePhraseText(FitPhraseText(text))) &&
         writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
         writer.WriteChunk(FourCC("data"), samples) &&

@@ -1,5 +1,6 @@
 // The analyser program as the tutor starts it: command line, exit status,
 // the result file on every outcome, and what a crash or a kill leaves.
+#include "support/PhraseFileBytes.h"
 #include "support/SyntheticVoice.h"
 
 #include <QDir>
@@ -9,6 +10,11 @@
 #include <QThread>
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -43,6 +49,37 @@ ProgramRun Start(const QStringList& arguments, const QProcessEnvironment& enviro
     return ProgramRun{process.exitCode(), process.exitStatus() == QProcess::CrashExit};
 }
 
+// Runs the analyser through a shell script ($0 is the program, $1 the folder),
+// so that a test can limit its memory or give it a name Qt could not hold.
+// A run that does not end within the time given is killed and reported.
+struct ShellRun
+{
+    bool Finished = false;
+    int ExitCode = -1;
+};
+
+ShellRun RunScript(const QString& script, const QString& folder, int milliseconds = 30000)
+{
+    QProcess process;
+    process.start("/bin/sh", {"-c", script, Program, folder});
+    if (!process.waitForFinished(milliseconds)) {
+        process.kill();
+        process.waitForFinished(5000);
+        return {};
+    }
+    return ShellRun{process.exitStatus() == QProcess::NormalExit, process.exitCode()};
+}
+
+QByteArray Recording(uint32_t rate)
+{
+    const std::vector<float> voice =
+        SynthesiseVoice({{0.2, 0, 0, 0}, {0.4, 140, 120, 0.5}, {0.2, 0, 0, 0}},
+                        static_cast<int>(std::max<uint32_t>(rate, 4000)))
+            .Samples;
+    return RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, rate, 16)) +
+                         RiffChunkBytes("data", PcmBytes(voice, 16, 1)));
+}
+
 class AnalyserProgram : public ::testing::Test
 {
 protected:
@@ -53,7 +90,7 @@ protected:
     }
     QTemporaryDir folder;
     QString Path(const QString& name) const { return folder.filePath(name); }
-    QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files); }
+    QStringList Files() const { return QDir(folder.path()).entryList(QDir::Files | QDir::System); }
 };
 
 } // namespace
@@ -162,4 +199,78 @@ TEST_F(AnalyserProgram, KillWhileReplacingLeavesTheRecordingIntact)
     // What such a kill can leave is a temporary file named "*.tmp".
     for (const QString& name : Files())
         EXPECT_TRUE(name == "Student.wav" || name.endsWith(".tmp")) << name.toStdString();
+}
+
+TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
+{
+    struct Case
+    {
+        const char* What;
+        std::function<bool(const QString& path)> Make;
+        QByteArray Line;
+    };
+    const std::vector<Case> cases = {
+        // A hum-removal block that rounds to one sample once stepped by zero.
+        {"a rate of 1 Hz", [](const QString& path) { return WriteBytes(path, Recording(1)); },
+         "Not Good,unsupported sample rate\n"},
+        // Below 8 kHz the voice's upper range passes the Nyquist frequency.
+        {"a rate of 4 kHz", [](const QString& path) { return WriteBytes(path, Recording(4000)); },
+         "Not Good,unsupported sample rate\n"},
+        // A gigabyte of samples (a sparse file) is too long by its header
+        // alone; reading it first would need far more memory than allowed.
+        {"a gigabyte of samples",
+         [](const QString& path) {
+             const uint32_t size = 1u << 30;
+             QByteArray header = "RIFF" + testbytes::UInt32(size + 36) + "WAVE" +
+                                 RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) + "data" +
+                                 testbytes::UInt32(size);
+             QFile file(path);
+             return file.open(QIODevice::WriteOnly) && file.write(header) == header.size() &&
+                    file.resize(header.size() + qint64(size));
+         },
+         "Not Good,too long\n"},
+        // Opening a FIFO for reading waits for a writer that never comes.
+        {"a FIFO",
+         [](const QString& path) {
+             return ::mkfifo(QFile::encodeName(path).constData(), 0644) == 0;
+         },
+         "Not Good,not a regular file\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.What);
+        const QString wave = Path("Student.wav");
+        QFile::remove(wave);
+        QFile::remove(Path("Student.rsl"));
+        ASSERT_TRUE(c.Make(wave));
+        const std::filesystem::file_time_type before =
+            std::filesystem::last_write_time(QFile::encodeName(wave).toStdString());
+        const ShellRun run = RunScript("ulimit -v 400000; exec \"$0\" \"$1/Student.wav\" Melod",
+                                       folder.path(), 20000);
+        EXPECT_TRUE(run.Finished);
+        EXPECT_EQ(run.ExitCode, 1);
+        EXPECT_EQ(ReadBytes(Path("Student.rsl")), c.Line);
+        EXPECT_EQ(std::filesystem::last_write_time(QFile::encodeName(wave).toStdString()), before);
+        EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
+    }
+}
+
+TEST_F(AnalyserProgram, KeepsAFileNameThatIsNotUtf8AsItsBytes)
+{
+    // "Stud\xe9nt.wav" in Latin-1: no valid UTF-8, so no QString holds it.
+    const std::string name = folder.path().toStdString() + "/Stud\xe9nt";
+    ASSERT_TRUE(WriteBytes(Path("plain.wav"), GoodRecording()));
+    std::filesystem::rename(QFile::encodeName(Path("plain.wav")).toStdString(), name + ".wav");
+    const ShellRun run =
+        RunScript("exec \"$0\" \"$1/Stud$(printf '\\351')nt.wav\" Melod", folder.path());
+    ASSERT_TRUE(run.Finished);
+    EXPECT_EQ(run.ExitCode, 0);
+    std::error_code error;
+    EXPECT_TRUE(std::filesystem::is_regular_file(name + ".rsl", error));
+    EXPECT_GT(std::filesystem::file_size(name + ".wav", error),
+              static_cast<uintmax_t>(GoodRecording().size()));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path().toStdString()),
+                            std::filesystem::directory_iterator()),
+              2);
+    // Qt cannot name these files to remove them with the folder.
+    std::filesystem::remove_all(folder.path().toStdString(), error);
 }

@@ -3,14 +3,19 @@
 // the file's own sample frames, and no trace when the analysis fails.
 #include "analyser/PhraseAnalysis.h"
 #include "analyser/RecordingAnalysis.h"
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "support/SyntheticVoice.h"
 
 #include <QDir>
 #include <QTemporaryDir>
+#include <QtEndian>
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -69,6 +74,25 @@ std::vector<int32_t> Values(const QByteArray& bytes)
     return values;
 }
 
+AnalyserResult Analyse(const QString& path)
+{
+    return AnalyseRecording(QFile::encodeName(path));
+}
+
+// The tutor's own read of the student's analysed recording: without its text.
+int32_t ReadAsTheTutorDoes(const QString& path)
+{
+    LoadedPhrase student;
+    return student.Read(path, -1);
+}
+
+struct stat Status(const QString& path)
+{
+    struct stat status = {};
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
+
 class AnalyserRewrite : public ::testing::Test
 {
 protected:
@@ -90,7 +114,7 @@ TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
         path, RiffWaveBytes(RiffChunkBytes("fmt ", format) + RiffChunkBytes("snt ", text) +
                             RiffChunkBytes("LIST", list) + RiffChunkBytes("data", samples))));
 
-    const AnalyserResult result = AnalyseRecording(path);
+    const AnalyserResult result = Analyse(path);
     ASSERT_TRUE(result.Good) << result.Reason;
     const std::vector<Chunk> chunks = Chunks(path);
     EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "snt ", "LIST", "stp ", "data", "ptc "}));
@@ -101,21 +125,13 @@ TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
     EXPECT_EQ(Files(), QStringList{"Student.wav"});
 
     // The tutor reads the student's file without its text.
-    int32_t loaded = 0;
-    PhraseData phrase;
-    phrase.WaveFile = path;
-    WaveFormat readFormat;
-    WaveHeader header;
-    std::unique_ptr<APIMemory> memory;
-    PitchTrack pitch;
-    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, -1),
-              PhraseFileOk);
-    EXPECT_EQ(phrase.StepCount, 2);
-    EXPECT_EQ(header.BufferLength, static_cast<uint32_t>(samples.size()));
-    EXPECT_EQ(pitch.size(), (samples.size() / 2 + 220) / 221);
-    EXPECT_GT(phrase.MaxHeight, 0);
-    ASSERT_EQ(ReadPhraseFile(loaded, phrase, readFormat, header, memory, pitch, 0, 0),
-              PhraseFileOk);
+    LoadedPhrase student;
+    ASSERT_EQ(student.Read(path, -1), PhraseFileOk);
+    EXPECT_EQ(student.Phrase.StepCount, 2);
+    EXPECT_EQ(student.Samples.BufferLength, static_cast<uint32_t>(samples.size()));
+    EXPECT_EQ(student.Pitch.size(), (samples.size() / 2 + 220) / 221);
+    EXPECT_GT(student.Phrase.MaxHeight, 0);
+    ASSERT_EQ(student.Read(path), PhraseFileOk);
 }
 
 TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
@@ -125,7 +141,7 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
     const QString path = Path("eight.wav");
     ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 2, 16000, 8)) +
                                                RiffChunkBytes("data", PcmBytes(voice, 8, 2)))));
-    ASSERT_TRUE(AnalyseRecording(path).Good);
+    ASSERT_TRUE(Analyse(path).Good);
     const std::vector<Chunk> chunks = Chunks(path);
     // A file without a text keeps having none.
     EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "stp ", "data", "ptc "}));
@@ -143,7 +159,7 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
     ASSERT_TRUE(
         WriteBytes(deep, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 44100, 24)) +
                                        RiffChunkBytes("data", PcmBytes(high, 24, 1)))));
-    ASSERT_TRUE(AnalyseRecording(deep).Good);
+    ASSERT_TRUE(Analyse(deep).Good);
     EXPECT_EQ(Values(Find(Chunks(deep), "ptc ")->Data)[2], 441);
 }
 
@@ -153,9 +169,9 @@ TEST_F(AnalyserRewrite, ReplacesTheChunksOfAnEarlierAnalysis)
     ASSERT_TRUE(
         WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
                                        RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))));
-    ASSERT_TRUE(AnalyseRecording(path).Good);
+    ASSERT_TRUE(Analyse(path).Good);
     const QByteArray once = ReadBytes(path);
-    ASSERT_TRUE(AnalyseRecording(path).Good);
+    ASSERT_TRUE(Analyse(path).Good);
     EXPECT_EQ(ReadBytes(path), once);
 }
 
@@ -181,13 +197,105 @@ TEST_F(AnalyserRewrite, LeavesTheRecordingAloneWhenTheAnalysisFails)
     for (const auto& [reason, bytes] : cases) {
         const QString path = Path("bad.wav");
         ASSERT_TRUE(WriteBytes(path, bytes));
-        const AnalyserResult result = AnalyseRecording(path);
+        const AnalyserResult result = Analyse(path);
         EXPECT_FALSE(result.Good);
         EXPECT_EQ(result.Reason, reason);
         EXPECT_EQ(ReadBytes(path), bytes);
         EXPECT_EQ(Files(), QStringList{"bad.wav"});
     }
-    EXPECT_EQ(AnalyseRecording(Path("missing.wav")).Reason, ReasonUnreadable);
+    EXPECT_EQ(Analyse(Path("missing.wav")).Reason, ReasonUnreadable);
+}
+
+TEST_F(AnalyserRewrite, WritesWhatTheTutorCannotReadInThePlainForm)
+{
+    const QByteArray plain = FormatBytes(1, 1, 22050, 16);
+    const QByteArray samples = PcmBytes(Voice(22050), 16, 1);
+    // The extensible format: extension size 22, valid bits, channel mask,
+    // and the sub-format whose first two bytes are the plain tag.
+    QByteArray extensible = plain + QByteArray("\x16\0\x10\0\x04\0\0\0", 8) +
+                            QByteArray("\x01\0\0\0\0\0\x10\0\x80\0\0\xaa\0\x38\x9b\x71", 16);
+    extensible[0] = '\xfe';
+    extensible[1] = '\xff';
+    const std::vector<std::pair<const char*, QByteArray>> cases = {
+        {"extensible", RiffChunkBytes("fmt ", extensible) + RiffChunkBytes("data", samples)},
+        {"with extension size",
+         RiffChunkBytes("fmt ", plain + QByteArray(2, '\0')) + RiffChunkBytes("data", samples)},
+        {"format after the samples", RiffChunkBytes("data", samples) +
+                                         RiffChunkBytes("snt ", TextBytes("Hi")) +
+                                         RiffChunkBytes("fmt ", plain)},
+    };
+    for (const auto& [what, chunks] : cases) {
+        SCOPED_TRACE(what);
+        const QString path = Path("Student.wav");
+        ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(chunks)));
+        ASSERT_TRUE(Analyse(path).Good);
+        EXPECT_EQ(ReadAsTheTutorDoes(path), PhraseFileOk);
+        const std::vector<Chunk> written = Chunks(path);
+        ASSERT_FALSE(written.empty());
+        EXPECT_EQ(written.front().Id, "fmt ");
+        EXPECT_EQ(written.front().Data, plain);
+        EXPECT_EQ(Find(written, "data")->Data, samples);
+    }
+}
+
+TEST_F(AnalyserRewrite, EndsTheRecordingWhereItsRiffChunkEnds)
+{
+    const QByteArray riff = RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                          RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)));
+    // What some tools append: a chunk-like tag, and bytes whose "size"
+    // runs far past the end of the file.
+    const QByteArray trailing = RiffChunkBytes("id3 ", "TAG title") + "junk\xff\xff\xff\x7f";
+    const QString path = Path("Student.wav");
+    ASSERT_TRUE(WriteBytes(path, riff + trailing));
+    const AnalyserResult result = Analyse(path);
+    ASSERT_TRUE(result.Good) << result.Reason;
+    EXPECT_EQ(Ids(Chunks(path)), (QByteArrayList{"fmt ", "stp ", "data", "ptc "}));
+    const QByteArray rewritten = ReadBytes(path);
+    EXPECT_FALSE(rewritten.contains("id3 "));
+    EXPECT_EQ(rewritten.size(), 8 + qFromLittleEndian<quint32>(rewritten.constData() + 4));
+}
+
+TEST_F(AnalyserRewrite, KeepsTheRecordingsModeOwnerAndLinks)
+{
+    const QByteArray bytes = RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
+                                           RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)));
+    const QString path = Path("Student.wav");
+    ASSERT_TRUE(WriteBytes(path, bytes));
+    ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);
+    // Only the superuser may give a file away; others keep the owner anyway.
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(QFile::encodeName(path).constData(), 4242, 4343), 0);
+    }
+    const struct stat before = Status(path);
+    ASSERT_TRUE(Analyse(path).Good);
+    const struct stat after = Status(path);
+    EXPECT_EQ(after.st_mode & 07777, 0640u);
+    EXPECT_EQ(after.st_uid, before.st_uid);
+    EXPECT_EQ(after.st_gid, before.st_gid);
+
+    // A link is followed: the recording it leads to is rewritten, the link stays.
+    ASSERT_TRUE(QDir(folder.path()).mkdir("takes"));
+    const QString target = Path("takes/one.wav");
+    ASSERT_TRUE(WriteBytes(target, bytes));
+    ASSERT_TRUE(QFile::link("takes/one.wav", Path("Linked.wav")));
+    ASSERT_TRUE(Analyse(Path("Linked.wav")).Good);
+    EXPECT_TRUE(S_ISLNK(Status(Path("Linked.wav")).st_mode));
+    EXPECT_EQ(QFile::symLinkTarget(Path("Linked.wav")), target);
+    EXPECT_EQ(ReadAsTheTutorDoes(target), PhraseFileOk);
+    EXPECT_EQ(QDir(Path("takes")).entryList(QDir::Files), QStringList{"one.wav"});
+
+    // Hard links stay one file under both names.
+    ASSERT_TRUE(WriteBytes(Path("first.wav"), bytes));
+    ASSERT_EQ(::link(QFile::encodeName(Path("first.wav")).constData(),
+                     QFile::encodeName(Path("second.wav")).constData()),
+              0);
+    ASSERT_TRUE(Analyse(Path("first.wav")).Good);
+    EXPECT_EQ(Status(Path("first.wav")).st_ino, Status(Path("second.wav")).st_ino);
+    EXPECT_EQ(ReadAsTheTutorDoes(Path("second.wav")), PhraseFileOk);
+    QStringList files = Files();
+    files.sort();
+    EXPECT_EQ(files, (QStringList{"Linked.wav", "Student.wav", "first.wav", "second.wav"}));
 }
 
 TEST_F(AnalyserRewrite, WritesTheResultBesideTheRecording)
@@ -198,10 +306,11 @@ TEST_F(AnalyserRewrite, WritesTheResultBesideTheRecording)
     EXPECT_EQ(ResultFilePath("/data/.wav"), "/data/.wav.rsl");
 
     const QString result = Path("Student.rsl");
-    ASSERT_TRUE(WriteResultFile(result, AnalyserResult{true, {}}));
+    ASSERT_TRUE(WriteResultFile(QFile::encodeName(result), AnalyserResult{true, {}}));
     EXPECT_EQ(ReadBytes(result), "Good\n");
-    ASSERT_TRUE(WriteResultFile(result, AnalyserResult{false, ReasonClipped}));
+    ASSERT_TRUE(WriteResultFile(QFile::encodeName(result), AnalyserResult{false, ReasonClipped}));
     EXPECT_EQ(ReadBytes(result), "Not Good,clipped\n");
     EXPECT_EQ(Files(), QStringList{"Student.rsl"});
-    EXPECT_FALSE(WriteResultFile(Path("no/such/folder/Student.rsl"), AnalyserResult{true, {}}));
+    EXPECT_FALSE(WriteResultFile(QFile::encodeName(Path("no/such/folder/Student.rsl")),
+                                 AnalyserResult{true, {}}));
 }

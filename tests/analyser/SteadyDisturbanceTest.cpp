@@ -96,3 +96,11 @@ TEST(SteadyDisturbance, ADcOffsetChangesNothing)
     }
     EXPECT_GE(same, static_cast<int>(plain.size()) - 3);
 }
+
+TEST(SteadyDisturbance, HumSearchEndsAtEveryRate)
+{
+    // At the lowest rates the spectrum's block is a single sample; the
+    // search must still step forward through the recording.
+    for (double lowRate : {0.5, 1.0, 2.0, 3.0})
+        EXPECT_TRUE(FindHumLines(std::vector<float>(64, 0.1f), lowRate).empty()) << lowRate;
+}

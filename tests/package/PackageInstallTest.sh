@@ -1,6 +1,7 @@
 #!/bin/bash
 # The Debian package as a user gets it: built from this build tree, unpacked
-# into a scratch root, its declared dependencies and contents checked, and
+# into a scratch root, its declared dependencies and contents checked (and
+# linted by Debian's lintian when that is installed), and
 # the unpacked tutor started offscreen for a user without settings, who must
 # reach the lesson tree with no set-up of their own. A second start reads the
 # settings the first one wrote; damaged settings stay damaged.
@@ -27,6 +28,17 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 DEB=$(ls "$SCRATCH"/out/*.deb)
 echo "package: $(basename "$DEB")"
 
+# Debian's own check of the package: no error, no warning (information
+# tags are advice, not faults).
+if command -v lintian >/dev/null; then
+    lintian --tag-display-limit 0 "$DEB" >"$SCRATCH/lintian.txt" 2>&1 || true
+    if grep -E "^[EW]: " "$SCRATCH/lintian.txt"; then
+        fail "lintian reports errors or warnings"
+    fi
+else
+    echo "lintian is not installed (Debian package lintian): the package was not linted"
+fi
+
 # Run-time dependencies, linked or loaded.
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins \
@@ -43,7 +55,8 @@ for file in bin/tonvale-tutor bin/tvtool \
     share/applications/org.tonvale.TonvaleTutor.desktop \
     share/icons/hicolor/scalable/apps/org.tonvale.TonvaleTutor.svg \
     share/metainfo/org.tonvale.TonvaleTutor.metainfo.xml \
-    share/man/man1/tonvale-tutor.1.gz share/man/man1/tvtool.1.gz share/man/man1/TVM.1.gz; do
+    share/man/man1/tonvale-tutor.1.gz share/man/man1/tvtool.1.gz share/man/man1/TVM.1.gz \
+    share/doc/tonvale-tutor/copyright share/doc/tonvale-tutor/changelog.gz; do
     [ -s "$PREFIX/$file" ] || fail "the package lacks /usr/$file"
 done
 [ -d "$PREFIX/lib/tonvale-tutor/Bin" ] || fail "the package lacks /usr/lib/tonvale-tutor/Bin"
