@@ -10,11 +10,13 @@ namespace {
 enum CueGroup { Loudness, Length, Pitch, Balance, Position };
 
 // The group of each cue, in the order DescribeSyllables writes them.
-constexpr std::array<CueGroup, ProminenceFeatureCount> Groups = {
-    Loudness, Loudness, Loudness, Loudness, Length,   Length,  Length,  Position,
-    Length,   Position, Pitch,    Pitch,    Pitch,    Pitch,   Pitch,   Balance,
-    Balance,  Balance,  Pitch,    Length,   Length,   Pitch,   Balance, Balance,
-    Pitch,    Loudness, Length,   Length,   Loudness, Loudness};
+constexpr CueGroup Groups[] = {Loudness, Loudness, Loudness, Loudness, Length,   Length,  Length,
+                               Position, Length,   Position, Pitch,    Pitch,    Pitch,   Pitch,
+                               Pitch,    Balance,  Balance,  Balance,  Pitch,    Length,  Length,
+                               Pitch,    Balance,  Balance,  Pitch,    Loudness, Length,  Length,
+                               Loudness, Loudness, Balance,  Balance,  Balance,  Balance, Balance,
+                               Balance,  Balance,  Balance,  Balance};
+static_assert(std::size(Groups) == ProminenceFeatureCount, "one group per cue");
 
 float Median(std::vector<float> values)
 {
@@ -73,6 +75,13 @@ std::vector<ProminenceFeatures> DescribeSyllables(const std::vector<SyllableMeas
     const float typicalVoiced = Median(voicedLog), typicalLength = Median(lengthLog);
     const float typicalTilt = Median(tilt), typicalBalance = Median(balance);
     const float typicalWidth = Median(widthLog), typicalFormant = Median(formant);
+    // The phrase's average vowel envelope: reduced vowels lie near it, full
+    // ones, the stressed syllables' vowels, farther out.
+    VowelCepstrum meanCepstrum{};
+    for (const SyllableMeasures& s : syllables) {
+        for (int c = 0; c < VowelCepstrumSize; ++c)
+            meanCepstrum[c] += s.Cepstrum[c] / static_cast<float>(count);
+    }
     // Where a syllable's peak lies in the range the speaker uses in this
     // phrase: the top of a narrow range is no accent.
     std::sort(peaks.begin(), peaks.end());
@@ -139,6 +148,12 @@ std::vector<ProminenceFeatures> DescribeSyllables(const std::vector<SyllableMeas
         f[28] = s.NucleusDb - s.EdgeDb;
         f[29] = AgainstNeighbours(
             i, count, [&](size_t k) { return syllables[k].NucleusDb - syllables[k].EdgeDb; }, any);
+        float distance = 0;
+        for (int c = 0; c < VowelCepstrumSize; ++c) {
+            f[30 + c] = s.Cepstrum[c] - meanCepstrum[c];
+            distance += f[30 + c] * f[30 + c];
+        }
+        f[38] = std::sqrt(distance);
     }
     return features;
 }

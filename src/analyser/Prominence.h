@@ -9,6 +9,8 @@
 // heights are those odds turned into probabilities and scaled so that the
 // phrase's most prominent syllable gets MaxStepHeight and a syllable half
 // as likely gets half of it.
+#include "analyser/VowelSpectrum.h"
+
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -30,6 +32,7 @@ struct SyllableMeasures
     float NucleusSeconds = 0; // how long the vowel band stays within 6 dB of its peak
     float Periodicity = 0;    // the pitch tracker's correlation at the nucleus, 0..1
     float EdgeDb = 0;         // mean vowel-band level at the step's two edges, dB
+    VowelCepstrum Cepstrum{}; // the spectral envelope at the nucleus
     bool BeforePause = false;
 };
 
@@ -42,7 +45,7 @@ struct ProminenceCues
     float Balance = 1; // spectral balance and tilt
 };
 
-inline constexpr int ProminenceFeatureCount = 30;
+inline constexpr int ProminenceFeatureCount = 39;
 using ProminenceFeatures = std::array<float, ProminenceFeatureCount>;
 
 // The cues of every syllable relative to its phrase and neighbours, in the

@@ -254,10 +254,9 @@ PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
 
 float Percentile(std::vector<float> values, float fraction)
 {
-    if (values.empty())
-        return -120;
-    const size_t index = std::min(values.size() - 1,
-                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    if (values.empty()) return -120;
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
     std::nth_element(values.begin(), values.begin() + index, values.end());
     return values[index];
 }

@@ -354,6 +354,12 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
         measured.push_back(m);
         result.Steps.push_back(step);
     }
+    std::vector<int32_t> nucleusSamples;
+    for (const StepRecord& step : result.Steps)
+        nucleusSamples.push_back(step.Reserved1);
+    const std::vector<VowelCepstrum> cepstra = VowelCepstra(signal.Samples, rate, nucleusSamples);
+    for (size_t i = 0; i < measured.size(); ++i)
+        measured[i].Cepstrum = cepstra[i];
     const ProminenceCues cues{settings.LoudnessWeight, settings.LengthWeight, settings.PitchWeight,
                               settings.TiltWeight};
     const std::vector<int32_t> heights =

@@ -33,6 +33,7 @@ WEIGHTS = os.path.join(HERE, "..", "..", "src", "analyser", "ProminenceWeights.h
 MAX_HEIGHT = 30000
 STRONG = 15000
 FESTIVAL = ("kal", "ked", "slt")
+FEATURES = 39  # ProminenceFeatureCount
 # Cues of DescribeSyllables that can only raise prominence: the nucleus's
 # loudness and energy against the phrase and the neighbours, its pitch
 # against the median, the neighbours and the speaker's range, the
@@ -95,7 +96,7 @@ class File:
         with open(stem + ".steps") as f:
             lines = [ln.split() for ln in f if ln.strip()]
         steps = [(int(p[0]), int(p[1])) for p in lines[1:]]
-        feat = np.loadtxt(stem + ".feat", ndmin=2) if steps else np.zeros((0, 30))
+        feat = np.loadtxt(stem + ".feat", ndmin=2) if steps else np.zeros((0, FEATURES))
         self.row, self.x = row, feat.reshape(len(steps), -1)
         self.sylls = read_syllables(os.path.join(set_dir, row["syl_file"]))
         self.to = match(self.sylls, steps, wav_rate(os.path.join(set_dir, row["file"])))
@@ -197,7 +198,7 @@ def training_arrays(files):
         acc.append(a)
         strs.append(st)
         base += n
-    return (np.vstack(xs) if xs else np.zeros((0, 30)), np.concatenate(acc),
+    return (np.vstack(xs) if xs else np.zeros((0, FEATURES)), np.concatenate(acc),
             np.concatenate(strs), np.array(pairs, int).reshape(-1, 2), groups)
 
 
