@@ -2,11 +2,8 @@
 
 #include "analyser/SignalTools.h"
 
-#include <fftw3.h>
-
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
 
 float RoomDecayRate(const std::vector<PitchFrame>& levels, float loudDb, int lagFrames)
@@ -45,45 +42,49 @@ std::vector<float> SuppressLateReverberation(const std::vector<float>& samples, 
     const float echo = echoScale * std::pow(10.0f, -decayDbPerSecond * delay * hop /
                                                        static_cast<float>(rate) / 10);
     const float floorGain = std::pow(10.0f, floorDb / 20);
-    std::vector<float> window(size);
+    std::vector<float> window(size), cosines, sines;
     for (int i = 0; i < size; ++i)
         window[i] =
             static_cast<float>(std::sqrt(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size)));
+    FourierTwiddles(size, cosines, sines);
 
     const long count = static_cast<long>(samples.size());
     const long frames = (count + size) / hop + 1;
     std::vector<float> out(count + 2 * size, 0.0f);
-    std::vector<float> frame(size);
-    std::vector<std::complex<float>> spectrum(bins);
-    auto* spec = reinterpret_cast<fftwf_complex*>(spectrum.data());
-    fftwf_plan forward = fftwf_plan_dft_r2c_1d(size, frame.data(), spec, FFTW_ESTIMATE);
-    fftwf_plan backward = fftwf_plan_dft_c2r_1d(size, spec, frame.data(), FFTW_ESTIMATE);
+    std::vector<float> re(size), im(size);
     // The power spectra of the last `delay` frames, a ring.
     std::vector<float> history(static_cast<size_t>(delay) * bins, 0.0f);
     for (long f = 0; f < frames; ++f) {
         const long start = f * hop - size;
         for (int i = 0; i < size; ++i) {
             const long n = start + i;
-            frame[i] = n >= 0 && n < count ? samples[n] * window[i] : 0.0f;
+            re[i] = n >= 0 && n < count ? samples[n] * window[i] : 0.0f;
+            im[i] = 0;
         }
-        fftwf_execute(forward);
+        FourierTransform(re, im, cosines, sines);
         float* past = history.data() + static_cast<size_t>(f % delay) * bins;
         for (int b = 0; b < bins; ++b) {
-            const float power = std::norm(spectrum[b]);
+            const float power = re[b] * re[b] + im[b] * im[b];
             const float late = echo * past[b];
             const float gain =
                 power > 0 ? std::max(std::sqrt(std::max(0.0f, 1 - late / power)), floorGain) : 0;
             past[b] = power;
-            spectrum[b] *= gain / size;
+            // The gain is real and the same for a bin and its mirror, so the
+            // frame stays real. Conjugating here makes the forward transform
+            // below the inverse one.
+            re[b] *= gain;
+            im[b] *= -gain;
+            if (b > 0 && b < size - b) {
+                re[size - b] *= gain;
+                im[size - b] *= -gain;
+            }
         }
-        fftwf_execute(backward);
+        FourierTransform(re, im, cosines, sines);
         for (int i = 0; i < size; ++i) {
             const long n = start + i + size;
-            if (n >= 0 && n < static_cast<long>(out.size())) out[n] += frame[i] * window[i];
+            if (n >= 0 && n < static_cast<long>(out.size())) out[n] += re[i] / size * window[i];
         }
     }
-    fftwf_destroy_plan(forward);
-    fftwf_destroy_plan(backward);
     // Four square-root Hann windows squared overlap to two.
     std::vector<float> result(count);
     for (long n = 0; n < count; ++n)

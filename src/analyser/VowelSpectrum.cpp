@@ -1,10 +1,9 @@
 #include "analyser/VowelSpectrum.h"
 
-#include <fftw3.h>
+#include "analyser/SignalTools.h"
 
 #include <algorithm>
 #include <cmath>
-#include <complex>
 #include <numbers>
 
 namespace {
@@ -51,25 +50,26 @@ std::vector<VowelCepstrum> VowelCepstra(const std::vector<float>& samples, int r
             weights[b].push_back(static_cast<float>(std::max(0.0, std::min(rising, falling))));
         }
     }
-    std::vector<float> window(size), frame(size);
+    std::vector<float> window(size), re(size), im(size), cosines, sines;
+    FourierTwiddles(size, cosines, sines);
     for (int i = 0; i < size; ++i)
         window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size));
-    std::vector<std::complex<float>> spectrum(bins);
-    fftwf_plan plan = fftwf_plan_dft_r2c_1d(
-        size, frame.data(), reinterpret_cast<fftwf_complex*>(spectrum.data()), FFTW_ESTIMATE);
     const long count = static_cast<long>(samples.size());
     std::array<double, Bands> logEnergy{};
     for (size_t p = 0; p < positions.size(); ++p) {
         const long start = positions[p] - size / 2;
         for (int i = 0; i < size; ++i) {
             const long n = start + i;
-            frame[i] = n >= 0 && n < count ? samples[n] * window[i] : 0.0f;
+            re[i] = n >= 0 && n < count ? samples[n] * window[i] : 0.0f;
+            im[i] = 0;
         }
-        fftwf_execute(plan);
+        FourierTransform(re, im, cosines, sines);
         for (int b = 0; b < Bands; ++b) {
             double energy = 0;
-            for (size_t j = 0; j < weights[b].size(); ++j)
-                energy += weights[b][j] * std::norm(spectrum[firstBin[b] + j]);
+            for (size_t j = 0; j < weights[b].size(); ++j) {
+                const size_t k = firstBin[b] + j;
+                energy += weights[b][j] * (re[k] * re[k] + im[k] * im[k]);
+            }
             logEnergy[b] = std::log(energy + 1e-10);
         }
         // An orthonormal DCT-II of the band log energies.
@@ -80,6 +80,5 @@ std::vector<VowelCepstrum> VowelCepstra(const std::vector<float>& samples, int r
             result[p][c - 1] = static_cast<float>(sum * std::sqrt(2.0 / Bands));
         }
     }
-    fftwf_destroy_plan(plan);
     return result;
 }
