@@ -2,8 +2,9 @@
 // How prominent each syllable of a phrase sounds, from what the step finder
 // measured of it: a linear score over cues taken relative to the phrase and
 // to the neighbouring syllables (loudness, length, pitch level and movement,
-// spectral balance, position), with weights learnt offline on a labelled
-// corpus of many voices and conditions (ProminenceWeights.h).
+// spectral balance, the vowel's envelope, position), with weights learnt
+// offline on a labelled corpus of many voices and conditions
+// (ProminenceWeights.h).
 //
 // The score is a log-odds that the syllable is stressed or accented; the
 // heights are those odds turned into probabilities and scaled so that the

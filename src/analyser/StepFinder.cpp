@@ -251,6 +251,18 @@ int NucleusWidth(const Contours& c, const Syllable& s, const std::vector<PitchFr
     return static_cast<int>(last - first + 1);
 }
 
+// The mean vowel-band level of the step's first and last frame: the dips a
+// vowel rises out of.
+float EdgeLevel(const Contours& c, const Syllable& s, const std::vector<PitchFrame>& pitch)
+{
+    size_t first = s.Nucleus, last = s.Nucleus;
+    while (first > 0 && pitch[first - 1].Position >= s.Start)
+        --first;
+    while (last + 1 < pitch.size() && pitch[last + 1].Position <= s.End)
+        ++last;
+    return (c.Vowel[first] + c.Vowel[last]) / 2;
+}
+
 float Semitones(float frequency, float reference)
 {
     return 12.0f * std::log2(frequency / reference);
@@ -303,14 +315,7 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
         m.BalanceDb = c.Balance[s.Nucleus];
         m.FormantDb = c.Formant[s.Nucleus];
         m.Periodicity = pitch[s.Nucleus].Periodicity;
-        {
-            size_t startFrame = s.Nucleus, endFrame = s.Nucleus;
-            while (startFrame > 0 && pitch[startFrame - 1].Position >= s.Start)
-                --startFrame;
-            while (endFrame + 1 < pitch.size() && pitch[endFrame + 1].Position <= s.End)
-                ++endFrame;
-            m.EdgeDb = (c.Vowel[startFrame] + c.Vowel[endFrame]) / 2;
-        }
+        m.EdgeDb = EdgeLevel(c, s, pitch);
         m.NucleusSeconds = NucleusWidth(c, s, pitch) * hop / static_cast<float>(rate);
         m.BeforePause = s.BeforePause;
         m.Seconds = static_cast<float>(step.Length) / rate;
