@@ -20,3 +20,4 @@ int RenderCommand(const QStringList& args, ToolStreams io);
 int AuthorCommand(const QStringList& args, ToolStreams io);
 int DemoContentCommand(const QStringList& args, ToolStreams io);
 int LintCommand(const QStringList& args, ToolStreams io);
+int HistoryCommand(const QStringList& args, ToolStreams io);

@@ -3,18 +3,13 @@
 // drawing call) or a PNG (the same pixels as the picture box).
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
+#include "tool/CanvasOutput.h"
 #include "tool/Commands.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
-#include "views/ImageCanvas.h"
 #include "views/PitchProcessing.h"
-#include "views/SvgCanvas.h"
 #include "views/ViewColours.h"
-
-#include <QBuffer>
-#include <QRegularExpression>
-#include <QSaveFile>
 
 namespace {
 
@@ -29,9 +24,6 @@ const char* RenderUsage =
     "the screen shows. When the file does not read, prints 'result <code>' to standard\n"
     "error, writes nothing and exits 1.\n";
 
-// Large enough for any screen; keeps a mistyped size from allocating gigabytes.
-constexpr int MaxRenderSide = 16384;
-
 enum class View { Pitch, Stress, Signal };
 
 struct RenderOptions
@@ -41,7 +33,6 @@ struct RenderOptions
     int width = 0;
     int height = 0;
     QString out;
-    bool png = false;
     bool student = false;
 };
 
@@ -56,16 +47,6 @@ bool ParseView(const QString& text, View& view)
     else
         return false;
     return true;
-}
-
-bool ParseSize(const QString& text, int& width, int& height)
-{
-    static const QRegularExpression pattern("^([0-9]{1,5})x([0-9]{1,5})$");
-    const auto match = pattern.match(text);
-    if (!match.hasMatch()) return false;
-    width = match.captured(1).toInt();
-    height = match.captured(2).toInt();
-    return width >= 1 && height >= 1 && width <= MaxRenderSide && height <= MaxRenderSide;
 }
 
 // 0: options read; 1: help asked for; 2: wrong call.
@@ -83,7 +64,7 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             if (!ParseView(args[++i], options.view)) return 2;
             hasView = true;
         } else if (arg == "--size" && hasValue) {
-            if (!ParseSize(args[++i], options.width, options.height)) return 2;
+            if (!ParseCanvasSize(args[++i], options.width, options.height)) return 2;
             hasSize = true;
         } else if (arg == "--out" && hasValue) {
             options.out = args[++i];
@@ -95,12 +76,9 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             return 2;
         }
     }
-    const QString suffix = options.out.section('.', -1).toLower();
-    options.png = suffix == "png";
-    if (options.out.isEmpty() || (suffix != "svg" && !options.png)) return 2;
+    if (!IsCanvasFileName(options.out)) return 2;
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
-
 
 QColor BackColorOf(View view, bool student)
 {
@@ -130,25 +108,6 @@ void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor bac
     }
 }
 
-QByteArray RenderBytes(const LoadedPhrase& speaker, const RenderOptions& options)
-{
-    const QColor back = BackColorOf(options.view, options.student);
-    if (!options.png) {
-        SvgCanvas canvas(options.width, options.height);
-        DrawView(canvas, speaker, options.view, back);
-        return canvas.Document();
-    }
-    // The picture box starts from its background, as after the screen
-    // cleared it on loading the phrase.
-    ImageCanvas canvas(options.width, options.height, back);
-    DrawView(canvas, speaker, options.view, back);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    canvas.Image().save(&buffer, "PNG");
-    return bytes;
-}
-
 } // namespace
 
 int RenderCommand(const QStringList& args, ToolStreams io)
@@ -176,10 +135,11 @@ int RenderCommand(const QStringList& args, ToolStreams io)
     }
     TrimPitchWindows(speaker.Phrase, speaker.Pitch);
 
-    const QByteArray bytes = RenderBytes(speaker, options);
-    QSaveFile file(options.out);
-    if (bytes.isEmpty() || !file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() ||
-        !file.commit()) {
+    // The picture box starts from its background, as after the screen
+    // cleared it on loading the phrase.
+    const QColor back = BackColorOf(options.view, options.student);
+    const auto draw = [&](Canvas& canvas) { DrawView(canvas, speaker, options.view, back); };
+    if (!WriteCanvasFile(options.out, options.width, options.height, back, draw)) {
         io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";
         return 1;
     }

@@ -26,6 +26,8 @@ const Subcommand Subcommands[] = {
      AuthorCommand},
     {"demo-content", "demo-content OUT_DIR    build the demo content pack", DemoContentCommand},
     {"lint", "lint CONTENT_DIR         check a content pack; one finding a line", LintCommand},
+    {"history", "history export|stats|chart|forget  the learner's practice history",
+     HistoryCommand},
 };
 
 void PrintUsage(std::ostream& stream)
@@ -54,8 +56,7 @@ int main(int argc, char** argv)
     }
     const QString name = args.takeFirst();
     for (const Subcommand& command : Subcommands) {
-        if (name == command.name)
-            return command.run(args, ToolStreams{out, err});
+        if (name == command.name) return command.run(args, ToolStreams{out, err});
     }
     err << "tvtool: unknown command '" << name.toStdString() << "'\n";
     PrintUsage(err);

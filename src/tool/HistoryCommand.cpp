@@ -1,0 +1,243 @@
+// tvtool history: the learner's practice history for teachers and for the
+// learner's own records. export and stats only read the database; forget
+// deletes one phrase's takes.
+#include "history/PracticeHistory.h"
+#include "history/ScoreChart.h"
+#include "tool/CanvasOutput.h"
+#include "tool/Commands.h"
+
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QRegularExpression>
+
+namespace {
+
+const char* HistoryUsage =
+    "usage: tvtool history export [--db FILE] [--csv|--json]\n"
+    "       tvtool history stats [--db FILE]\n"
+    "       tvtool history chart PACK CATEGORY STEM --size WxH --out OUT.svg|OUT.png [--db FILE]\n"
+    "       tvtool history forget PACK CATEGORY STEM [--db FILE]\n"
+    "FILE is the history database (default: $TONVALE_HISTORY/history.sqlite, else\n"
+    "~/.local/share/tonvale-tutor/history/history.sqlite under $XDG_DATA_HOME when set).\n"
+    "export  prints every kept take, by pack, category, stem and time: CSV with a header\n"
+    "        line (the default) or, with --json, a JSON array of one object per take.\n"
+    "        Columns and keys: content_pack, category_code, stem, phrase_text,\n"
+    "        recorded_utc, duration_ms, analysis, score, stress_match, ending_match, file.\n"
+    "stats   prints one tab-separated line per category after a header line:\n"
+    "        content_pack category_code phrases attempts good kept scored mean_score\n"
+    "        best_score\n"
+    "chart   draws the score chart of one phrase's takes, as SVG or PNG.\n"
+    "forget  deletes one phrase's takes, their sound files and its attempt counts.\n"
+    "Exits 0 when done, 1 when the history cannot be read or written, 2 on a wrong call.\n";
+
+struct HistoryCall
+{
+    QString action;
+    QString database;
+    QStringList words; // PACK CATEGORY STEM
+    bool json = false;
+    bool csv = false;
+    QString out;
+    int width = 0;
+    int height = 0;
+};
+
+// 0: call read; 1: help asked for; 2: wrong call.
+int ParseHistoryCall(const QStringList& args, HistoryCall& call)
+{
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        if (arg == "--help" || arg == "-h") return 1;
+        if (arg == "--db" && hasValue)
+            call.database = args[++i];
+        else if (arg == "--json")
+            call.json = true;
+        else if (arg == "--csv")
+            call.csv = true;
+        else if (arg == "--out" && hasValue)
+            call.out = args[++i];
+        else if (arg == "--size" && hasValue) {
+            if (!ParseCanvasSize(args[++i], call.width, call.height)) return 2;
+        } else if (arg.startsWith('-') && arg.size() > 1)
+            return 2;
+        else if (call.action.isEmpty())
+            call.action = arg;
+        else
+            call.words.append(arg);
+    }
+    if (call.database.isEmpty()) call.database = DefaultHistoryDatabase();
+    const bool formatsOnlyForExport = call.action == "export" || (!call.json && !call.csv);
+    const bool chartOptionsOnlyForChart =
+        call.action == "chart" || (call.out.isEmpty() && call.width == 0);
+    if (!formatsOnlyForExport || !chartOptionsOnlyForChart || (call.json && call.csv)) return 2;
+    if (call.action == "export" || call.action == "stats") return call.words.isEmpty() ? 0 : 2;
+    if (call.action == "forget") return call.words.size() == 3 ? 0 : 2;
+    if (call.action == "chart")
+        return call.words.size() == 3 && call.width > 0 && IsCanvasFileName(call.out) ? 0 : 2;
+    return 2;
+}
+
+QString CsvField(const QString& text)
+{
+    if (!text.contains(QRegularExpression("[\",\r\n]"))) return text;
+    return '"' + QString(text).replace('"', "\"\"") + '"';
+}
+
+QString UtcText(const QDateTime& time)
+{
+    return time.toUTC().toString(Qt::ISODateWithMs);
+}
+
+QString OptionalText(const std::optional<int>& value)
+{
+    return value ? QString::number(*value) : QString();
+}
+
+QString OptionalText(const std::optional<bool>& value)
+{
+    return value ? QString(*value ? "true" : "false") : QString();
+}
+
+QJsonValue OptionalJson(const std::optional<int>& value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+QJsonValue OptionalJson(const std::optional<bool>& value)
+{
+    return value ? QJsonValue(*value) : QJsonValue(QJsonValue::Null);
+}
+
+void PrintCsv(const std::vector<ExportedTake>& takes, std::ostream& out)
+{
+    out << "content_pack,category_code,stem,phrase_text,recorded_utc,duration_ms,analysis,score,"
+           "stress_match,ending_match,file\n";
+    for (const ExportedTake& row : takes) {
+        const StoredTake& take = row.Take;
+        const QStringList fields = {row.Key.ContentPack,
+                                    row.Key.CategoryCode,
+                                    row.Key.Stem,
+                                    row.PhraseText,
+                                    UtcText(take.RecordedAt),
+                                    QString::number(take.DurationMs),
+                                    take.Analysis,
+                                    OptionalText(take.Marks.Score),
+                                    OptionalText(take.Marks.StressMatch),
+                                    OptionalText(take.Marks.EndingMatch),
+                                    take.File};
+        QStringList quoted;
+        for (const QString& field : fields)
+            quoted.append(CsvField(field));
+        out << quoted.join(',').toStdString() << "\n";
+    }
+}
+
+// One object a line, so a long export stays readable and greppable.
+void PrintJson(const std::vector<ExportedTake>& takes, std::ostream& out)
+{
+    out << "[";
+    const char* separator = "\n";
+    for (const ExportedTake& row : takes) {
+        const StoredTake& take = row.Take;
+        const QJsonObject object{{"content_pack", row.Key.ContentPack},
+                                 {"category_code", row.Key.CategoryCode},
+                                 {"stem", row.Key.Stem},
+                                 {"phrase_text", row.PhraseText},
+                                 {"recorded_utc", UtcText(take.RecordedAt)},
+                                 {"duration_ms", take.DurationMs},
+                                 {"analysis", take.Analysis},
+                                 {"score", OptionalJson(take.Marks.Score)},
+                                 {"stress_match", OptionalJson(take.Marks.StressMatch)},
+                                 {"ending_match", OptionalJson(take.Marks.EndingMatch)},
+                                 {"file", take.File}};
+        out << separator << QJsonDocument(object).toJson(QJsonDocument::Compact).toStdString();
+        separator = ",\n";
+    }
+    out << "\n]\n";
+}
+
+void PrintStats(const std::vector<CategoryProgress>& categories, std::ostream& out)
+{
+    out << "content_pack\tcategory_code\tphrases\tattempts\tgood\tkept\tscored\tmean_score\t"
+           "best_score\n";
+    for (const CategoryProgress& category : categories) {
+        const QString mean =
+            category.MeanScore ? QString::number(*category.MeanScore, 'f', 1) : QString();
+        const QStringList fields = {category.ContentPack,
+                                    category.CategoryCode,
+                                    QString::number(category.PhrasesPractised),
+                                    QString::number(category.Attempts),
+                                    QString::number(category.GoodAttempts),
+                                    QString::number(category.TakesKept),
+                                    QString::number(category.TakesScored),
+                                    mean,
+                                    OptionalText(category.BestScore)};
+        out << fields.join('\t').toStdString() << "\n";
+    }
+}
+
+int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStreams io)
+{
+    const PhraseKey key = call.words.size() == 3
+                              ? PhraseKey{call.words[0], call.words[1], call.words[2]}
+                              : PhraseKey{};
+    int32_t result = HistoryOk;
+    if (call.action == "export") {
+        std::vector<ExportedTake> takes;
+        result = history.AllTakes(takes);
+        if (result == HistoryOk) call.json ? PrintJson(takes, io.out) : PrintCsv(takes, io.out);
+    } else if (call.action == "stats") {
+        std::vector<CategoryProgress> categories;
+        result = history.Categories(categories);
+        if (result == HistoryOk) PrintStats(categories, io.out);
+    } else if (call.action == "chart") {
+        std::vector<StoredTake> takes;
+        result = history.TakesOf(key, takes);
+        const ScoreChartColours colours;
+        const auto draw = [&](Canvas& canvas) { DrawScoreChart(canvas, takes, colours); };
+        if (result == HistoryOk &&
+            !WriteCanvasFile(call.out, call.width, call.height, colours.Back, draw)) {
+            io.err << "tvtool history: cannot write " << call.out.toStdString() << "\n";
+            return 1;
+        }
+    } else {
+        result = history.ForgetPhrase(key);
+    }
+    if (result != HistoryOk) {
+        io.err << "tvtool history: " << history.LastProblem().toStdString() << "\n";
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
+int HistoryCommand(const QStringList& args, ToolStreams io)
+{
+    HistoryCall call;
+    switch (ParseHistoryCall(args, call)) {
+    case 1:
+        io.out << HistoryUsage;
+        return 0;
+    case 2:
+        io.err << HistoryUsage;
+        return 2;
+    default:
+        break;
+    }
+    PracticeHistory history(call.database);
+    // Reading never creates, migrates or writes anything; forgetting must
+    // not create a history where there was none.
+    const bool forgets = call.action == "forget";
+    if (forgets && !QFileInfo::exists(call.database)) {
+        io.err << "tvtool history: no practice history at " << call.database.toStdString() << "\n";
+        return 1;
+    }
+    if (history.Open(forgets ? HistoryAccess::Write : HistoryAccess::Read) != HistoryOk) {
+        io.err << "tvtool history: " << history.LastProblem().toStdString() << "\n";
+        return 1;
+    }
+    return RunHistoryCall(call, history, io);
+}
