@@ -21,3 +21,4 @@ int AuthorCommand(const QStringList& args, ToolStreams io);
 int DemoContentCommand(const QStringList& args, ToolStreams io);
 int LintCommand(const QStringList& args, ToolStreams io);
 int HistoryCommand(const QStringList& args, ToolStreams io);
+int CompareCommand(const QStringList& args, ToolStreams io);

@@ -1,12 +1,15 @@
 // tvtool demo-content: builds the demo content pack from the text sources
 // in content/demo. Every phrase of SentList.txt is spoken by festival and
-// authored into Sounds/<stem>.wav; the lesson tree, the phrase list and the
-// help document are copied beside them:
+// authored into Sounds/<stem>.wav, with the syllables festival spoke (their
+// letters, their lexical stress, their times) on the steps they fall in;
+// the lesson tree, the phrase list and the help document are copied beside
+// them:
 //   OUT_DIR/Sounds/Tree.txt, SentList.txt, <code>_<nn>.wav
 //   OUT_DIR/Help/TVTutor.hlp
 #include "navigation/PhraseList.h"
 #include "tool/Commands.h"
 #include "tool/PhraseAuthoring.h"
+#include "tool/SyllableSpelling.h"
 
 #include <QDir>
 #include <QFile>
@@ -49,18 +52,41 @@ QByteArray SchemeString(const QByteArray& text)
     return quoted + "\"";
 }
 
+// Writes one line per syllable of an utterance: its place in its word, the
+// word, its lexical stress (0 or 1), its start and end in seconds and its
+// phones.
+const char* SyllableListing = R"((define (tv_syllables utt path)
+  (let ((fd (fopen path "w")))
+    (mapcar
+     (lambda (syl)
+       (format fd "%s\t%s\t%s\t%s\t%s\t%s\n"
+               (item.feat syl "pos_in_word")
+               (item.feat syl "R:SylStructure.parent.name")
+               (item.feat syl "stress")
+               (item.feat syl "syllable_start")
+               (item.feat syl "syllable_end")
+               (apply string-append
+                      (mapcar (lambda (seg) (string-append (item.name seg) " "))
+                              (item.relation.daughters syl 'SylStructure)))))
+     (utt.relation.items utt 'Syllable))
+    (fclose fd)))
+)";
+
 // One festival run speaks every phrase: starting festival and loading a
 // voice takes longer than speaking a phrase.
 bool Synthesise(const std::vector<DemoPhrase>& phrases, const QByteArrayList& maleCategories,
                 const QString& folder, std::string& problem)
 {
-    QByteArray script;
+    QByteArray script = SyllableListing;
     for (size_t i = 0; i < phrases.size(); ++i) {
         script += SpokenByMaleVoice(phrases[i].Stem, maleCategories)
                       ? "(voice_kal_diphone)\n"
                       : "(voice_cmu_us_slt_arctic_hts)\n";
-        script += "(utt.save.wave (SynthText " + SchemeString(phrases[i].Text) + ") " +
+        script += "(set! utt (SynthText " + SchemeString(phrases[i].Text) + "))\n";
+        script += "(utt.save.wave utt " +
                   SchemeString(QFile::encodeName(folder + QString("/%1.wav").arg(i))) + " 'riff)\n";
+        script += "(tv_syllables utt " +
+                  SchemeString(QFile::encodeName(folder + QString("/%1.syl").arg(i))) + ")\n";
     }
     const QString scriptPath = folder + "/speak.scm";
     QFile file(scriptPath);
@@ -84,6 +110,44 @@ bool Synthesise(const std::vector<DemoPhrase>& phrases, const QByteArrayList& ma
         return false;
     }
     return true;
+}
+
+// The syllables of one spoken phrase, spelled: festival's listing read
+// word by word. A listing that cannot be read gives none; the phrase is
+// then authored without syllables.
+std::vector<TimedSyllable> ReadSpokenSyllables(const QString& path)
+{
+    struct Spoken
+    {
+        QString word;
+        bool stressed;
+        double middle;
+        QStringList phones;
+    };
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    std::vector<std::vector<Spoken>> words;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() != 6) continue;
+        const Spoken syllable{QString::fromUtf8(fields[1]), fields[2].trimmed() != "0",
+                              (fields[3].toDouble() + fields[4].toDouble()) / 2,
+                              QString::fromUtf8(fields[5]).split(' ', Qt::SkipEmptyParts)};
+        if (fields[0].trimmed() == "0" || words.empty()) words.emplace_back();
+        words.back().push_back(syllable);
+    }
+    std::vector<TimedSyllable> syllables;
+    for (const std::vector<Spoken>& word : words) {
+        std::vector<QStringList> phones;
+        for (const Spoken& syllable : word)
+            phones.push_back(syllable.phones);
+        const std::vector<QString> pieces = SpellSyllables(word.front().word, phones);
+        for (size_t k = 0; k < word.size() && k < pieces.size(); ++k) {
+            if (!pieces[k].isEmpty())
+                syllables.push_back({pieces[k], word[k].stressed, word[k].middle, k == 0});
+        }
+    }
+    return syllables;
 }
 
 bool CopyReplacing(const QString& from, const QString& to)
@@ -152,8 +216,10 @@ int DemoContentCommand(const QStringList& args, ToolStreams io)
     int failures = 0;
     for (size_t i = 0; i < phrases.size(); ++i) {
         const QString target = out + "/Sounds/" + QFile::decodeName(phrases[i].Stem) + ".wav";
-        const AuthoringResult result =
-            AuthorPhraseFile(work.path() + QString("/%1.wav").arg(i), target, phrases[i].Text);
+        AuthoringSyllables syllables;
+        syllables.Timed = ReadSpokenSyllables(work.path() + QString("/%1.syl").arg(i));
+        const AuthoringResult result = AuthorPhraseFile(work.path() + QString("/%1.wav").arg(i),
+                                                        target, phrases[i].Text, syllables);
         if (!result.Written) {
             io.err << "tvtool demo-content: " << phrases[i].Stem.toStdString() << ": "
                    << result.Problem << "\n";

@@ -89,10 +89,47 @@ QByteArray ToBytes(const std::vector<char>& bytes)
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// The entries of the "syl " chunk: placed on their steps' first samples.
+SyllableList PlaceSyllables(const AuthoringSyllables& syllables, const PhraseSteps& steps)
+{
+    SyllableList placed;
+    if (!syllables.Spelled.empty()) {
+        if (syllables.Spelled.size() != steps.Steps.size()) return syllables.Spelled;
+        placed = syllables.Spelled;
+        for (size_t i = 0; i < placed.size(); ++i)
+            placed[i].Start = steps.Steps[i].Start;
+        return placed;
+    }
+    for (const StepRecord& step : steps.Steps) {
+        Syllable entry;
+        entry.Start = step.Start;
+        for (const TimedSyllable& syllable : syllables.Timed) {
+            const double sample = syllable.Seconds * NativeRate;
+            if (sample < step.Start || sample >= double(step.Start) + step.Length) continue;
+            if (!entry.Text.isEmpty() && syllable.StartsWord) entry.Text += ' ';
+            entry.Text += syllable.Text;
+            entry.Stressed = entry.Stressed || syllable.Stressed;
+        }
+        if (!entry.Text.isEmpty()) placed.push_back(entry);
+    }
+    return placed;
+}
+
+int NamedStepCount(const SyllableList& entries, const PhraseSteps& steps)
+{
+    int named = 0;
+    for (const StepRecord& step : steps.Steps) {
+        const bool placed = std::any_of(entries.begin(), entries.end(),
+                                        [&](const Syllable& s) { return s.Start == step.Start; });
+        named += placed ? 1 : 0;
+    }
+    return named;
+}
+
 } // namespace
 
 AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& outputPath,
-                                 const QByteArray& text)
+                                 const QByteArray& text, const AuthoringSyllables& syllables)
 {
     AuthoringResult result;
     std::vector<float> mono;
@@ -120,6 +157,9 @@ AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& output
         return result;
     }
 
+    // The syllables go last: readers that do not know the chunk never meet
+    // it on their way to the chunks they look for.
+    const SyllableList entries = PlaceSyllables(syllables, analysis.Steps);
     RiffWriter writer(outputPath);
     const bool written =
         writer.Open() && writer.CreateRiff(FourCC("WAVE")) &&
@@ -128,6 +168,7 @@ AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& output
         writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
         writer.WriteChunk(FourCC("data"), samples) &&
         writer.WriteChunk(FourCC("ptc "), ToBytes(PitchChunkBytes(analysis.Pitch))) &&
+        (entries.empty() || writer.WriteChunk(FourCC("syl "), SyllableChunkData(entries))) &&
         writer.LeaveChunk() && writer.Commit();
     if (!written) {
         result.Problem = "cannot write " + QFile::encodeName(outputPath).toStdString();
@@ -139,5 +180,6 @@ AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& output
         static_cast<int>(std::count_if(analysis.Pitch.begin(), analysis.Pitch.end(),
                                        [](const PitchPoint& p) { return p.Value > 0; }));
     result.Seconds = static_cast<double>(mono.size()) / NativeRate;
+    result.NamedSteps = NamedStepCount(entries, analysis.Steps);
     return result;
 }

@@ -3,6 +3,7 @@
 // drawing call) or a PNG (the same pixels as the picture box).
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
+#include "compare/DrawCompare.h"
 #include "tool/CanvasOutput.h"
 #include "tool/Commands.h"
 #include "views/DrawPitch.h"
@@ -16,19 +17,25 @@ namespace {
 const char* RenderUsage =
     "usage: tvtool render FILE --view pitch|stress|signal --size WxH --out OUT.svg|OUT.png "
     "[--student]\n"
+    "       tvtool render MODEL LEARNER --view compare --size WxH --out OUT.svg|OUT.png\n"
     "Reads the phrase sound file FILE as the exercise screen loads a phrase (with --student\n"
     "as it reads the student's analysed recording: without the text chunk), trims its\n"
     "steps' pitch windows and draws the one view into a box of inner size W x H pixels,\n"
     "in the native speaker's colours (the student's with --student).\n"
     "OUT.svg holds one element per drawing call, in drawing order; OUT.png is the picture\n"
     "the screen shows. When the file does not read, prints 'result <code>' to standard\n"
-    "error, writes nothing and exits 1.\n";
+    "error, writes nothing and exits 1.\n"
+    "The compare view draws the learner's analysed phrase against the model's, as tvtool\n"
+    "compare compares them: both pitch contours in semitones from each speaker's median,\n"
+    "the learner's laid onto the model's time, the steps that differ most shaded. When\n"
+    "the two cannot be compared it says why on standard error and exits 1.\n";
 
-enum class View { Pitch, Stress, Signal };
+enum class View { Pitch, Stress, Signal, Compare };
 
 struct RenderOptions
 {
     QString path;
+    QString learnerPath; // the compare view's second file
     View view = View::Pitch;
     int width = 0;
     int height = 0;
@@ -44,6 +51,8 @@ bool ParseView(const QString& text, View& view)
         view = View::Stress;
     else if (text == "signal")
         view = View::Signal;
+    else if (text == "compare")
+        view = View::Compare;
     else
         return false;
     return true;
@@ -72,11 +81,15 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
             return 2;
         } else if (options.path.isEmpty()) {
             options.path = arg;
+        } else if (options.learnerPath.isEmpty()) {
+            options.learnerPath = arg;
         } else {
             return 2;
         }
     }
     if (!IsCanvasFileName(options.out)) return 2;
+    // The compare view takes both phrases, the others one.
+    if (options.learnerPath.isEmpty() != (options.view != View::Compare)) return 2;
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
 }
 
@@ -89,12 +102,23 @@ QColor BackColorOf(View view, bool student)
         return student ? StudentStressBackColor : NativeStressBackColor;
     case View::Signal:
         break;
+    case View::Compare:
+        return CompareBackColor;
     }
     return student ? StudentSignalBackColor : NativeSignalBackColor;
 }
 
-void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor back)
+// What one view is drawn from: a phrase, or for the compare view the
+// comparison of two.
+struct RenderSource
 {
+    const LoadedPhrase& speaker;
+    const Comparison* comparison = nullptr;
+};
+
+void DrawView(Canvas& canvas, const RenderSource& source, View view, QColor back)
+{
+    const LoadedPhrase& speaker = source.speaker;
     switch (view) {
     case View::Pitch:
         DrawPitch(canvas, speaker.Phrase, -1, -1, speaker.Pitch, ViewForeColor, back);
@@ -104,6 +128,9 @@ void DrawView(Canvas& canvas, const LoadedPhrase& speaker, View view, QColor bac
         break;
     case View::Signal:
         DrawSignal(canvas, speaker.Phrase, speaker.Samples, ViewForeColor, back);
+        break;
+    case View::Compare:
+        DrawCompare(canvas, *source.comparison);
         break;
     }
 }
@@ -126,19 +153,40 @@ int RenderCommand(const QStringList& args, ToolStreams io)
 
     LoadedPhrase speaker;
     speaker.Phrase.WaveFile = options.path;
+    // The comparison reads both phrases without their text, as a learner's
+    // file need not have one.
+    const bool skipText = options.student || options.view == View::Compare;
     const int32_t result =
         ReadPhraseFile(speaker.Loaded, speaker.Phrase, speaker.Format, speaker.Samples,
-                       speaker.Memory, speaker.Pitch, 0, options.student ? 1 : 0);
+                       speaker.Memory, speaker.Pitch, 0, skipText ? 1 : 0);
     if (result != PhraseFileOk) {
         io.err << "result " << result << "\n";
         return 1;
     }
     TrimPitchWindows(speaker.Phrase, speaker.Pitch);
 
+    LoadedPhrase learner;
+    Comparison comparison;
+    if (options.view == View::Compare) {
+        const int32_t learnerResult = learner.Read(options.learnerPath, 1);
+        if (learnerResult != PhraseFileOk) {
+            io.err << "result " << learnerResult << "\n";
+            return 1;
+        }
+        TrimPitchWindows(learner.Phrase, learner.Pitch);
+        comparison = ComparePhrases(speaker, learner, ReadSyllables(options.path));
+        if (!comparison.Problem.isEmpty()) {
+            io.err << "tvtool render: " << comparison.Problem.toStdString() << "\n";
+            return 1;
+        }
+    }
+
     // The picture box starts from its background, as after the screen
     // cleared it on loading the phrase.
     const QColor back = BackColorOf(options.view, options.student);
-    const auto draw = [&](Canvas& canvas) { DrawView(canvas, speaker, options.view, back); };
+    const auto draw = [&](Canvas& canvas) {
+        DrawView(canvas, RenderSource{speaker, &comparison}, options.view, back);
+    };
     if (!WriteCanvasFile(options.out, options.width, options.height, back, draw)) {
         io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";
         return 1;

@@ -3,8 +3,10 @@
 #include "tool/Commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 
 #include <iostream>
+#include <memory>
 
 namespace {
 
@@ -28,6 +30,8 @@ const Subcommand Subcommands[] = {
     {"lint", "lint CONTENT_DIR         check a content pack; one finding a line", LintCommand},
     {"history", "history export|stats|chart|forget  the learner's practice history",
      HistoryCommand},
+    {"compare", "compare MODEL LEARNER [--json]  what differs from the model's phrase",
+     CompareCommand},
 };
 
 void PrintUsage(std::ostream& stream)
@@ -38,11 +42,35 @@ void PrintUsage(std::ostream& stream)
     stream << "\n'tvtool COMMAND --help' describes one command.\n";
 }
 
+// Text on a PNG needs fonts, and fonts need a GUI application; only the
+// compare view draws text. It runs on the offscreen platform, so no display
+// is ever needed.
+bool DrawsTextOnAPicture(int argc, char** argv)
+{
+    bool render = false;
+    bool compare = false;
+    bool png = false;
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg = argv[i];
+        render = render || (i == 1 && arg == "render");
+        compare = compare || (arg == "compare" && i > 1 && QByteArray(argv[i - 1]) == "--view");
+        png = png || arg.toLower().endsWith(".png");
+    }
+    return render && compare && png;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (DrawsTextOnAPicture(argc, argv)) {
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication& app = *application;
     std::ostream& out = std::cout;
     std::ostream& err = std::cerr;
     QStringList args = app.arguments().mid(1);

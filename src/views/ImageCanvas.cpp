@@ -1,5 +1,8 @@
 #include "views/ImageCanvas.h"
 
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
 #include <QLineF>
 #include <QPen>
 #include <QRectF>
@@ -103,4 +106,21 @@ void ImageCanvas::MaskRectangle(double x, double y, double w, double h, QColor m
     p.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     p.fillRect(QRectF(x, y, w, h), mask);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void ImageCanvas::DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
+                           TextAnchor anchor)
+{
+    if (image.isNull() || text.isEmpty() || pixelSize < 1 ||
+        qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        return;
+    QPainter& p = PainterWithPen(colour, 1);
+    QFont font = p.font();
+    font.setPixelSize(pixelSize);
+    p.setFont(font);
+    const double width = QFontMetricsF(font).horizontalAdvance(text);
+    const double left = anchor == TextAnchor::Middle ? x - width / 2
+                        : anchor == TextAnchor::End  ? x - width
+                                                     : x;
+    p.drawText(QPointF(left, y), text);
 }

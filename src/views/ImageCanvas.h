@@ -32,6 +32,9 @@ public:
     // Each pixel in the area becomes pixel AND mask, so masking the same
     // area again changes nothing.
     void MaskRectangle(double x, double y, double w, double h, QColor mask) override;
+    // Text needs the fonts of a GUI application; without one it is left out.
+    void DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
+                  TextAnchor anchor) override;
 
     // Starts a new picture of the given size, filled with background; what
     // was drawn before is dropped.

@@ -58,6 +58,19 @@ void SvgCanvas::MaskRectangle(double x, double y, double w, double h, QColor mas
                     .arg(SvgNumber(x), SvgNumber(y), SvgNumber(w), SvgNumber(h), Colour(mask));
 }
 
+void SvgCanvas::DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
+                         TextAnchor anchor)
+{
+    const char* anchorName = anchor == TextAnchor::Middle ? "middle"
+                             : anchor == TextAnchor::End  ? "end"
+                                                          : "start";
+    elements << QStringLiteral("<text x=\"%1\" y=\"%2\" fill=\"%3\" font-size=\"%4\" "
+                               "text-anchor=\"%5\">%6</text>")
+                    .arg(SvgNumber(x), SvgNumber(y), Colour(colour))
+                    .arg(pixelSize)
+                    .arg(QLatin1String(anchorName), text.toHtmlEscaped());
+}
+
 QByteArray SvgCanvas::Document() const
 {
     QByteArray text = QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%1\" "

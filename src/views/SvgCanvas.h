@@ -10,6 +10,8 @@
 //                            stroke="#rrggbb" stroke-width="N"/>
 //   a masked area:     <rect class="mask" x=".." y=".." width=".." height=".." fill="#rrggbb"
 //                            style="mix-blend-mode:multiply"/>
+//   text:              <text x=".." y=".." fill="#rrggbb" font-size="N"
+//                            text-anchor="start"|"middle"|"end">escaped text</text>
 //   </svg>
 //
 // The masked area keeps only the bits of each pixel that are also set in
@@ -34,6 +36,8 @@ public:
     void DrawRectangle(double x, double y, double w, double h, std::optional<QColor> fill,
                        QColor stroke, int width) override;
     void MaskRectangle(double x, double y, double w, double h, QColor mask) override;
+    void DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
+                  TextAnchor anchor) override;
 
     // The elements drawn so far, one per call, without the enclosing svg.
     const QStringList& Elements() const { return elements; }

@@ -1,6 +1,8 @@
 // tvtool author: a plain recording in, a native phrase sound file out.
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
+#include "compare/Syllables.h"
 #include "support/SyntheticVoice.h"
 #include "support/ToolRun.h"
 
@@ -113,4 +115,32 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
     EXPECT_FALSE(unreadable.err.isEmpty());
     EXPECT_EQ(RunTvtool({"author", in, out}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
+}
+
+TEST(TvtoolAuthor, KeepsTheAuthorsSyllablesOnTheStepsAfterTheChunksTheTutorReads)
+{
+    QTemporaryDir folder;
+    const QString in = folder.filePath("take.wav");
+    ASSERT_TRUE(WriteRecording(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, Voice(22050)));
+    const QString out = folder.filePath("21_01.wav");
+    const ToolRun run =
+        RunTvtool({"author", in, out, "--text", "record", "--syllables", "re|CORD"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
+    EXPECT_EQ(ChunkIds(out), (QByteArrayList{"fmt ", "snt ", "stp ", "data", "ptc ", "syl "}));
+
+    LoadedPhrase phrase;
+    ASSERT_EQ(phrase.Read(out), PhraseFileOk);
+    ASSERT_EQ(phrase.Phrase.StepCount, 2);
+    const SyllableList syllables = ReadSyllables(out);
+    ASSERT_EQ(syllables.size(), 2u);
+    EXPECT_TRUE(syllables[1].Stressed);
+    EXPECT_EQ(NameSteps(phrase.Phrase, syllables), (std::vector<QString>{"re", "CORD"}));
+
+    // Three syllables for two steps: kept, but said to name no step.
+    const ToolRun uneven =
+        RunTvtool({"author", in, out, "--text", "record", "--syllables", "re|COR|ded"});
+    ASSERT_EQ(uneven.exitCode, 0);
+    EXPECT_TRUE(uneven.err.contains("3 syllables for 2 steps")) << uneven.err.toStdString();
+    EXPECT_EQ(RunTvtool({"author", in, out, "--text", "x", "--syllables", "|"}).exitCode, 2);
 }

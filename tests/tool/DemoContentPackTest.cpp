@@ -1,8 +1,10 @@
 // The demo content pack: every phrase of its list reads as the tutor reads
-// a native phrase, with steps and a pitch track. The pack is the one named
+// a native phrase, with steps and a pitch track, and names its steps'
+// syllables for the learner's advice. The pack is the one named
 // by TONVALE_DEMO_PACK (the build scripts' pack) or, without it, one built
 // here with festival.
 #include "audio/PhraseFile.h"
+#include "compare/Syllables.h"
 #include "navigation/PhraseList.h"
 
 #include <QDir>
@@ -55,5 +57,10 @@ TEST(DemoContentPack, EveryListedPhraseReadsWithStepsAndPitch)
                   10)
             << phrase.WaveFile.toStdString();
         EXPECT_EQ(format.SamplesPerSec, 22050u);
+        const std::vector<QString> names = NameSteps(phrase, ReadSyllables(phrase.WaveFile));
+        EXPECT_GE(2 * std::count_if(names.begin(), names.end(),
+                                    [](const QString& name) { return !name.isEmpty(); }),
+                  int(names.size()))
+            << phrase.WaveFile.toStdString() << ": fewer than half the steps are named";
     }
 }

@@ -1,6 +1,8 @@
 // tvtool render as other programs see it: the built tool run on phrase
 // files written here, its exact SVG, its PNG against the picture box, and
 // its exit status.
+#include "compare/DrawCompare.h"
+#include "compare/SpokenPhrase.h"
 #include "platform/PictureBox.h"
 #include "support/PhraseFileBytes.h"
 #include "support/ToolRun.h"
@@ -16,7 +18,6 @@
 using namespace testbytes;
 
 namespace {
-
 
 QByteArray ReadAll(const QString& path)
 {
@@ -121,4 +122,38 @@ TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsage)
         EXPECT_TRUE(wrong.err.startsWith("usage: tvtool render")) << args.join(' ').toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(TvtoolRender, CompareViewDrawsBothPhrasesAsSvgOrPng)
+{
+    Scratch scratch;
+    const QString model =
+        scratch.Write(Speak({{0.25, 210, 220}, {0.3, 180, 130}}).FileBytes(), "model.wav");
+    const QString learner =
+        scratch.Write(Speak({{0.25, 110, 110}, {0.3, 100, 140}}, 0.5).FileBytes(), "learner.wav");
+    const QString svg = scratch.Path("compare.svg");
+    const ToolRun run = RunTvtool(
+        {"render", model, learner, "--view", "compare", "--size", "400x160", "--out", svg});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    const QByteArray drawing = ReadAll(svg);
+    EXPECT_TRUE(drawing.contains("stroke=\"" + CompareModelColor.name().toUtf8() + "\""));
+    EXPECT_TRUE(drawing.contains("stroke=\"" + CompareLearnerColor.name().toUtf8() + "\""));
+    EXPECT_TRUE(drawing.contains(">Model</text>"));
+
+    const QString png = scratch.Path("compare.png");
+    ASSERT_EQ(RunTvtool({"render", model, learner, "--view", "compare", "--size", "400x160",
+                         "--out", png})
+                  .exitCode,
+              0);
+    const QImage picture(png);
+    EXPECT_EQ(picture.size(), QSize(400, 160));
+    EXPECT_EQ(picture.pixelColor(2, 80), CompareBackColor);
+
+    EXPECT_EQ(
+        RunTvtool({"render", model, "--view", "compare", "--size", "40x40", "--out", svg}).exitCode,
+        2);
+    EXPECT_EQ(
+        RunTvtool({"render", model, learner, "--view", "pitch", "--size", "40x40", "--out", svg})
+            .exitCode,
+        2);
 }

@@ -105,3 +105,32 @@ TEST(ImageCanvas, HighlightedBarFillsItsRectangleDarkGreen)
     EXPECT_EQ(At(canvas, 20, 50), 0x006001u);
     EXPECT_EQ(At(canvas, 150, 50), Green.rgb() & 0xFFFFFF);
 }
+
+TEST(CanvasText, StandsWhereItsAnchorSaysAndIsEscapedInSvg)
+{
+    ImageCanvas image(120, 30, Qt::white);
+    image.DrawText(60, 20, "MMMM", Qt::black, 12, TextAnchor::Middle);
+    image.DrawText(118, 20, "W", Qt::black, 12, TextAnchor::End);
+    const QImage& picture = image.Image();
+    int left = picture.width();
+    int right = -1;
+    for (int y = 0; y < picture.height(); ++y) {
+        for (int x = 0; x < 100; ++x) {
+            if (qGray(picture.pixel(x, y)) < 128) {
+                left = std::min(left, x);
+                right = std::max(right, x);
+            }
+        }
+    }
+    ASSERT_GE(right, 0) << "no text drawn";
+    EXPECT_NEAR((left + right) / 2.0, 60, 3);
+    bool endDrawn = false;
+    for (int y = 0; y < picture.height(); ++y)
+        endDrawn = endDrawn || qGray(picture.pixel(115, y)) < 128;
+    EXPECT_TRUE(endDrawn);
+
+    SvgCanvas svg(10, 10);
+    svg.DrawText(5, 8, "a<b & \"c\"", Qt::black, 9, TextAnchor::End);
+    EXPECT_EQ(svg.Elements().back(), "<text x=\"5\" y=\"8\" fill=\"#000000\" font-size=\"9\" "
+                                     "text-anchor=\"end\">a&lt;b &amp; &quot;c&quot;</text>");
+}

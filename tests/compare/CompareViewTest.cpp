@@ -1,0 +1,110 @@
+// The Compare view through the SVG canvas: the learner's contour lies over
+// the model's whatever the voice and the rate, and the steps that differ
+// are shaded and named.
+#include "SpokenPhrase.h"
+#include "compare/DrawCompare.h"
+#include "views/ViewTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString ModelStroke = CompareModelColor.name();
+const QString LearnerStroke = CompareLearnerColor.name();
+const QString MarkFill = CompareMarkColor.name();
+
+std::vector<SvgElement> Lines(const SvgCanvas& canvas, const QString& stroke)
+{
+    std::vector<SvgElement> lines;
+    for (const SvgElement& line : ElementsOf(canvas, "line")) {
+        if (line.attrs["stroke"] == stroke && line.attrs["stroke-width"] == "2")
+            lines.push_back(line);
+    }
+    return lines;
+}
+
+// The model's contour height at x (the line whose span holds x).
+double ModelYAt(const std::vector<SvgElement>& model, double x)
+{
+    for (const SvgElement& line : model) {
+        if (line.Num("x1") <= x && x <= line.Num("x2"))
+            return (line.Num("y1") + line.Num("y2")) / 2;
+    }
+    return -1;
+}
+
+std::vector<SpokenStep> Melody()
+{
+    return {{0.18, 150, 170}, {0.26, 190, 210}, {0.16, 170, 150}, {0.24, 140, 120}};
+}
+
+} // namespace
+
+TEST(CompareView, ALowerFasterVoiceWithAPauseDrawsOverTheModelsContour)
+{
+    std::vector<SpokenStep> learner;
+    for (SpokenStep step : Melody())
+        learner.push_back({step.Seconds / 2, step.StartHz / 2, step.EndHz / 2});
+    learner.insert(learner.begin() + 2, Pause(0.3));
+    const Comparison comparison =
+        ComparePhrases(Speak(Melody()).Speaker(), Speak(learner).Speaker());
+    ASSERT_TRUE(comparison.Problem.isEmpty());
+    SvgCanvas canvas(400, 200);
+    DrawCompare(canvas, comparison);
+
+    const std::vector<SvgElement> model = Lines(canvas, ModelStroke);
+    const std::vector<SvgElement> warped = Lines(canvas, LearnerStroke);
+    ASSERT_GT(model.size(), 30u);
+    ASSERT_GT(warped.size(), 15u);
+    // Laid onto the model's time: from the model's first column to its last.
+    EXPECT_NEAR(warped.front().Num("x1"), model.front().Num("x1"), 12);
+    EXPECT_NEAR(warped.back().Num("x2"), model.back().Num("x2"), 12);
+    // On the same semitone scale: within about half a semitone of the model.
+    int compared = 0;
+    for (const SvgElement& line : warped) {
+        const double x = (line.Num("x1") + line.Num("x2")) / 2;
+        const double y = ModelYAt(model, x);
+        if (y < 0) continue;
+        EXPECT_NEAR((line.Num("y1") + line.Num("y2")) / 2, y, 8) << "at x " << x;
+        ++compared;
+    }
+    EXPECT_GT(compared, 10);
+    for (const SvgElement& rect : ElementsOf(canvas, "rect"))
+        EXPECT_NE(rect.attrs["fill"], MarkFill) << "no step differs";
+}
+
+TEST(CompareView, AStressElsewhereShadesBothStepsAndNamesTheSyllables)
+{
+    const SpokenPhrase model = Speak({{0.25, 210, 220}, {0.3, 180, 130}});
+    const SpokenPhrase learner = Speak({{0.25, 150, 150}, {0.3, 190, 260}});
+    SyllableList syllables = ParseSyllableSpelling("RE|cord");
+    syllables[0].Start = model.Phrase.Steps[1].Start;
+    syllables[1].Start = model.Phrase.Steps[2].Start;
+    const Comparison comparison = ComparePhrases(model.Speaker(), learner.Speaker(), syllables);
+    ASSERT_FALSE(comparison.StressMatch);
+    SvgCanvas canvas(400, 200);
+    DrawCompare(canvas, comparison);
+
+    std::vector<SvgElement> marks;
+    std::vector<SvgElement> squares;
+    for (const SvgElement& rect : ElementsOf(canvas, "rect")) {
+        if (rect.attrs["fill"] == MarkFill) marks.push_back(rect);
+        if (rect.Num("width") == 7) squares.push_back(rect);
+    }
+    ASSERT_EQ(marks.size(), 2u);
+    // The two marks cover the phrase's two steps, one each, within the plot.
+    const double left = std::min(marks[0].Num("x"), marks[1].Num("x"));
+    const double right = std::max(marks[0].Num("x") + marks[0].Num("width"),
+                                  marks[1].Num("x") + marks[1].Num("width"));
+    EXPECT_NEAR(left, 40, 1);
+    EXPECT_NEAR(right, 360, 1);
+    ASSERT_EQ(squares.size(), 2u);
+    EXPECT_NE(squares[0].attrs["fill"], squares[1].attrs["fill"]);
+
+    QStringList texts;
+    for (const QString& element : canvas.Elements()) {
+        if (element.startsWith("<text")) texts << element.section('>', 1).section('<', 0, 0);
+    }
+    EXPECT_TRUE(texts.contains("RE"));
+    EXPECT_TRUE(texts.contains("cord"));
+}

@@ -1,0 +1,96 @@
+// The learner's steps against the model's when the learner adds, drops,
+// hurries or lowers: each model step keeps its counterpart.
+#include "compare/StepAlignment.h"
+#include "SpokenPhrase.h"
+
+#include <gtest/gtest.h>
+
+#include <utility>
+
+namespace {
+
+// Four syllables: a rise onto an accented second one, then a fall.
+std::vector<SpokenStep> ModelSteps()
+{
+    return {{0.18, 150, 170}, {0.26, 190, 210}, {0.16, 170, 150}, {0.24, 140, 120}};
+}
+
+std::vector<std::pair<int, int>> Alignment(const std::vector<SpokenStep>& model,
+                                           const std::vector<SpokenStep>& learner)
+{
+    const SpokenPhrase m = Speak(model);
+    const SpokenPhrase l = Speak(learner);
+    const SpeakerProsody a = DescribeSpeaker(m.Phrase, m.Pitch, m.Samples, m.Format);
+    const SpeakerProsody b = DescribeSpeaker(l.Phrase, l.Pitch, l.Samples, l.Format);
+    std::vector<std::pair<int, int>> pairs;
+    for (const StepPair& pair : AlignSteps(a.Steps, b.Steps))
+        pairs.push_back({pair.Model + 1, pair.Learner + 1});
+    return pairs;
+}
+
+using Pairs = std::vector<std::pair<int, int>>;
+
+} // namespace
+
+TEST(StepAlignment, SameStepsPairOneForOne)
+{
+    EXPECT_EQ(Alignment(ModelSteps(), ModelSteps()), (Pairs{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+}
+
+TEST(StepAlignment, InsertedStepJoinsANeighbourAndTheRestStayPaired)
+{
+    std::vector<SpokenStep> learner = ModelSteps();
+    learner.insert(learner.begin() + 2, SpokenStep{0.12, 185, 180});
+    const Pairs pairs = Alignment(ModelSteps(), learner);
+    ASSERT_EQ(pairs.size(), 5u);
+    EXPECT_EQ(pairs.front(), std::make_pair(1, 1));
+    EXPECT_EQ(pairs[1], std::make_pair(2, 2));
+    // The extra step 3 answers model step 2 or 3.
+    EXPECT_TRUE(pairs[2] == std::make_pair(2, 3) || pairs[2] == std::make_pair(3, 3));
+    EXPECT_EQ(pairs[3], std::make_pair(3, 4));
+    EXPECT_EQ(pairs[4], std::make_pair(4, 5));
+}
+
+TEST(StepAlignment, SwallowedStepLeavesItsModelStepOnANeighbour)
+{
+    std::vector<SpokenStep> learner = ModelSteps();
+    learner.erase(learner.begin() + 2);
+    const Pairs pairs = Alignment(ModelSteps(), learner);
+    ASSERT_EQ(pairs.size(), 4u);
+    EXPECT_EQ(pairs[0], std::make_pair(1, 1));
+    EXPECT_EQ(pairs[1], std::make_pair(2, 2));
+    EXPECT_TRUE(pairs[2] == std::make_pair(3, 2) || pairs[2] == std::make_pair(3, 3));
+    EXPECT_EQ(pairs[3], std::make_pair(4, 3));
+}
+
+TEST(StepAlignment, TwiceTheRateWithAPauseStillPairsStepForStep)
+{
+    std::vector<SpokenStep> learner;
+    for (SpokenStep step : ModelSteps()) {
+        step.Seconds /= 2;
+        learner.push_back(step);
+    }
+    learner.insert(learner.begin() + 2, Pause(0.3));
+    EXPECT_EQ(Alignment(ModelSteps(), learner), (Pairs{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+}
+
+TEST(StepAlignment, AVoiceAnOctaveLowerPairsStepForStepWithTheSamePitchFigures)
+{
+    std::vector<SpokenStep> learner;
+    for (SpokenStep step : ModelSteps()) {
+        step.StartHz /= 2;
+        step.EndHz /= 2;
+        learner.push_back(step);
+    }
+    EXPECT_EQ(Alignment(ModelSteps(), learner), (Pairs{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+
+    const Comparison comparison =
+        ComparePhrases(Speak(ModelSteps()).Speaker(), Speak(learner).Speaker());
+    ASSERT_TRUE(comparison.Problem.isEmpty());
+    EXPECT_TRUE(comparison.StressMatch);
+    EXPECT_EQ(comparison.ModelStress, 2);
+    EXPECT_TRUE(comparison.EndingMatch);
+    for (const StepComparison& step : comparison.Steps)
+        EXPECT_NEAR(step.PitchSemitones, 0, 0.3);
+    EXPECT_GE(comparison.Score, 90);
+}
