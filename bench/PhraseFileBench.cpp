@@ -48,7 +48,7 @@ public:
         WaveFormat format;
         RiffWriter writer(path);
         ok = writer.Open() && writer.CreateRiff(FourCC("WAVE")) &&
-             writer.WriteChunk(FourCC("fmt "), FormatBytes(format)) &&
+             writer.WriteChunk(FourCC("fmt "), FormatChunkBytes(format)) &&
              writer.WriteChunk(FourCC("snt "), EncodePhraseText("Sixty seconds of speech")) &&
              writer.WriteChunk(FourCC("stp "), Int32s(steps)) &&
              writer.WriteChunk(FourCC("data"), samples) &&
@@ -59,19 +59,6 @@ public:
     QTemporaryDir dir;
     QString path;
     bool ok = false;
-
-private:
-    static QByteArray FormatBytes(const WaveFormat& f)
-    {
-        QByteArray bytes(16, '\0');
-        qToLittleEndian(f.FormatTag, bytes.data());
-        qToLittleEndian(f.Channels, bytes.data() + 2);
-        qToLittleEndian(f.SamplesPerSec, bytes.data() + 4);
-        qToLittleEndian(f.AvgBytesPerSec, bytes.data() + 8);
-        qToLittleEndian(f.BlockAlign, bytes.data() + 12);
-        qToLittleEndian(f.BitsPerSample, bytes.data() + 14);
-        return bytes;
-    }
 };
 
 const SixtySecondPhrase& Phrase()

@@ -18,6 +18,8 @@
 
 namespace {
 
+using namespace testbytes;
+
 const QString Program = QStringLiteral(TONVALE_BINARY_DIR "/src/TVM");
 
 QByteArray GoodRecording()
@@ -29,9 +31,8 @@ QByteArray GoodRecording()
                                                       {0.25, 0, 0, 0}},
                                                      22050)
                                          .Samples;
-    return RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                         RiffChunkBytes("snt ", TextBytes("Hello")) +
-                         RiffChunkBytes("data", PcmBytes(voice, 16, 1)));
+    return Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+                Chunk("snt ", EncodePhraseText("Hello")) + Chunk("data", PcmBytes(voice, 16, 1)));
 }
 
 struct ProgramRun
@@ -76,8 +77,7 @@ QByteArray Recording(uint32_t rate)
         SynthesiseVoice({{0.2, 0, 0, 0}, {0.4, 140, 120, 0.5}, {0.2, 0, 0, 0}},
                         static_cast<int>(std::max<uint32_t>(rate, 4000)))
             .Samples;
-    return RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, rate, 16)) +
-                         RiffChunkBytes("data", PcmBytes(voice, 16, 1)));
+    return Riff(Chunk("fmt ", FormatData(1, 1, rate, 16)) + Chunk("data", PcmBytes(voice, 16, 1)));
 }
 
 class AnalyserProgram : public ::testing::Test
@@ -126,11 +126,10 @@ TEST_F(AnalyserProgram, WritesAResultFileOnEveryFailure)
 {
     const std::vector<std::pair<QByteArray, QByteArray>> cases = {
         {"not a recording", "Not Good,unreadable file\n"},
-        {RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                       RiffChunkBytes("data", QByteArray(44100, '\0'))),
+        {Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) + Chunk("data", QByteArray(44100, '\0'))),
          "Not Good,silence or too quiet\n"},
-        {RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                       RiffChunkBytes("data", PcmBytes(WhiteNoise(44100, 0.1, 4), 16, 1))),
+        {Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+              Chunk("data", PcmBytes(WhiteNoise(44100, 0.1, 4), 16, 1))),
          "Not Good,too noisy\n"},
     };
     for (const auto& [bytes, line] : cases) {
@@ -221,9 +220,8 @@ TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
         {"a gigabyte of samples",
          [](const QString& path) {
              const uint32_t size = 1u << 30;
-             QByteArray header = "RIFF" + testbytes::UInt32(size + 36) + "WAVE" +
-                                 RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) + "data" +
-                                 testbytes::UInt32(size);
+             QByteArray header = "RIFF" + UInt32(size + 36) + "WAVE" +
+                                 Chunk("fmt ", FormatData(1, 1, 22050, 16)) + "data" + UInt32(size);
              QFile file(path);
              return file.open(QIODevice::WriteOnly) && file.write(header) == header.size() &&
                     file.resize(header.size() + qint64(size));

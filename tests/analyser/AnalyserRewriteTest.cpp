@@ -19,6 +19,8 @@
 
 namespace {
 
+using namespace testbytes;
+
 std::vector<float> Voice(int rate)
 {
     return SynthesiseVoice({{0.25, 0, 0, 0},
@@ -30,15 +32,15 @@ std::vector<float> Voice(int rate)
         .Samples;
 }
 
-struct Chunk
+struct StoredChunk
 {
     QByteArray Id;
     QByteArray Data;
 };
 
-std::vector<Chunk> Chunks(const QString& path)
+std::vector<StoredChunk> Chunks(const QString& path)
 {
-    std::vector<Chunk> found;
+    std::vector<StoredChunk> found;
     RiffReader reader(path);
     RiffChunk outer;
     std::vector<RiffChunk> chunks;
@@ -51,18 +53,18 @@ std::vector<Chunk> Chunks(const QString& path)
     return found;
 }
 
-const Chunk* Find(const std::vector<Chunk>& chunks, const char* id)
+const StoredChunk* Find(const std::vector<StoredChunk>& chunks, const char* id)
 {
-    for (const Chunk& chunk : chunks) {
+    for (const StoredChunk& chunk : chunks) {
         if (chunk.Id == id) return &chunk;
     }
     return nullptr;
 }
 
-QByteArrayList Ids(const std::vector<Chunk>& chunks)
+QByteArrayList Ids(const std::vector<StoredChunk>& chunks)
 {
     QByteArrayList ids;
-    for (const Chunk& chunk : chunks)
+    for (const StoredChunk& chunk : chunks)
         ids << chunk.Id;
     return ids;
 }
@@ -105,18 +107,17 @@ protected:
 
 TEST_F(AnalyserRewrite, KeepsEveryOtherChunkByteForByte)
 {
-    const QByteArray format = FormatBytes(1, 1, 22050, 16);
-    const QByteArray text = TextBytes("Good morning");
+    const QByteArray format = FormatData(1, 1, 22050, 16);
+    const QByteArray text = EncodePhraseText("Good morning");
     const QByteArray list = "INFOISFT\x05\0\0\0tvt1"; // odd size: padded
     const QByteArray samples = PcmBytes(Voice(22050), 16, 1);
     const QString path = Path("Student.wav");
-    ASSERT_TRUE(WriteBytes(
-        path, RiffWaveBytes(RiffChunkBytes("fmt ", format) + RiffChunkBytes("snt ", text) +
-                            RiffChunkBytes("LIST", list) + RiffChunkBytes("data", samples))));
+    ASSERT_TRUE(WriteBytes(path, Riff(Chunk("fmt ", format) + Chunk("snt ", text) +
+                                      Chunk("LIST", list) + Chunk("data", samples))));
 
     const AnalyserResult result = Analyse(path);
     ASSERT_TRUE(result.Good) << result.Reason;
-    const std::vector<Chunk> chunks = Chunks(path);
+    const std::vector<StoredChunk> chunks = Chunks(path);
     EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "snt ", "LIST", "stp ", "data", "ptc "}));
     EXPECT_EQ(Find(chunks, "fmt ")->Data, format);
     EXPECT_EQ(Find(chunks, "snt ")->Data, text);
@@ -139,10 +140,10 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
     // 8-bit stereo at 16 kHz: a frame is two bytes, a hop 160 frames.
     const std::vector<float> voice = Voice(16000);
     const QString path = Path("eight.wav");
-    ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 2, 16000, 8)) +
-                                               RiffChunkBytes("data", PcmBytes(voice, 8, 2)))));
+    ASSERT_TRUE(WriteBytes(path, Riff(Chunk("fmt ", FormatData(1, 2, 16000, 8)) +
+                                      Chunk("data", PcmBytes(voice, 8, 2)))));
     ASSERT_TRUE(Analyse(path).Good);
-    const std::vector<Chunk> chunks = Chunks(path);
+    const std::vector<StoredChunk> chunks = Chunks(path);
     // A file without a text keeps having none.
     EXPECT_EQ(Ids(chunks), (QByteArrayList{"fmt ", "stp ", "data", "ptc "}));
     const std::vector<int32_t> points = Values(Find(chunks, "ptc ")->Data);
@@ -156,9 +157,8 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
     // 24-bit mono at 44.1 kHz.
     const std::vector<float> high = Voice(44100);
     const QString deep = Path("deep.wav");
-    ASSERT_TRUE(
-        WriteBytes(deep, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 44100, 24)) +
-                                       RiffChunkBytes("data", PcmBytes(high, 24, 1)))));
+    ASSERT_TRUE(WriteBytes(deep, Riff(Chunk("fmt ", FormatData(1, 1, 44100, 24)) +
+                                      Chunk("data", PcmBytes(high, 24, 1)))));
     ASSERT_TRUE(Analyse(deep).Good);
     EXPECT_EQ(Values(Find(Chunks(deep), "ptc ")->Data)[2], 441);
 }
@@ -166,9 +166,8 @@ TEST_F(AnalyserRewrite, CountsPositionsInSampleFramesOfAnyFormat)
 TEST_F(AnalyserRewrite, ReplacesTheChunksOfAnEarlierAnalysis)
 {
     const QString path = Path("again.wav");
-    ASSERT_TRUE(
-        WriteBytes(path, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                       RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))));
+    ASSERT_TRUE(WriteBytes(path, Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+                                      Chunk("data", PcmBytes(Voice(22050), 16, 1)))));
     ASSERT_TRUE(Analyse(path).Good);
     const QByteArray once = ReadBytes(path);
     ASSERT_TRUE(Analyse(path).Good);
@@ -178,20 +177,19 @@ TEST_F(AnalyserRewrite, ReplacesTheChunksOfAnEarlierAnalysis)
 TEST_F(AnalyserRewrite, LeavesTheRecordingAloneWhenTheAnalysisFails)
 {
     const std::vector<std::pair<const char*, QByteArray>> cases = {
-        {ReasonTooQuiet, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                       RiffChunkBytes("data", QByteArray(44100, '\0')))},
+        {ReasonTooQuiet,
+         Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) + Chunk("data", QByteArray(44100, '\0')))},
         {ReasonUnreadable, QByteArray("not a wave file at all")},
-        {ReasonUnreadable, RiffChunkBytes("RIFF", "AVI " + RiffChunkBytes("data", "xx"))},
-        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)))},
-        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
-        {ReasonUnreadable,
-         RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16).left(14)) +
-                       RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
-        {ReasonUnreadable, RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(2, 1, 22050, 16)) +
-                                         RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable, Riff(Chunk("data", "xx"), "AVI ")},
+        {ReasonUnreadable, Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)))},
+        {ReasonUnreadable, Riff(Chunk("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable, Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16).left(14)) +
+                                Chunk("data", PcmBytes(Voice(22050), 16, 1)))},
+        {ReasonUnreadable, Riff(Chunk("fmt ", FormatData(2, 1, 22050, 16)) +
+                                Chunk("data", PcmBytes(Voice(22050), 16, 1)))},
         // A data chunk that claims more than the file holds.
-        {ReasonUnreadable, (RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                          RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1))))
+        {ReasonUnreadable, (Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+                                 Chunk("data", PcmBytes(Voice(22050), 16, 1))))
                                .left(5000)},
     };
     for (const auto& [reason, bytes] : cases) {
@@ -208,7 +206,7 @@ TEST_F(AnalyserRewrite, LeavesTheRecordingAloneWhenTheAnalysisFails)
 
 TEST_F(AnalyserRewrite, WritesWhatTheTutorCannotReadInThePlainForm)
 {
-    const QByteArray plain = FormatBytes(1, 1, 22050, 16);
+    const QByteArray plain = FormatData(1, 1, 22050, 16);
     const QByteArray samples = PcmBytes(Voice(22050), 16, 1);
     // The extensible format: extension size 22, valid bits, channel mask,
     // and the sub-format whose first two bytes are the plain tag.
@@ -217,20 +215,19 @@ TEST_F(AnalyserRewrite, WritesWhatTheTutorCannotReadInThePlainForm)
     extensible[0] = '\xfe';
     extensible[1] = '\xff';
     const std::vector<std::pair<const char*, QByteArray>> cases = {
-        {"extensible", RiffChunkBytes("fmt ", extensible) + RiffChunkBytes("data", samples)},
+        {"extensible", Chunk("fmt ", extensible) + Chunk("data", samples)},
         {"with extension size",
-         RiffChunkBytes("fmt ", plain + QByteArray(2, '\0')) + RiffChunkBytes("data", samples)},
-        {"format after the samples", RiffChunkBytes("data", samples) +
-                                         RiffChunkBytes("snt ", TextBytes("Hi")) +
-                                         RiffChunkBytes("fmt ", plain)},
+         Chunk("fmt ", plain + QByteArray(2, '\0')) + Chunk("data", samples)},
+        {"format after the samples",
+         Chunk("data", samples) + Chunk("snt ", EncodePhraseText("Hi")) + Chunk("fmt ", plain)},
     };
     for (const auto& [what, chunks] : cases) {
         SCOPED_TRACE(what);
         const QString path = Path("Student.wav");
-        ASSERT_TRUE(WriteBytes(path, RiffWaveBytes(chunks)));
+        ASSERT_TRUE(WriteBytes(path, Riff(chunks)));
         ASSERT_TRUE(Analyse(path).Good);
         EXPECT_EQ(ReadAsTheTutorDoes(path), PhraseFileOk);
-        const std::vector<Chunk> written = Chunks(path);
+        const std::vector<StoredChunk> written = Chunks(path);
         ASSERT_FALSE(written.empty());
         EXPECT_EQ(written.front().Id, "fmt ");
         EXPECT_EQ(written.front().Data, plain);
@@ -240,11 +237,11 @@ TEST_F(AnalyserRewrite, WritesWhatTheTutorCannotReadInThePlainForm)
 
 TEST_F(AnalyserRewrite, EndsTheRecordingWhereItsRiffChunkEnds)
 {
-    const QByteArray riff = RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                          RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)));
+    const QByteArray riff = Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+                                 Chunk("data", PcmBytes(Voice(22050), 16, 1)));
     // What some tools append: a chunk-like tag, and bytes whose "size"
     // runs far past the end of the file.
-    const QByteArray trailing = RiffChunkBytes("id3 ", "TAG title") + "junk\xff\xff\xff\x7f";
+    const QByteArray trailing = Chunk("id3 ", "TAG title") + "junk\xff\xff\xff\x7f";
     const QString path = Path("Student.wav");
     ASSERT_TRUE(WriteBytes(path, riff + trailing));
     const AnalyserResult result = Analyse(path);
@@ -257,8 +254,8 @@ TEST_F(AnalyserRewrite, EndsTheRecordingWhereItsRiffChunkEnds)
 
 TEST_F(AnalyserRewrite, KeepsTheRecordingsModeOwnerAndLinks)
 {
-    const QByteArray bytes = RiffWaveBytes(RiffChunkBytes("fmt ", FormatBytes(1, 1, 22050, 16)) +
-                                           RiffChunkBytes("data", PcmBytes(Voice(22050), 16, 1)));
+    const QByteArray bytes = Riff(Chunk("fmt ", FormatData(1, 1, 22050, 16)) +
+                                  Chunk("data", PcmBytes(Voice(22050), 16, 1)));
     const QString path = Path("Student.wav");
     ASSERT_TRUE(WriteBytes(path, bytes));
     ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), 0640), 0);

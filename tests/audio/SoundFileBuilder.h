@@ -24,9 +24,3 @@ inline QByteArray SimpleWave(const QByteArray& samples, const WaveFormat& format
     using namespace testbytes;
     return Riff(Chunk("fmt ", FormatData(format)) + Chunk("data", samples));
 }
-
-inline bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}

@@ -1,7 +1,5 @@
 #include "support/SyntheticVoice.h"
 
-#include <QFile>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -90,40 +88,6 @@ SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int ra
     return voice;
 }
 
-QByteArray RiffChunkBytes(const char* id, const QByteArray& data)
-{
-    QByteArray bytes(id, 4);
-    const uint32_t size = static_cast<uint32_t>(data.size());
-    for (int i = 0; i < 4; ++i)
-        bytes += static_cast<char>(size >> (8 * i) & 0xFF);
-    bytes += data;
-    if (data.size() % 2 == 1) bytes += '\0';
-    return bytes;
-}
-
-QByteArray RiffWaveBytes(const QByteArray& subChunks)
-{
-    return RiffChunkBytes("RIFF", "WAVE" + subChunks);
-}
-
-QByteArray FormatBytes(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits)
-{
-    const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
-    const uint32_t perSecond = rate * align;
-    QByteArray bytes;
-    auto put = [&](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i)
-            bytes += static_cast<char>(value >> (8 * i) & 0xFF);
-    };
-    put(tag, 2);
-    put(channels, 2);
-    put(rate, 4);
-    put(perSecond, 4);
-    put(align, 2);
-    put(bits, 2);
-    return bytes;
-}
-
 QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels)
 {
     QByteArray bytes;
@@ -144,24 +108,4 @@ QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels)
         }
     }
     return bytes;
-}
-
-QByteArray TextBytes(const QByteArray& text)
-{
-    QByteArray bytes;
-    for (char c : text)
-        bytes += static_cast<char>((static_cast<unsigned char>(c) + 128) & 0xFF);
-    return bytes + '\0';
-}
-
-bool WriteBytes(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QByteArray ReadBytes(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }

@@ -1,8 +1,10 @@
 #pragma once
 // Test signals with known answers for the analyser: a vowel-like voice of a
 // given pitch contour (a pulse train through two formant resonators),
-// silences and noise, and phrase sound files built from them chunk by
-// chunk.
+// silences and noise, and their samples as PCM bytes for the sound files
+// built chunk by chunk (support/RiffBytes.h).
+#include "support/RiffBytes.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -31,17 +33,6 @@ SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int ra
 // White noise of the given RMS.
 std::vector<float> WhiteNoise(size_t count, double rms, unsigned seed);
 
-// Little-endian bytes of a RIFF chunk: identifier, size, data, pad byte.
-QByteArray RiffChunkBytes(const char* id, const QByteArray& data);
-// A whole RIFF "WAVE" file from its sub-chunks' bytes.
-QByteArray RiffWaveBytes(const QByteArray& subChunks);
-// A 16-byte "fmt " payload.
-QByteArray FormatBytes(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits);
 // Samples in [-1, 1] as little-endian PCM of 8 (unsigned), 16, 24 or 32 bits,
 // the same value in every channel.
 QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels);
-// The "snt " payload of a text: (c + 128) mod 256 per byte, then a zero.
-QByteArray TextBytes(const QByteArray& text);
-
-bool WriteBytes(const QString& path, const QByteArray& bytes);
-QByteArray ReadBytes(const QString& path);
