@@ -38,11 +38,10 @@ struct PitchSettings
     float RangeOctaves = 0.75f;      // free distance from the speaker's typical pitch
     float RangeWeight = 0.5f;        // cost per octave beyond it
     float RefineWindowSeconds = 0.030f;
-    float EdgeCorrelation = 0.35f;
+    float EdgeCorrelation = 0.35f;    // correlation that extends a voiced run by a frame
     float NoiseAllowance = 0.3f;      // extra voicing bias over a loud aperiodic background
     float NoisySnrDb = 25;            // ... in full below a quarter of this, none above it
-    float PeriodicBackground = 0.35f; // background correlation above which none is given  //
-                                      // correlation that extends a voiced run by a frame
+    float PeriodicBackground = 0.35f; // background correlation above which none is given
     float FlatteningGamma = 0.8f;     // 0 = correlate the fully whitened signal, 1 = not whitened
     int PredictorOrder = 10;
     float SmoothingPerHz = 0.4f; // spectral smoothing per Hz of the speaker's typical pitch

@@ -15,9 +15,6 @@
 #include <memory>
 #include <vector>
 
-inline constexpr int16_t True16 = -1; // flags shared between screens
-inline constexpr int16_t False16 = 0;
-
 // Folders. Paths use "/" on every platform; the folder values end with "/".
 inline QString InstallRoot;
 inline QString ContentRoot;
