@@ -1,8 +1,7 @@
 // Reading the lesson tree and opening the phrase screen on large content.
 #include "app/CommonVar.h"
-#include "navigation/LessonTree.h"
-#include "navigation/PhraseList.h"
 #include "navigation/Sentences.h"
+#include "navigation/SharedContent.h"
 
 #include <QCoreApplication>
 #include <QDir>

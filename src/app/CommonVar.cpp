@@ -17,26 +17,12 @@ void ResetCommonVar()
     PreviousNode = -1;
     CategoryCode.clear();
 
-    PhraseList.assign(1, PhraseEntry{"Default Phrase", {}});
+    PhraseList.assign(1, PlaceholderPhrase());
     PhraseCount = 0;
     CurrentPhrase = 0;
 
-    if (NativeLoadedBlock != 0)
-        NativeMemory->GFree();
-    if (StudentLoadedBlock != 0)
-        StudentMemory->GFree();
-    NativeData = PhraseData{};
-    StudentData = PhraseData{};
-    NativeFormat = WaveFormat{};
-    StudentFormat = WaveFormat{};
-    NativeWave = WaveHeader{};
-    StudentWave = WaveHeader{};
-    NativeMemory = std::make_unique<APIMemory>();
-    StudentMemory = std::make_unique<APIMemory>();
-    NativeLoadedBlock = 0;
-    StudentLoadedBlock = 0;
-    NativePitchTrack.clear();
-    StudentPitchTrack.clear();
+    NativeSpeaker.Clear();
+    StudentSpeaker.Clear();
 
     NativeLoaded = false;
     StudentAnalysed = 0;
@@ -53,4 +39,25 @@ void ResetCommonVar()
     RecordFormat = WaveFormat{};
     RecordBuffer = WaveHeader{};
     RecordMode.clear();
+}
+
+int32_t StartRecording(int32_t& Duration, WaveInput& Input)
+{
+    return StartRecording(TutorRecording, Duration, Input);
+}
+
+void StopRecording(WaveInput& Input)
+{
+    StopRecording(TutorRecording, Input);
+}
+
+int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
+                       const QByteArray& PhraseText)
+{
+    return StoreRecording(TutorRecording, WaveFile, TextFile, PhraseText);
+}
+
+void ReleaseRecording(WaveInput& Input)
+{
+    ReleaseRecording(TutorRecording, Input);
 }

@@ -4,9 +4,11 @@
 // companions, and the little state the screens hand to one another.
 // Everything here lives on the user-interface thread.
 #include "audio/APIMemory.h"
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseData.h"
-#include "navigation/LessonTree.h"
-#include "navigation/PhraseList.h"
+#include "audio/StudentRecording.h"
+#include "content/LessonTree.h"
+#include "content/PhraseList.h"
 
 #include <QString>
 
@@ -34,23 +36,25 @@ inline int32_t PreviousNode = -1;
 inline QByteArray CategoryCode;
 
 // Phrase list; entry 0 is the placeholder "Default Phrase".
-inline std::vector<PhraseEntry> PhraseList{PhraseEntry{"Default Phrase", {}}};
+inline std::vector<PhraseEntry> PhraseList{PlaceholderPhrase()};
 inline int32_t PhraseCount = 0;
 inline int32_t CurrentPhrase = 0;
 
-// The two speakers.
-inline PhraseData NativeData;
-inline PhraseData StudentData;
-inline WaveFormat NativeFormat;
-inline WaveFormat StudentFormat;
-inline WaveHeader NativeWave;
-inline WaveHeader StudentWave;
-inline std::unique_ptr<APIMemory> NativeMemory = std::make_unique<APIMemory>();
-inline std::unique_ptr<APIMemory> StudentMemory = std::make_unique<APIMemory>();
-inline int32_t NativeLoadedBlock = 0;
-inline int32_t StudentLoadedBlock = 0;
-inline PitchTrack NativePitchTrack;
-inline PitchTrack StudentPitchTrack;
+// The two speakers, each one loaded phrase; the names below are its parts.
+inline LoadedPhrase NativeSpeaker;
+inline LoadedPhrase StudentSpeaker;
+inline PhraseData& NativeData = NativeSpeaker.Phrase;
+inline PhraseData& StudentData = StudentSpeaker.Phrase;
+inline WaveFormat& NativeFormat = NativeSpeaker.Format;
+inline WaveFormat& StudentFormat = StudentSpeaker.Format;
+inline WaveHeader& NativeWave = NativeSpeaker.Samples;
+inline WaveHeader& StudentWave = StudentSpeaker.Samples;
+inline std::unique_ptr<APIMemory>& NativeMemory = NativeSpeaker.Memory;
+inline std::unique_ptr<APIMemory>& StudentMemory = StudentSpeaker.Memory;
+inline int32_t& NativeLoadedBlock = NativeSpeaker.Loaded;
+inline int32_t& StudentLoadedBlock = StudentSpeaker.Loaded;
+inline PitchTrack& NativePitchTrack = NativeSpeaker.Pitch;
+inline PitchTrack& StudentPitchTrack = StudentSpeaker.Pitch;
 
 // Exercise screen state handed between openings.
 inline bool NativeLoaded = false;
@@ -63,12 +67,21 @@ inline double FormTop = -1.0;
 inline std::array<int16_t, 11> LevelBounds{};
 inline int16_t LevelBoundCount = 0;
 
-// Recording block (held while RecordHandle is non-zero).
-inline std::unique_ptr<APIMemory> RecordMemory = std::make_unique<APIMemory>();
-inline uintptr_t RecordHandle = 0;
-inline WaveFormat RecordFormat;  // 22050 Hz, 16-bit, mono
-inline WaveHeader RecordBuffer;  // points into RecordMemory's block while it is held
-inline QString RecordMode;       // "RecordWave" once a recording has been started
+// The tutor's recording block (held while RecordHandle is non-zero); the
+// names below are its parts.
+inline RecordingBlock TutorRecording;
+inline std::unique_ptr<APIMemory>& RecordMemory = TutorRecording.Memory;
+inline uintptr_t& RecordHandle = TutorRecording.Handle;
+inline WaveFormat& RecordFormat = TutorRecording.Format; // 22050 Hz, 16-bit, mono
+inline WaveHeader& RecordBuffer = TutorRecording.Buffer; // into RecordMemory's block while held
+inline QString& RecordMode = TutorRecording.Mode;        // "RecordWave" once started
+
+// The recording procedures (audio/StudentRecording.h) on the tutor's block.
+int32_t StartRecording(int32_t& Duration, WaveInput& Input);
+void StopRecording(WaveInput& Input);
+int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
+                       const QByteArray& PhraseText);
+void ReleaseRecording(WaveInput& Input);
 
 // Puts every shared variable back to its start-up value (tests).
 void ResetCommonVar();

@@ -3,9 +3,10 @@
 #include "app/CommonVar.h"
 #include "app/ContentLocation.h"
 #include "app/Tutor.h"
+#include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
-#include "platform/HelpWindow.h"
 #include "platform/InstanceLock.h"
+#include "widgets/HelpWindow.h"
 
 #include <QFileInfo>
 #include <QFont>

@@ -4,9 +4,9 @@
 #include "app/FirstRun.h"
 #include "app/Main.h"
 #include "app/Tutor.h"
-#include "platform/AnalyserProcess.h"
-#include "platform/AudioDevice.h"
 #include "platform/SettingsStore.h"
+#include "widgets/AnalyserProcess.h"
+#include "widgets/AudioDevice.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

@@ -1,8 +1,9 @@
 #pragma once
-// One speaker's phrase with its companions, as the exercise screen holds
-// the native speaker's and the student's: for the tools, the fuzzer and the
-// tests that read phrase files outside the screen. The sample block is
-// released when the object goes.
+// One speaker's phrase with its companions: the exercise screen holds the
+// native speaker's and the student's (NativeData, StudentPitchTrack, ... are
+// the names of their parts), and the tools, the fuzzer and the tests read
+// phrase files into it outside the screen. The sample block is released
+// when the object goes.
 #include "audio/APIMemory.h"
 #include "audio/PhraseData.h"
 #include "audio/PhraseFile.h"
@@ -25,10 +26,26 @@ struct LoadedPhrase
     LoadedPhrase() = default;
     LoadedPhrase(const LoadedPhrase&) = delete;
     LoadedPhrase& operator=(const LoadedPhrase&) = delete;
-    ~LoadedPhrase()
+    ~LoadedPhrase() { ReleaseSamples(); }
+
+    // Frees the sample block, if one is held, and forgets its header.
+    void ReleaseSamples()
     {
         if (Loaded != 0 && Memory)
             Memory->GFree();
+        Loaded = 0;
+        Samples = WaveHeader{};
+    }
+
+    // Back to an empty speaker: no block, no phrase, no file names.
+    void Clear()
+    {
+        ReleaseSamples();
+        Phrase = PhraseData{};
+        Format = WaveFormat{};
+        Memory = std::make_unique<APIMemory>();
+        Pitch.clear();
+        Text.clear();
     }
 
     int32_t Read(const QString& path, int16_t skipText = 0, int16_t textOnly = 0)

@@ -1,6 +1,5 @@
 #include "audio/StudentRecording.h"
 
-#include "app/CommonVar.h"
 #include "audio/PhraseFile.h"
 
 #include <QtEndian>
@@ -37,53 +36,53 @@ float RecordingAnalysisLimit(int32_t PlannedMilliseconds)
     return std::max(float(PlannedMilliseconds) / 1000.0f * 10.0f, MinimumAnalysisLimit);
 }
 
-int32_t StartRecording(int32_t& Duration, WaveInput& Input)
+int32_t StartRecording(RecordingBlock& Block, int32_t& Duration, WaveInput& Input)
 {
     // The device must never write into a block that is being freed.
     Input.Stop();
-    if (RecordHandle != 0) {
-        RecordMemory->GFree();
-        RecordHandle = 0;
+    if (Block.Handle != 0) {
+        Block.Memory->GFree();
+        Block.Handle = 0;
     }
-    RecordMemory = std::make_unique<APIMemory>();
-    RecordBuffer = WaveHeader{};
-    RecordFormat = MakeRecordFormat();
+    Block.Memory = std::make_unique<APIMemory>();
+    Block.Buffer = WaveHeader{};
+    Block.Format = MakeRecordFormat();
     Duration = std::min(Duration, RecordMaxMilliseconds);
 
-    RecordMemory->SetMemSize(RecordBlockBytes);
-    RecordMemory->GAlloc();
-    if (RecordMemory->MemHandle() == 0) return RecordingNoMemory;
-    RecordMemory->GLock();
-    RecordHandle = RecordMemory->MemHandle();
-    RecordBuffer.Data = static_cast<char*>(RecordMemory->MemPointer());
-    RecordBuffer.BufferLength = RecordBufferBytes;
+    Block.Memory->SetMemSize(RecordBlockBytes);
+    Block.Memory->GAlloc();
+    if (Block.Memory->MemHandle() == 0) return RecordingNoMemory;
+    Block.Memory->GLock();
+    Block.Handle = Block.Memory->MemHandle();
+    Block.Buffer.Data = static_cast<char*>(Block.Memory->MemPointer());
+    Block.Buffer.BufferLength = RecordBufferBytes;
 
-    RecordMode = RecordWaveMode;
-    return Input.Start(RecordFormat, RecordBuffer);
+    Block.Mode = RecordWaveMode;
+    return Input.Start(Block.Format, Block.Buffer);
 }
 
-void StopRecording(WaveInput& Input)
+void StopRecording(RecordingBlock& Block, WaveInput& Input)
 {
     Input.Stop();
-    RecordBuffer.BytesRecorded = std::min(RecordBuffer.BytesRecorded, RecordBuffer.BufferLength);
+    Block.Buffer.BytesRecorded = std::min(Block.Buffer.BytesRecorded, Block.Buffer.BufferLength);
 }
 
-int32_t StoreRecording(const QString& WaveFile, const QString& TextFile,
+int32_t StoreRecording(RecordingBlock& Block, const QString& WaveFile, const QString& TextFile,
                        const QByteArray& PhraseText)
 {
-    if (RecordBuffer.Data == nullptr || RecordBuffer.BytesRecorded == 0) return RecordingEmpty;
-    NormalizeRecording(RecordBuffer);
-    return WritePhraseFile(WaveFile, TextFile, PhraseText, RecordFormat, RecordBuffer);
+    if (Block.Buffer.Data == nullptr || Block.Buffer.BytesRecorded == 0) return RecordingEmpty;
+    NormalizeRecording(Block.Buffer);
+    return WritePhraseFile(WaveFile, TextFile, PhraseText, Block.Format, Block.Buffer);
 }
 
-void ReleaseRecording(WaveInput& Input)
+void ReleaseRecording(RecordingBlock& Block, WaveInput& Input)
 {
     Input.Stop();
-    if (RecordHandle != 0) {
-        RecordMemory->GFree();
-        RecordHandle = 0;
+    if (Block.Handle != 0) {
+        Block.Memory->GFree();
+        Block.Handle = 0;
     }
-    RecordBuffer = WaveHeader{};
+    Block.Buffer = WaveHeader{};
 }
 
 void NormalizeRecording(WaveHeader& Buffer)

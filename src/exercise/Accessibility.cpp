@@ -3,11 +3,11 @@
 // screen readers (the views describe what they show), and the feedback
 // drawn beside the status pictures while recording and analysing.
 #include "app/CommonVar.h"
-#include "exercise/AnalysisCycle.h"
-#include "exercise/RecordingFeedback.h"
+#include "engine/AnalysisCycle.h"
+#include "engine/RecordingFeedback.h"
 #include "exercise/Stress.h"
-#include "exercise/ViewDescription.h"
-#include "platform/HelpWindow.h"
+#include "views/ViewDescription.h"
+#include "widgets/HelpWindow.h"
 
 #include <QEvent>
 #include <QShortcut>

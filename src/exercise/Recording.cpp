@@ -5,9 +5,9 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/StudentRecording.h"
-#include "exercise/RecordingFeedback.h"
+#include "engine/RecordingFeedback.h"
 #include "exercise/Stress.h"
-#include "platform/WaveIn.h"
+#include "widgets/WaveIn.h"
 
 namespace {
 

@@ -5,17 +5,17 @@
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
 #include "audio/StudentRecording.h"
-#include "navigation/ContentText.h"
+#include "content/ContentText.h"
+#include "content/HelpDocument.h"
 #include "navigation/Sentences.h"
-#include "platform/AnalyserProcess.h"
-#include "platform/HelpDocument.h"
-#include "platform/HelpWindow.h"
 #include "platform/WorkingFiles.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
 #include "views/PitchProcessing.h"
 #include "views/ViewColours.h"
+#include "widgets/AnalyserProcess.h"
+#include "widgets/HelpWindow.h"
 
 #include <QCloseEvent>
 #include <QFile>

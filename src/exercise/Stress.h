@@ -7,12 +7,12 @@
 // selection stays the record of the current phrase.
 #include "audio/PhraseData.h"
 #include "audio/WaveInput.h"
-#include "exercise/AnalysisCycle.h"
-#include "exercise/ImageButton.h"
-#include "exercise/RecordingFeedback.h"
-#include "exercise/StatusDetail.h"
+#include "engine/AnalysisCycle.h"
+#include "engine/RecordingFeedback.h"
 #include "exercise/StressLayout.h"
-#include "platform/PictureBox.h"
+#include "widgets/ImageButton.h"
+#include "widgets/PictureBox.h"
+#include "widgets/StatusDetail.h"
 
 #include <QLabel>
 #include <QRadioButton>

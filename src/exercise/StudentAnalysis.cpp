@@ -5,11 +5,11 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
-#include "exercise/RecordingFeedback.h"
+#include "engine/RecordingFeedback.h"
 #include "exercise/Stress.h"
-#include "platform/AnalyserProcess.h"
 #include "platform/WorkingFiles.h"
 #include "views/PitchProcessing.h"
+#include "widgets/AnalyserProcess.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "navigation/NavigationList.h"
 
-#include "platform/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QAbstractButton>
 #include <QKeyEvent>

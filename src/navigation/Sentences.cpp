@@ -2,10 +2,11 @@
 
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
+#include "content/ContentText.h"
 #include "exercise/Stress.h"
-#include "navigation/ContentText.h"
+#include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
-#include "platform/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>

@@ -2,10 +2,10 @@
 
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
-#include "navigation/ContentText.h"
+#include "content/ContentText.h"
 #include "navigation/Sentences.h"
-#include "platform/HelpWindow.h"
 #include "platform/WorkingFiles.h"
+#include "widgets/HelpWindow.h"
 
 #include <QCloseEvent>
 #include <QFile>

@@ -1,7 +1,7 @@
 // tvtool author: a plain recording becomes a native speaker's phrase sound
 // file, analysed as the analyser program analyses a student's recording.
+#include "authoring/PhraseAuthoring.h"
 #include "tool/Commands.h"
-#include "tool/PhraseAuthoring.h"
 
 #include <QFile>
 

@@ -1,6 +1,7 @@
 // tvtool compare: a learner's analysed phrase against the model's, as the
 // tutor compares them, for a person or (with --json) for other programs.
 #include "audio/LoadedPhrase.h"
+#include "compare/ComparisonJson.h"
 #include "compare/PhraseComparison.h"
 #include "compare/Syllables.h"
 #include "tool/Commands.h"
@@ -29,113 +30,6 @@ const char* CompareUsage =
     "runs from 0 to 100. Exits 1 with a message when a file cannot be read or has no\n"
     "steps or no voiced pitch, 2 for a wrong call.\n";
 
-std::string Number(double value, int decimals)
-{
-    if (!std::isfinite(value)) value = 0;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result = text;
-    if (result.find('.') != std::string::npos) {
-        while (result.back() == '0')
-            result.pop_back();
-        if (result.back() == '.') result.pop_back();
-    }
-    return result == "-0" ? "0" : result;
-}
-
-std::string JsonString(const QString& text)
-{
-    std::string out = "\"";
-    for (const char c : text.toUtf8().toStdString()) {
-        switch (c) {
-        case '"':
-            out += "\\\"";
-            break;
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        default:
-            if (static_cast<unsigned char>(c) < 0x20) {
-                char escaped[8];
-                std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-                out += escaped;
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out + "\"";
-}
-
-const char* Bool(bool value)
-{
-    return value ? "true" : "false";
-}
-
-// The figures of one speaker's steps, beyond the keys other tools rely on.
-std::string SpeakerJson(const SpeakerProsody& speaker)
-{
-    std::string out = "{\"median_hz\": " + Number(speaker.Contour.MedianHz, 1) +
-                      ", \"stressed_step\": " + std::to_string(speaker.StressedStep + 1) +
-                      ", \"rhythm\": " + Number(speaker.Rhythm, 1) + ", \"steps\": [";
-    for (size_t i = 0; i < speaker.Steps.size(); ++i) {
-        const StepProsody& step = speaker.Steps[i];
-        out += (i > 0 ? ", " : "") + std::string("{\"step\": ") + std::to_string(i + 1) +
-               ", \"start_s\": " + Number(step.StartSeconds, 3) +
-               ", \"end_s\": " + Number(step.EndSeconds, 3) + ", \"voiced\": " + Bool(step.Voiced) +
-               ", \"pitch_st\": " + Number(step.Pitch, 2) +
-               ", \"pitch_peak_st\": " + Number(step.PitchPeak, 2) +
-               ", \"peak_s\": " + Number(step.PeakSeconds, 3) +
-               ", \"voiced_share\": " + Number(step.VoicedShare, 3) +
-               ", \"loudness_db\": " + Number(step.LoudnessDb, 1) +
-               ", \"bar\": " + Number(step.Bar, 3) +
-               ", \"prominence\": " + Number(step.Prominence, 3) + "}";
-    }
-    return out + "]}";
-}
-
-std::string ComparisonJson(const Comparison& c)
-{
-    std::string out = "{\"stress\": {\"native_step\": " + std::to_string(c.ModelStress) +
-                      ", \"student_step\": " + std::to_string(c.LearnerStress) +
-                      ", \"match\": " + Bool(c.StressMatch) +
-                      ", \"offset\": " + Number(c.StressOffset, 2) +
-                      ", \"pattern\": " + Number(c.StressPattern, 2) + "}";
-    out += ", \"ending\": {\"native\": \"" + std::string(EndingName(c.ModelEnding.Kind)) +
-           "\", \"student\": \"" + EndingName(c.LearnerEnding.Kind) +
-           "\", \"match\": " + Bool(c.EndingMatch) +
-           ", \"native_st\": " + Number(c.ModelEnding.Semitones, 2) +
-           ", \"student_st\": " + Number(c.LearnerEnding.Semitones, 2) + "}";
-    out += ", \"score\": " + std::to_string(c.Score);
-    out += ", \"alignment\": [";
-    for (size_t i = 0; i < c.Alignment.size(); ++i)
-        out += (i > 0 ? ", [" : "[") + std::to_string(c.Alignment[i].Model) + ", " +
-               std::to_string(c.Alignment[i].Learner) + "]";
-    out += "], \"steps\": [";
-    for (size_t i = 0; i < c.Steps.size(); ++i) {
-        const StepComparison& step = c.Steps[i];
-        out += (i > 0 ? ", " : "") + std::string("{\"native_step\": ") +
-               std::to_string(step.ModelStep) +
-               ", \"student_step\": " + std::to_string(step.LearnerStep) +
-               ", \"pitch_st\": " + Number(step.PitchSemitones, 2) +
-               ", \"duration_ratio\": " + Number(step.DurationRatio, 2) +
-               ", \"prominence\": " + Number(step.Prominence, 2) + "}";
-    }
-    out += "], \"advice\": [";
-    for (qsizetype i = 0; i < c.Advice.size(); ++i)
-        out += (i > 0 ? ", " : "") + JsonString(c.Advice[i]);
-    out += "], \"rhythm\": {\"native\": " + Number(c.ModelRhythm, 1) +
-           ", \"student\": " + Number(c.LearnerRhythm, 1) + "}";
-    out += ", \"native\": " + SpeakerJson(c.Model) + ", \"student\": " + SpeakerJson(c.Learner);
-    return out + "}\n";
-}
-
 void PrintForPerson(const Comparison& c, std::ostream& out)
 {
     for (const QString& sentence : c.Advice)
@@ -144,17 +38,18 @@ void PrintForPerson(const Comparison& c, std::ostream& out)
     out << "stress   model step " << c.ModelStress << ", learner step " << c.LearnerStress
         << (c.StressMatch ? " (the same)\n" : " (different)\n");
     out << "ending   model " << EndingName(c.ModelEnding.Kind) << " ("
-        << Number(c.ModelEnding.Semitones, 1) << " st), learner "
-        << EndingName(c.LearnerEnding.Kind) << " (" << Number(c.LearnerEnding.Semitones, 1)
+        << FormatFigure(c.ModelEnding.Semitones, 1) << " st), learner "
+        << EndingName(c.LearnerEnding.Kind) << " (" << FormatFigure(c.LearnerEnding.Semitones, 1)
         << " st)" << (c.EndingMatch ? " (the same)\n" : " (different)\n");
-    out << "rhythm   model " << Number(c.ModelRhythm, 0) << ", learner "
-        << Number(c.LearnerRhythm, 0) << " (pairwise variability of step lengths)\n";
+    out << "rhythm   model " << FormatFigure(c.ModelRhythm, 0) << ", learner "
+        << FormatFigure(c.LearnerRhythm, 0) << " (pairwise variability of step lengths)\n";
     out << "steps    model learner  pitch st  length ratio  bar difference\n";
     for (const StepComparison& step : c.Steps) {
         char line[96];
         std::snprintf(line, sizeof line, "         %5d %7d  %8s  %12s  %14s\n", step.ModelStep,
-                      step.LearnerStep, Number(step.PitchSemitones, 1).c_str(),
-                      Number(step.DurationRatio, 2).c_str(), Number(step.Prominence, 2).c_str());
+                      step.LearnerStep, FormatFigure(step.PitchSemitones, 1).c_str(),
+                      FormatFigure(step.DurationRatio, 2).c_str(),
+                      FormatFigure(step.Prominence, 2).c_str());
         out << line;
     }
 }

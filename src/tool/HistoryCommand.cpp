@@ -3,8 +3,8 @@
 // deletes one phrase's takes.
 #include "history/PracticeHistory.h"
 #include "history/ScoreChart.h"
-#include "tool/CanvasOutput.h"
 #include "tool/Commands.h"
+#include "views/CanvasOutput.h"
 
 #include <QFileInfo>
 #include <QJsonDocument>

@@ -2,7 +2,7 @@
 // so scripts and support can see exactly what a file holds.
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
-#include "navigation/ContentText.h"
+#include "content/ContentText.h"
 #include "tool/Commands.h"
 #include "views/PitchProcessing.h"
 

@@ -1,7 +1,7 @@
 // tvtool lint: checks a content pack for the faults the tutor would pass
 // over in silence, one finding a line, so authors and scripts can act on it.
+#include "authoring/ContentLint.h"
 #include "tool/Commands.h"
-#include "tool/ContentLint.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,7 @@
 // tvtool tree / tvtool phrases: the lesson tree and a category's phrases as
 // the tutor reads them, one record a line, tab-separated, bytes as stored.
-#include "app/CommonVar.h"
+#include "content/LessonTree.h"
+#include "content/PhraseList.h"
 #include "tool/Commands.h"
 
 namespace {
@@ -36,11 +37,10 @@ int TreeCommand(const QStringList& args, ToolStreams io)
         io.err << usage;
         return 2;
     }
-    SoundsFolder = AsSoundsFolder(args[0]);
-    ReadLessonTree();
-    io.out << "LastNodeIndex " << LastNodeIndex << "\n";
-    for (int i = 0; i <= LastNodeIndex; ++i) {
-        const LessonNode& node = TreeNodes[i];
+    const LessonTree tree = ReadLessonTreeFile(AsSoundsFolder(args[0]) + "Tree.txt");
+    io.out << "LastNodeIndex " << tree.LastNodeIndex << "\n";
+    for (int i = 0; i <= tree.LastNodeIndex; ++i) {
+        const LessonNode& node = tree.Nodes[i];
         io.out << i << '\t' << node.Parent << '\t' << node.FirstChild << '\t' << node.PrevSibling
                << '\t' << node.NextSibling << '\t';
         Write(io.out, node.Code);
@@ -65,15 +65,19 @@ int PhrasesCommand(const QStringList& args, ToolStreams io)
         io.err << usage;
         return 2;
     }
-    SoundsFolder = AsSoundsFolder(args[0]);
-    CategoryCode = args[1].toLocal8Bit();
-    ReadPhraseList();
-    io.out << "PhraseCount " << PhraseCount << "\n";
-    for (int i = 1; i <= PhraseCount; ++i) {
+    const QString soundsFolder = AsSoundsFolder(args[0]);
+    // A list that cannot be read prints as a category without phrases.
+    const std::vector<PhraseEntry> phrases =
+        ReadPhraseListFile(soundsFolder + "SentList.txt", args[1].toLocal8Bit(),
+                           soundsFolder.toLocal8Bit())
+            .value_or(std::vector<PhraseEntry>{});
+    const int count = phrases.empty() ? 0 : int(phrases.size() - 1);
+    io.out << "PhraseCount " << count << "\n";
+    for (int i = 1; i <= count; ++i) {
         io.out << i << '\t';
-        Write(io.out, PhraseList[i].FileStem.trimmed());
+        Write(io.out, phrases[i].FileStem.trimmed());
         io.out << '\t';
-        Write(io.out, PhraseList[i].PhraseText);
+        Write(io.out, phrases[i].PhraseText);
         io.out << '\n';
     }
     return 0;

@@ -1,7 +1,6 @@
 #pragma once
 // A sound input for the recording tests: the test hands it bytes as if they
 // came from the microphone; it refuses to start when told to.
-#include "app/CommonVar.h"
 #include "audio/WaveInput.h"
 
 #include <QByteArray>
@@ -26,7 +25,7 @@ public:
     {
         ++StopCount;
         if (target == nullptr) return;
-        BlockHeldWhenStopped = RecordHandle != 0;
+        BlockHeldWhenStopped = WatchedHandle != nullptr && *WatchedHandle != 0;
         target->BytesRecorded = written;
         target = nullptr;
     }
@@ -51,6 +50,9 @@ public:
     int StartCount = 0;
     int StopCount = 0;
     qsizetype DroppedBytes = 0;
+    // The held flag of the recording block the input writes into, looked at
+    // when it stops: the input must stop before the block goes.
+    const uintptr_t* WatchedHandle = nullptr;
     bool BlockHeldWhenStopped = false;
     WaveFormat StartedFormat{0, 0, 0, 0, 0, 0};
 

@@ -1,5 +1,4 @@
 // Planning, starting and stopping a recording, apart from the screen.
-#include "app/CommonVar.h"
 #include "audio/FakeWaveInput.h"
 #include "audio/RiffFile.h"
 #include "audio/StudentRecording.h"
@@ -24,26 +23,23 @@ TEST(RecordingPlan, LengthGrowsWithTheTrimmedTextAndSetsTheAnalysisLimit)
 class RecordingSequence : public ::testing::Test
 {
 protected:
-    void SetUp() override { ResetCommonVar(); }
-    void TearDown() override
-    {
-        ReleaseRecording(Input);
-        ResetCommonVar();
-    }
+    void SetUp() override { Input.WatchedHandle = &Block.Handle; }
+    void TearDown() override { ReleaseRecording(Block, Input); }
 
+    RecordingBlock Block;
     FakeWaveInput Input;
 };
 
 TEST_F(RecordingSequence, StartHoldsABlockOfOneAndAHalfBuffersAndRecordsMono22050)
 {
     int32_t duration = 3200;
-    EXPECT_EQ(StartRecording(duration, Input), 0);
+    EXPECT_EQ(StartRecording(Block, duration, Input), 0);
     EXPECT_EQ(duration, 3200);
-    EXPECT_NE(RecordHandle, 0u);
-    EXPECT_EQ(RecordMemory->MemSize(), 396900);
-    EXPECT_EQ(RecordBuffer.Data, RecordMemory->MemPointer());
-    EXPECT_EQ(RecordBuffer.BufferLength, 264600u);
-    EXPECT_EQ(RecordMode, "RecordWave");
+    EXPECT_NE(Block.Handle, 0u);
+    EXPECT_EQ(Block.Memory->MemSize(), 396900);
+    EXPECT_EQ(Block.Buffer.Data, Block.Memory->MemPointer());
+    EXPECT_EQ(Block.Buffer.BufferLength, 264600u);
+    EXPECT_EQ(Block.Mode, "RecordWave");
     EXPECT_EQ(Input.StartedFormat.SamplesPerSec, 22050u);
     EXPECT_EQ(Input.StartedFormat.Channels, 1);
     EXPECT_EQ(Input.StartedFormat.BitsPerSample, 16);
@@ -55,56 +51,56 @@ TEST_F(RecordingSequence, StartHoldsABlockOfOneAndAHalfBuffersAndRecordsMono2205
 TEST_F(RecordingSequence, LongPhraseIsCappedAtSixSeconds)
 {
     int32_t duration = PlannedRecordingLength(QByteArray(50, 'x'));
-    EXPECT_EQ(StartRecording(duration, Input), 0);
+    EXPECT_EQ(StartRecording(Block, duration, Input), 0);
     EXPECT_EQ(duration, 6000);
 }
 
 TEST_F(RecordingSequence, EarlyStopKeepsOnlyWhatWasRecorded)
 {
     int32_t duration = 6000;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
     Input.Deliver(QByteArray(22050, '\x11')); // half a second
-    StopRecording(Input);
-    EXPECT_EQ(RecordBuffer.BytesRecorded, 22050u);
+    StopRecording(Block, Input);
+    EXPECT_EQ(Block.Buffer.BytesRecorded, 22050u);
     Input.Deliver(QByteArray(100, '\x22'));
     EXPECT_EQ(Input.DroppedBytes, 100) << "nothing arrives after the stop";
-    EXPECT_EQ(RecordBuffer.Data[22050], '\0');
+    EXPECT_EQ(Block.Buffer.Data[22050], '\0');
 }
 
 TEST_F(RecordingSequence, NextRecordingStopsTheInputBeforeFreeingTheOldBlock)
 {
     int32_t duration = 3000;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
-    ASSERT_EQ(StartRecording(duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
     EXPECT_TRUE(Input.BlockHeldWhenStopped);
     EXPECT_EQ(Input.StartCount, 2);
-    EXPECT_NE(RecordHandle, 0u);
-    EXPECT_EQ(RecordBuffer.BytesRecorded, 0u);
+    EXPECT_NE(Block.Handle, 0u);
+    EXPECT_EQ(Block.Buffer.BytesRecorded, 0u);
 }
 
 TEST_F(RecordingSequence, InputThatCannotRecordReportsItsCodeAndTheBlockIsStillReleased)
 {
     Input.FailWith = RecordingNoInput;
     int32_t duration = 3000;
-    EXPECT_EQ(StartRecording(duration, Input), RecordingNoInput);
+    EXPECT_EQ(StartRecording(Block, duration, Input), RecordingNoInput);
     EXPECT_FALSE(Input.IsRecording());
-    StopRecording(Input);
-    EXPECT_EQ(RecordBuffer.BytesRecorded, 0u);
-    ReleaseRecording(Input);
-    EXPECT_EQ(RecordHandle, 0u);
-    EXPECT_EQ(RecordBuffer.Data, nullptr);
+    StopRecording(Block, Input);
+    EXPECT_EQ(Block.Buffer.BytesRecorded, 0u);
+    ReleaseRecording(Block, Input);
+    EXPECT_EQ(Block.Handle, 0u);
+    EXPECT_EQ(Block.Buffer.Data, nullptr);
 }
 
 TEST_F(RecordingSequence, ReleaseStopsTheInputFirst)
 {
     int32_t duration = 3000;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
     Input.Deliver(QByteArray(10, '\x05'));
-    ReleaseRecording(Input);
+    ReleaseRecording(Block, Input);
     EXPECT_TRUE(Input.BlockHeldWhenStopped);
     EXPECT_FALSE(Input.IsRecording());
-    EXPECT_EQ(RecordHandle, 0u);
-    EXPECT_EQ(RecordBuffer.Data, nullptr);
+    EXPECT_EQ(Block.Handle, 0u);
+    EXPECT_EQ(Block.Buffer.Data, nullptr);
     Input.Deliver(QByteArray(10, '\x05'));
     EXPECT_EQ(Input.DroppedBytes, 10);
 }
@@ -119,10 +115,11 @@ protected:
 TEST_F(StoringRecording, FileHoldsTheTextAndTheNormalisedBytesRecorded)
 {
     int32_t duration = 3200;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
     Input.Deliver(testbytes::Int32s({0x00010000, int32_t(0xCCCD0001)})); // 0, 1, 1, -13107
-    StopRecording(Input);
-    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Good morning   "), 0);
+    StopRecording(Block, Input);
+    EXPECT_EQ(StoreRecording(Block, StudentWave(), Scratch.Path("Student.txt"), "Good morning   "),
+              0);
 
     testbytes::Speaker student;
     EXPECT_EQ(student.Read(StudentWave(), 0, 1), 0);
@@ -138,18 +135,19 @@ TEST_F(StoringRecording, FileHoldsTheTextAndTheNormalisedBytesRecorded)
 TEST_F(StoringRecording, NothingRecordedIsAFailureNotASilentFile)
 {
     int32_t duration = 3200;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
-    StopRecording(Input);
-    EXPECT_EQ(StoreRecording(StudentWave(), Scratch.Path("Student.txt"), "Hello"), RecordingEmpty);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
+    StopRecording(Block, Input);
+    EXPECT_EQ(StoreRecording(Block, StudentWave(), Scratch.Path("Student.txt"), "Hello"),
+              RecordingEmpty);
     EXPECT_FALSE(QFile::exists(StudentWave()));
 }
 
 TEST_F(StoringRecording, FailureToWriteIsReported)
 {
     int32_t duration = 3200;
-    ASSERT_EQ(StartRecording(duration, Input), 0);
+    ASSERT_EQ(StartRecording(Block, duration, Input), 0);
     Input.Deliver(QByteArray(100, '\x10'));
-    StopRecording(Input);
-    EXPECT_EQ(StoreRecording(Scratch.Path("no such folder/Student.wav"), "", "Hello"),
+    StopRecording(Block, Input);
+    EXPECT_EQ(StoreRecording(Block, Scratch.Path("no such folder/Student.wav"), "", "Hello"),
               PhraseFileNotWritten);
 }

@@ -8,8 +8,8 @@
 #include "audio_real/RealAudio.h"
 #include "exercise/Stress.h"
 #include "navigation/Sentences.h"
-#include "platform/AnalyserProcess.h"
-#include "platform/AudioDevice.h"
+#include "widgets/AnalyserProcess.h"
+#include "widgets/AudioDevice.h"
 
 #include "support/PhraseFileBytes.h"
 #include "support/TutorFixture.h"

@@ -4,8 +4,8 @@
 #include "audio/MciSubs.h"
 #include "audio/StudentRecording.h"
 #include "audio_real/RealAudio.h"
-#include "platform/AudioDevice.h"
-#include "platform/WaveIn.h"
+#include "widgets/AudioDevice.h"
+#include "widgets/WaveIn.h"
 
 #include <QTemporaryDir>
 

@@ -1,7 +1,7 @@
 // Playing phrase sound files through the real sound output.
 #include "audio/MciSubs.h"
 #include "audio_real/RealAudio.h"
-#include "platform/AudioDevice.h"
+#include "widgets/AudioDevice.h"
 
 #include <QDir>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 #include "app/CommonVar.h"
 #include "audio/StudentRecording.h"
 #include "audio_real/RealAudio.h"
-#include "platform/WaveIn.h"
+#include "widgets/WaveIn.h"
 
 #include <QTemporaryDir>
 

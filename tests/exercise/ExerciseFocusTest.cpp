@@ -2,7 +2,7 @@
 // at the ends of the list it stays on a visible control, the arrows say
 // where the learner is, and the help opens beside the native speaker.
 #include "exercise/ExerciseLoopFixture.h"
-#include "platform/HelpWindow.h"
+#include "widgets/HelpWindow.h"
 
 #include <QApplication>
 #include <QScrollBar>

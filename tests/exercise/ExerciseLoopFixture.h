@@ -5,8 +5,8 @@
 #include "audio/FakeWaveInput.h"
 #include "audio/MciSubs.h"
 #include "audio/StudentRecording.h"
-#include "platform/AnalyserProcess.h"
 #include "support/ExerciseFixture.h"
+#include "widgets/AnalyserProcess.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -76,6 +76,7 @@ protected:
         InstallAudioOutput(std::move(output));
         Stress::SetWaveInputFactory([this] {
             auto input = std::make_unique<FakeWaveInput>();
+            input->WatchedHandle = &RecordHandle;
             microphone = input.get();
             return std::unique_ptr<WaveInput>(std::move(input));
         });

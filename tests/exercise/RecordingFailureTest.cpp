@@ -1,7 +1,7 @@
 // Every way the recording step or the analysis can fail ends the same way:
 // "Please Record Again !", every control back, and the reason in plain words.
+#include "engine/RecordingFeedback.h"
 #include "exercise/ExerciseLoopFixture.h"
-#include "exercise/RecordingFeedback.h"
 #include "platform/WorkingFiles.h"
 
 #include <QDir>

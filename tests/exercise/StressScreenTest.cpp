@@ -1,8 +1,8 @@
 #include "app/CommonVar.h"
 #include "exercise/Stress.h"
 #include "navigation/Sentences.h"
-#include "platform/HelpWindow.h"
 #include "support/ExerciseFixture.h"
+#include "widgets/HelpWindow.h"
 
 #include <QFile>
 #include <QTest>

@@ -2,8 +2,8 @@
 // planned length, or much shorter than the native speaker; the take is kept.
 // While recording, quiet input scolds only before the learner has spoken,
 // and the previous take fades until the new one is drawn.
+#include "engine/RecordingFeedback.h"
 #include "exercise/ExerciseLoopFixture.h"
-#include "exercise/RecordingFeedback.h"
 
 namespace {
 

@@ -4,9 +4,10 @@
 #include "app/CommonVar.h"
 #include "exercise/Stress.h"
 #include "navigation/Sentences.h"
+#include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
-#include "platform/HelpWindow.h"
 #include "support/ExerciseFixture.h"
+#include "widgets/HelpWindow.h"
 
 #include <QApplication>
 #include <QTest>

@@ -1,9 +1,10 @@
 #include "app/CommonVar.h"
 #include "exercise/Stress.h"
 #include "navigation/Sentences.h"
+#include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
-#include "platform/HelpWindow.h"
 #include "support/TutorFixture.h"
+#include "widgets/HelpWindow.h"
 
 #include <QDir>
 #include <QFile>

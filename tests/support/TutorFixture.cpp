@@ -3,8 +3,8 @@
 #include "app/CommonVar.h"
 #include "app/ContentLocation.h"
 #include "app/Tutor.h"
-#include "platform/HelpWindow.h"
 #include "platform/InstanceLock.h"
+#include "widgets/HelpWindow.h"
 
 #include <QApplication>
 #include <QDir>

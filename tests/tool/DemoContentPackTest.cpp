@@ -5,7 +5,7 @@
 // here with festival.
 #include "audio/PhraseFile.h"
 #include "compare/Syllables.h"
-#include "navigation/PhraseList.h"
+#include "content/PhraseList.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,12 +3,12 @@
 // its exit status.
 #include "compare/DrawCompare.h"
 #include "compare/SpokenPhrase.h"
-#include "platform/PictureBox.h"
 #include "support/PhraseFileBytes.h"
 #include "support/ToolRun.h"
 #include "views/DrawStress.h"
 #include "views/PitchProcessing.h"
 #include "views/ViewColours.h"
+#include "widgets/PictureBox.h"
 
 #include <QFile>
 #include <QImage>

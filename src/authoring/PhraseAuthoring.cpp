@@ -1,0 +1,185 @@
+#include "authoring/PhraseAuthoring.h"
+
+#include "analyser/PcmSamples.h"
+#include "analyser/PhraseAnalysis.h"
+#include "audio/PhraseFile.h"
+#include "audio/RiffFile.h"
+
+#include <QFile>
+
+#include <sndfile.h>
+#include <soxr.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::string& problem)
+{
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    if (file == nullptr) {
+        problem = std::string("cannot read the recording: ") + sf_strerror(nullptr);
+        return false;
+    }
+    std::vector<float> interleaved(static_cast<size_t>(info.frames) * info.channels);
+    const sf_count_t frames = sf_readf_float(file, interleaved.data(), info.frames);
+    sf_close(file);
+    if (frames <= 0 || info.channels <= 0 || info.samplerate <= 0) {
+        problem = "the recording holds no samples";
+        return false;
+    }
+    mono.assign(static_cast<size_t>(frames), 0.0f);
+    for (sf_count_t i = 0; i < frames; ++i) {
+        float sum = 0;
+        for (int c = 0; c < info.channels; ++c)
+            sum += interleaved[static_cast<size_t>(i) * info.channels + c];
+        mono[static_cast<size_t>(i)] = sum / static_cast<float>(info.channels);
+    }
+    rate = info.samplerate;
+    return true;
+}
+
+bool Resample(std::vector<float>& samples, int rate, std::string& problem)
+{
+    if (rate == NativeRate) return true;
+    const double ratio = static_cast<double>(NativeRate) / rate;
+    std::vector<float> out(static_cast<size_t>(std::ceil(samples.size() * ratio)) + 16);
+    size_t done = 0;
+    const soxr_io_spec_t io = soxr_io_spec(SOXR_FLOAT32_I, SOXR_FLOAT32_I);
+    const soxr_quality_spec_t quality = soxr_quality_spec(SOXR_HQ, 0);
+    const soxr_error_t error =
+        soxr_oneshot(rate, NativeRate, 1, samples.data(), samples.size(), nullptr, out.data(),
+                     out.size(), &done, &io, &quality, nullptr);
+    if (error != nullptr) {
+        problem = std::string("cannot resample: ") + error;
+        return false;
+    }
+    out.resize(done);
+    samples = std::move(out);
+    return true;
+}
+
+QByteArray ToSixteenBit(const std::vector<float>& samples)
+{
+    QByteArray bytes(static_cast<qsizetype>(samples.size() * 2), '\0');
+    for (size_t i = 0; i < samples.size(); ++i) {
+        const long value = std::clamp(std::lround(samples[i] * 32768.0f), -32768L, 32767L);
+        bytes[static_cast<qsizetype>(2 * i)] = static_cast<char>(value & 0xFF);
+        bytes[static_cast<qsizetype>(2 * i + 1)] = static_cast<char>((value >> 8) & 0xFF);
+    }
+    return bytes;
+}
+
+// At most 200 bytes, not ending inside a UTF-8 sequence.
+QByteArray FitPhraseText(QByteArray text)
+{
+    constexpr qsizetype limit = MaxPhraseTextBytes - 1;
+    if (text.size() <= limit) return text;
+    qsizetype cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.left(cut);
+}
+
+QByteArray ToBytes(const std::vector<char>& bytes)
+{
+    return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// The entries of the "syl " chunk: placed on their steps' first samples.
+SyllableList PlaceSyllables(const AuthoringSyllables& syllables, const PhraseSteps& steps)
+{
+    SyllableList placed;
+    if (!syllables.Spelled.empty()) {
+        if (syllables.Spelled.size() != steps.Steps.size()) return syllables.Spelled;
+        placed = syllables.Spelled;
+        for (size_t i = 0; i < placed.size(); ++i)
+            placed[i].Start = steps.Steps[i].Start;
+        return placed;
+    }
+    for (const StepRecord& step : steps.Steps) {
+        Syllable entry;
+        entry.Start = step.Start;
+        for (const TimedSyllable& syllable : syllables.Timed) {
+            const double sample = syllable.Seconds * NativeRate;
+            if (sample < step.Start || sample >= double(step.Start) + step.Length) continue;
+            if (!entry.Text.isEmpty() && syllable.StartsWord) entry.Text += ' ';
+            entry.Text += syllable.Text;
+            entry.Stressed = entry.Stressed || syllable.Stressed;
+        }
+        if (!entry.Text.isEmpty()) placed.push_back(entry);
+    }
+    return placed;
+}
+
+int NamedStepCount(const SyllableList& entries, const PhraseSteps& steps)
+{
+    int named = 0;
+    for (const StepRecord& step : steps.Steps) {
+        const bool placed = std::any_of(entries.begin(), entries.end(),
+                                        [&](const Syllable& s) { return s.Start == step.Start; });
+        named += placed ? 1 : 0;
+    }
+    return named;
+}
+
+} // namespace
+
+AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& outputPath,
+                                 const QByteArray& text, const AuthoringSyllables& syllables)
+{
+    AuthoringResult result;
+    std::vector<float> mono;
+    int rate = 0;
+    if (!ReadMono(inputPath, mono, rate, result.Problem) || !Resample(mono, rate, result.Problem))
+        return result;
+
+    // Analyse the 16-bit samples as they will be stored, so the steps and the
+    // pitch track are what the analyser would find in the written file.
+    const QByteArray samples = ToSixteenBit(mono);
+    WaveFormat format;
+    format.FormatTag = WaveFormatPcm;
+    format.Channels = 1;
+    format.SamplesPerSec = NativeRate;
+    format.AvgBytesPerSec = NativeRate * 2;
+    format.BlockAlign = 2;
+    format.BitsPerSample = 16;
+    PcmSamples pcm;
+    if (!DecodePcm(format, samples.constData(), static_cast<size_t>(samples.size()), pcm,
+                   result.Problem))
+        return result;
+    const PhraseAnalysis analysis = AnalysePhrase(pcm);
+    if (!analysis.Good) {
+        result.Problem = "the analysis is not good: " + analysis.Reason;
+        return result;
+    }
+
+    // The syllables go last: readers that do not know the chunk never meet
+    // it on their way to the chunks they look for.
+    const SyllableList entries = PlaceSyllables(syllables, analysis.Steps);
+    RiffWriter writer(outputPath);
+    const bool written =
+        writer.Open() && writer.CreateRiff(FourCC("WAVE")) &&
+        writer.WriteChunk(FourCC("fmt "), FormatChunkBytes(format)) &&
+        writer.WriteChunk(FourCC("snt "), EncodePhraseText(FitPhraseText(text))) &&
+        writer.WriteChunk(FourCC("stp "), ToBytes(StepChunkBytes(analysis.Steps))) &&
+        writer.WriteChunk(FourCC("data"), samples) &&
+        writer.WriteChunk(FourCC("ptc "), ToBytes(PitchChunkBytes(analysis.Pitch))) &&
+        (entries.empty() || writer.WriteChunk(FourCC("syl "), SyllableChunkData(entries))) &&
+        writer.LeaveChunk() && writer.Commit();
+    if (!written) {
+        result.Problem = "cannot write " + QFile::encodeName(outputPath).toStdString();
+        return result;
+    }
+    result.Written = true;
+    result.Steps = static_cast<int>(analysis.Steps.Steps.size());
+    result.VoicedPoints =
+        static_cast<int>(std::count_if(analysis.Pitch.begin(), analysis.Pitch.end(),
+                                       [](const PitchPoint& p) { return p.Value > 0; }));
+    result.Seconds = static_cast<double>(mono.size()) / NativeRate;
+    result.NamedSteps = NamedStepCount(entries, analysis.Steps);
+    return result;
+}

@@ -1,0 +1,172 @@
+#include "widgets/HelpWindow.h"
+
+#include "content/HelpDocument.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QTextBlock>
+#include <QUrl>
+
+HelpWindow& HelpWindow::Instance()
+{
+    static HelpWindow* window = new HelpWindow(); // lives as long as the application
+    return *window;
+}
+
+HelpWindow::HelpWindow()
+{
+    setObjectName("HelpWindow");
+    setWindowTitle("Tonvale Tutor Help");
+    setOpenExternalLinks(false);
+    setOpenLinks(true);
+    resize(560, 480);
+}
+
+bool HelpWindow::Load(const QString& file)
+{
+    if (file == loadedFile && !document()->isEmpty()) return true;
+    QFile help(file);
+    if (!help.open(QIODevice::ReadOnly)) {
+        loadedFile.clear();
+        return false;
+    }
+    loadedHtml = QString::fromUtf8(help.readAll());
+    setSearchPaths({QFileInfo(file).absolutePath()});
+    setHtml(loadedHtml);
+    loadedFile = file;
+    return true;
+}
+
+void HelpWindow::ShowNotFound(const QString& what)
+{
+    loadedFile.clear();
+    setHtml(QString("<h2>Help</h2><p>Topic not found: %1</p>").arg(what.toHtmlEscaped()));
+}
+
+bool HelpWindow::ShowContents(const QString& file)
+{
+    const bool ok = Load(file);
+    if (!ok) ShowNotFound(file);
+    Present();
+    if (ok) verticalScrollBar()->setValue(0); // the top of the document is its contents
+    setTextCursor(QTextCursor(document()));
+    lastTopic = ok ? QString("contents") : QString();
+    return ok;
+}
+
+bool HelpWindow::ShowTopic(const QString& file, int context)
+{
+    const QString anchor = QString::number(context);
+    bool ok = Load(file);
+    if (ok) {
+        // Topics are looked up in the document's source: an anchor without
+        // text of its own leaves no trace in the rendered document.
+        ok = HelpDocumentHasTopic(loadedHtml, context);
+    }
+    if (!ok) ShowNotFound(QFileInfo(file).fileName() + " #" + anchor);
+    // Laid out first: scrolling a window not yet shown puts nothing on top.
+    Present();
+    if (ok) {
+        scrollToAnchor(anchor);
+        MarkTopic(anchor);
+    }
+    lastTopic = ok ? anchor : QString();
+    return ok;
+}
+
+void HelpWindow::Present()
+{
+    if (!isVisible() && nextPlace.isValid()) {
+        resize(nextPlace.size());
+        move(nextPlace.topLeft());
+    }
+    show();
+    raise();
+    document()->adjustSize();
+}
+
+void HelpWindow::MarkTopic(const QString& anchor)
+{
+    // The anchor has scrolled to the top; its heading is the first text
+    // from there, found in the document itself and selected for the eye.
+    const QString heading = HelpTopicHeading(loadedHtml, anchor.toInt());
+    if (heading.isEmpty()) return;
+    const int top = cursorForPosition(QPoint(0, 0)).position();
+    QTextCursor found = document()->find(heading, std::max(0, top - 1));
+    if (found.isNull()) found = document()->find(heading);
+    if (!found.isNull()) setTextCursor(found);
+}
+
+QString HelpWindow::MarkedText() const
+{
+    return textCursor().selectedText();
+}
+
+void HelpWindow::TakeKeyboard()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (focused && focused->window() != this) focusBefore = focused;
+    activateWindow();
+    setFocus(Qt::ShortcutFocusReason);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape) {
+        QTextBrowser::keyPressEvent(event);
+        return;
+    }
+    hide();
+    if (focusBefore) {
+        focusBefore->window()->activateWindow();
+        focusBefore->setFocus(Qt::OtherFocusReason);
+    }
+    focusBefore = nullptr;
+}
+
+void HelpWindow::PlaceAtNextOpening(const QRect& frame)
+{
+    nextPlace = frame;
+}
+
+QRect HelpWindowPlace(const QRect& screenArea, const QRect& tutorFrame, const QRect& nativeViews,
+                      const QSize& helpSize)
+{
+    const int width = std::min(helpSize.width(), screenArea.width());
+    const int height = std::min(helpSize.height(), screenArea.height());
+    const int top =
+        std::clamp(tutorFrame.top(), screenArea.top(), screenArea.bottom() - height + 1);
+    if (screenArea.right() - tutorFrame.right() >= width)
+        return {tutorFrame.right() + 1, top, width, height};
+    if (tutorFrame.left() - screenArea.left() >= width)
+        return {tutorFrame.left() - width, top, width, height};
+    // No room beside the tutor: below its native views, at the right, as
+    // high as the room there allows.
+    const int below = screenArea.bottom() - nativeViews.bottom();
+    const int fitted = below >= 200 ? std::min(height, below) : height;
+    return {screenArea.right() - width + 1, screenArea.bottom() - fitted + 1, width, fitted};
+}
+
+void HelpWindow::Quit()
+{
+    hide();
+    lastTopic.clear();
+}
+
+bool WinHelp(uintptr_t, const QString& helpFile, int command, int data)
+{
+    switch (command) {
+    case HelpContext:
+        return HelpWindow::Instance().ShowTopic(helpFile, data);
+    case HelpContents:
+        return HelpWindow::Instance().ShowContents(helpFile);
+    case HelpQuit:
+        HelpWindow::Instance().Quit();
+        return true;
+    default:
+        return false;
+    }
+}

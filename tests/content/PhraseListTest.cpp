@@ -1,0 +1,84 @@
+#include "content/PhraseList.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::vector<PhraseEntry> Select(const QByteArray& file, const QByteArray& code)
+{
+    std::vector<PhraseEntry> entries;
+    SelectPhrases(file, code, "/snd/", entries);
+    return entries;
+}
+
+std::vector<QByteArray> Stems(const std::vector<PhraseEntry>& entries)
+{
+    std::vector<QByteArray> stems;
+    for (size_t i = 1; i < entries.size(); ++i)
+        stems.push_back(entries[i].FileStem);
+    return stems;
+}
+
+} // namespace
+
+TEST(PhraseListSelection, MatchesCodeAtLineStartWithoutRegardToCase)
+{
+    auto entries = Select("TTWI1.wav;Upper case\r\nxttwi2.wav;Not at start\r\n"
+                          "ttwi3.wav;Lower case\r\nttwi4.wav no semicolon\r\n",
+                          "ttwi");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[0].PhraseText, "Default Phrase");
+    EXPECT_EQ(entries[1].PhraseText, "Upper case");
+    EXPECT_EQ(entries[1].FileStem, "/snd/TTWI1");
+    EXPECT_EQ(entries[2].PhraseText, "Lower case");
+}
+
+TEST(PhraseListSelection, EmptyCodeTakesEveryLineWithASemicolon)
+{
+    auto entries = Select("a1.wav;One\nb1.wav;Two\ncomment line\n", "");
+    EXPECT_EQ(entries.size(), 3u);
+}
+
+TEST(PhraseListSelection, OrdersByStemNotFileOrder)
+{
+    auto entries = Select("ab2.wav;two\nab10.wav;ten\nAB1.wav;one\nab3.wav;three\n", "ab");
+    EXPECT_EQ(Stems(entries),
+              (std::vector<QByteArray>{"/snd/AB1", "/snd/ab10", "/snd/ab2", "/snd/ab3"}));
+    EXPECT_EQ(entries[2].PhraseText, "ten");
+}
+
+TEST(PhraseListSelection, ShorterStemSortsAsIfPaddedWithBlanks)
+{
+    // "ab" padded is "ab  ...", and a blank sorts after a tab but before "!".
+    auto entries = Select("ab!.wav;bang\nab.wav;plain\nab\t.wav;tab\n", "ab");
+    EXPECT_EQ(Stems(entries), (std::vector<QByteArray>{"/snd/ab\t", "/snd/ab", "/snd/ab!"}));
+}
+
+TEST(PhraseListSelection, TrimsStemAndTextButKeepsInnerBlanks)
+{
+    auto entries = Select("  ab 1.wav ;   Text with  inner blanks   \n", "");
+    ASSERT_EQ(entries.size(), 2u);
+    // The four characters before the semicolon are dropped whatever they are.
+    EXPECT_EQ(entries[1].FileStem, "/snd/ab 1.");
+    EXPECT_EQ(entries[1].PhraseText, "Text with  inner blanks");
+}
+
+TEST(PhraseListSelection, CutsLongTextAndKeepsEntryWithEarlySemicolon)
+{
+    const QByteArray text(300, 't');
+    auto entries = Select("ab1.wav;" + text + "\nab;short stem\n", "ab");
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[2].PhraseText.size(), 200);
+    EXPECT_EQ(entries[1].PhraseText, "short stem");
+    EXPECT_EQ(entries[1].FileStem, "/snd/"); // no usable stem
+}
+
+TEST(PhraseListSelection, StemIsHeldToItsFieldButTheFolderIsKeptWhole)
+{
+    const QByteArray stem(200, 's');
+    std::vector<PhraseEntry> entries;
+    const QByteArray folder = "/a/very/long/folder/" + QByteArray(150, 'f') + "/";
+    SelectPhrases(stem + ".wav;text\n", "", folder, entries);
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].FileStem, folder + QByteArray(124, 's'));
+}
