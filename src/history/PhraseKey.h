@@ -6,6 +6,8 @@
 // takes by this key, never by the folder the content happens to live in.
 #include <QString>
 
+#include <algorithm>
+
 struct PhraseKey
 {
     QString ContentPack;
@@ -14,3 +16,13 @@ struct PhraseKey
 
     friend bool operator==(const PhraseKey&, const PhraseKey&) = default;
 };
+
+// The content pack's name: the last folder name of the content folder
+// ("demo-pack" for /srv/tonvale/demo-pack or /srv/tonvale/demo-pack/).
+inline QString ContentPackOf(const QString& contentFolder)
+{
+    QString folder = contentFolder;
+    while (folder.endsWith('/') || folder.endsWith('\\'))
+        folder.chop(1);
+    return folder.mid(std::max(folder.lastIndexOf('/'), folder.lastIndexOf('\\')) + 1);
+}
