@@ -3,6 +3,7 @@
 // 6-second recording and its flush to the disk included), opening the
 // History panel of a phrase with 1,000 takes (under 50 ms), and what the
 // phrase and tree screens and the tool read.
+#include "exercise/HistoryPanel.h"
 #include "history/PracticeHistory.h"
 
 #include <QDir>
@@ -152,6 +153,21 @@ void BM_ListTakesOfAPhraseWith1000(benchmark::State& state)
         state.SkipWithError("the busy phrase lost takes");
 }
 BENCHMARK(BM_ListTakesOfAPhraseWith1000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The History window as the learner opens it: the takes read, listed with
+// their marks and the score chart drawn.
+void BM_OpenHistoryPanelWith1000Takes(benchmark::State& state)
+{
+    const auto stored = MakeStoredHistory(true);
+    PracticeHistory history(stored->database);
+    history.Open();
+    HistoryPanel panel(nullptr);
+    for (auto _ : state)
+        panel.ShowPhrase(&history, {"demo", "b", "busy"}, "A busy phrase");
+    if (panel.TakeList->topLevelItemCount() != TakesOfBusyPhrase)
+        state.SkipWithError("the panel lost takes");
+}
+BENCHMARK(BM_OpenHistoryPanelWith1000Takes)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The phrase screen's marks for a category of 500 practised phrases.
 void BM_BestScoresOfA500PhraseCategory(benchmark::State& state)

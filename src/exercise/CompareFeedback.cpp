@@ -1,0 +1,141 @@
+#include "exercise/CompareFeedback.h"
+
+#include "compare/DrawCompare.h"
+#include "compare/LearnerAdvice.h"
+
+#include <QAccessible>
+#include <QHBoxLayout>
+#include <QStyle>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString WaitingText = QStringLiteral("Record the phrase: what differs from the native "
+                                           "speaker is said here.");
+const QString PanelStyle =
+    QStringLiteral("CompareFeedback { background: rgb(255, 255, 238); border: 1px solid rgb(90, "
+                   "90, 90); } CompareFeedback[focused=\"true\"] { border: 3px solid rgb(255, "
+                   "215, 0); } QLabel { color: black; background: transparent; border: none; }");
+
+} // namespace
+
+CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
+{
+    setObjectName("CompareFeedback");
+    setStyleSheet(PanelStyle);
+    setAttribute(Qt::WA_StyledBackground);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName("Feedback");
+
+    ScoreLabel = new QLabel(this);
+    ScoreLabel->setObjectName("ScoreLabel");
+    ScoreLabel->setAlignment(Qt::AlignCenter);
+    ScoreLabel->setMinimumWidth(52);
+    QFont scoreFont = ScoreLabel->font();
+    scoreFont.setBold(true);
+    scoreFont.setPointSizeF(scoreFont.pointSizeF() * 1.5);
+    ScoreLabel->setFont(scoreFont);
+    AdviceLabel = new QLabel(this);
+    AdviceLabel->setObjectName("AdviceLabel");
+    AdviceLabel->setWordWrap(true);
+    AdviceLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    NoticeLabel = new QLabel(this);
+    NoticeLabel->setObjectName("NoticeLabel");
+    NoticeLabel->setWordWrap(true);
+    NoticeLabel->setStyleSheet("QLabel { color: rgb(150, 0, 0); }");
+    // The labels are read through the panel, which says it all at once.
+    for (QLabel* label : {ScoreLabel, AdviceLabel, NoticeLabel})
+        label->setFocusPolicy(Qt::NoFocus);
+
+    auto* text = new QVBoxLayout;
+    text->setSpacing(1);
+    text->addWidget(AdviceLabel, 1);
+    text->addWidget(NoticeLabel);
+    auto* row = new QHBoxLayout(this);
+    row->setContentsMargins(6, 3, 6, 3);
+    row->addWidget(ScoreLabel);
+    row->addLayout(text, 1);
+    Clear();
+}
+
+void CompareFeedback::ShowComparison(const Comparison& comparison, const QString& lead)
+{
+    QStringList lines;
+    if (!lead.isEmpty()) lines << lead;
+    compared = comparison.Problem.isEmpty();
+    if (compared) {
+        ScoreLabel->setText(QString::number(comparison.Score));
+        ScoreLabel->setToolTip("Your score out of 100: higher is closer to the native speaker");
+        lines << comparison.Advice.mid(0, MaxAdviceSentences);
+    } else {
+        ScoreLabel->clear();
+        lines << "Your take could not be compared: " + comparison.Problem;
+    }
+    AdviceLabel->setText(lines.join('\n'));
+    Announce();
+}
+
+void CompareFeedback::ShowNotice(const QString& notice)
+{
+    NoticeLabel->setText(notice);
+    NoticeLabel->setVisible(!notice.isEmpty());
+    Announce();
+}
+
+void CompareFeedback::Clear()
+{
+    compared = false;
+    ScoreLabel->clear();
+    AdviceLabel->setText(WaitingText);
+    NoticeLabel->clear();
+    NoticeLabel->hide();
+    Announce();
+}
+
+void CompareFeedback::Announce()
+{
+    QStringList said;
+    if (!ScoreLabel->text().isEmpty()) said << QString("Score %1 of 100.").arg(ScoreLabel->text());
+    said << AdviceLabel->text().split('\n', Qt::SkipEmptyParts);
+    if (!NoticeLabel->text().isEmpty()) said << NoticeLabel->text();
+    setAccessibleDescription(said.join(' '));
+    setToolTip(said.join('\n'));
+    // A reader told of the change reads the new feedback without the
+    // learner moving the keyboard to it.
+    QAccessibleEvent changed(this, QAccessible::DescriptionChanged);
+    QAccessible::updateAccessibility(&changed);
+    if (compared || !NoticeLabel->text().isEmpty()) {
+        QAccessibleEvent alert(this, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
+}
+
+void CompareFeedback::focusInEvent(QFocusEvent* event)
+{
+    QFrame::focusInEvent(event);
+    setProperty("focused", true);
+    style()->unpolish(this);
+    style()->polish(this);
+}
+
+void CompareFeedback::focusOutEvent(QFocusEvent* event)
+{
+    QFrame::focusOutEvent(event);
+    setProperty("focused", false);
+    style()->unpolish(this);
+    style()->polish(this);
+}
+
+void DrawCompareView(PictureBox& box, const Comparison* comparison)
+{
+    box.Cls();
+    if (comparison != nullptr && comparison->Problem.isEmpty()) {
+        DrawCompare(box.PictureCanvas(), *comparison);
+        box.setAccessibleDescription(
+            QString("Your pitch contour laid over the native speaker's, step by step. %1")
+                .arg(comparison->Advice.join(' ')));
+    } else {
+        box.setAccessibleDescription("Nothing to compare yet: record the phrase.");
+    }
+    box.update();
+}

@@ -1,0 +1,115 @@
+// The History window on a history of its own: the takes newest first with
+// their marks, the chart, the take a button acts on, and a forgetting that
+// asks first.
+#include "exercise/HistoryPanel.h"
+#include "../history/HistoryTestSupport.h"
+
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct PanelScene
+{
+    QTemporaryDir dir;
+    PracticeHistory history{dir.filePath("history/history.sqlite")};
+    PhraseKey key{"demo-pack", "14", "14_02"};
+    QDateTime start = QDateTime(QDate(2025, 3, 4), QTime(10, 0), Qt::UTC);
+
+    PanelScene()
+    {
+        const QString wave = WriteTakeWave(dir.path());
+        history.Open();
+        NewTake first = GoodTake(key, wave, 40, start);
+        first.Marks.StressMatch = false;
+        first.Marks.EndingMatch = true;
+        history.RecordTake(first);
+        history.RecordTake(GoodTake(key, wave, std::nullopt, start.addDays(1)));
+        NewTake latest = GoodTake(key, wave, 85, start.addDays(2));
+        latest.Marks.StressMatch = true;
+        latest.Marks.EndingMatch = true;
+        history.RecordTake(latest);
+    }
+};
+
+} // namespace
+
+TEST(HistoryPanel, ListsTakesNewestFirstWithScoresMarksAndTheChart)
+{
+    PanelScene scene;
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, scene.key, "Are you coming tomorrow?");
+    panel.show();
+
+    ASSERT_EQ(panel.TakeList->topLevelItemCount(), 3);
+    const QTreeWidgetItem* newest = panel.TakeList->topLevelItem(0);
+    const QTreeWidgetItem* oldest = panel.TakeList->topLevelItem(2);
+    EXPECT_EQ(newest->text(HistoryPanel::ScoreColumn), "85");
+    EXPECT_TRUE(newest->text(HistoryPanel::StressColumn).contains("same"));
+    EXPECT_EQ(oldest->text(HistoryPanel::ScoreColumn), "40");
+    EXPECT_TRUE(oldest->text(HistoryPanel::StressColumn).contains("differs"));
+    EXPECT_TRUE(oldest->text(HistoryPanel::EndingColumn).contains("same"));
+    EXPECT_EQ(panel.TakeList->topLevelItem(1)->text(HistoryPanel::StressColumn), "–");
+    EXPECT_EQ(oldest->text(HistoryPanel::DateColumn), HistoryPanel::TakeDate(panel.Takes()[2]));
+    EXPECT_LT(panel.Takes()[2].RecordedAt, panel.Takes()[0].RecordedAt);
+    // A screen reader hears the whole row, marks in words.
+    EXPECT_TRUE(oldest->data(0, Qt::AccessibleTextRole)
+                    .toString()
+                    .contains("stress unlike the native speaker's"));
+
+    // The chart has two scored points on its background.
+    const QImage chart = panel.ScoreChart->Picture();
+    int drawn = 0;
+    for (int y = 0; y < chart.height(); ++y)
+        for (int x = 0; x < chart.width(); ++x)
+            drawn +=
+                (chart.pixel(x, y) & 0xFFFFFF) != (panel.ScoreChart->BackColor().rgb() & 0xFFFFFF);
+    EXPECT_GT(drawn, 50);
+}
+
+TEST(HistoryPanel, PlayAndShowActOnTheChosenTake)
+{
+    PanelScene scene;
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, scene.key, "Are you coming tomorrow?");
+    QSignalSpy played(&panel, &HistoryPanel::PlayRequested);
+    QSignalSpy shown(&panel, &HistoryPanel::ShowRequested);
+
+    panel.SelectRow(2);
+    panel.ShowButton->click();
+    panel.PlayButton->click();
+    ASSERT_EQ(shown.count(), 1);
+    ASSERT_EQ(played.count(), 1);
+    EXPECT_EQ(shown[0][0].value<StoredTake>().Id, panel.Takes()[2].Id);
+    EXPECT_EQ(played[0][0].value<StoredTake>().File, panel.Takes()[2].File);
+}
+
+TEST(HistoryPanel, ForgettingAsksFirstThenDeletesThePhrasesTakes)
+{
+    PanelScene scene;
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, scene.key, "Are you coming tomorrow?");
+    const QString file = panel.Takes()[0].File;
+    QSignalSpy forgotten(&panel, &HistoryPanel::Forgotten);
+
+    panel.ForgetButton->click();
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 3) << "the first press only asks";
+    EXPECT_TRUE(QFile::exists(file));
+    panel.ForgetButton->click();
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 0);
+    EXPECT_FALSE(QFile::exists(file));
+    EXPECT_EQ(forgotten.count(), 1);
+    EXPECT_FALSE(panel.PlayButton->isEnabled());
+    EXPECT_FALSE(panel.ForgetButton->isEnabled());
+}
+
+TEST(HistoryPanel, WithoutAHistoryItSaysWhyAndOffersNothing)
+{
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(nullptr, PhraseKey{"p", "1", "1_01"}, "Hello", HistoryNotice(HistoryDamaged));
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 0);
+    EXPECT_EQ(panel.StatusLabel->text(), HistoryNotice(HistoryDamaged));
+    EXPECT_FALSE(panel.ShowButton->isEnabled());
+    EXPECT_FALSE(panel.ForgetButton->isEnabled());
+}
