@@ -4,6 +4,8 @@
 #include "app/Tutor.h"
 #include "content/ContentText.h"
 #include "exercise/Stress.h"
+#include "history/PhraseKey.h"
+#include "navigation/PracticeMarks.h"
 #include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
 #include "widgets/HelpWindow.h"
@@ -30,6 +32,7 @@ Sentences::Sentences(const QString& categoryName)
     CategoryName = new QLabel(categoryName, this);
     Instruction = new QLabel("Select a phrase by double-clicking on it", this);
     ListOfPhrases = new NavigationList(this);
+    ListOfPhrases->setItemDelegate(new PracticeMarkDelegate(ListOfPhrases));
     ExitButton = new QPushButton("Exit", this);
     HelpButton = new QPushButton("Help", this);
 
@@ -138,6 +141,18 @@ void Sentences::FillPhraseList()
     const int widest = WidestText(texts, QFontMetrics(ListOfPhrases->font()));
     ListOfPhrases->SetHorizontalExtent(widest > ListOfPhrases->viewport()->width() ? widest : 0);
     ListOfPhrases->addItems(texts);
+    MarkPractice();
+}
+
+void Sentences::MarkPractice()
+{
+    QStringList stems;
+    stems.reserve(PhraseCount);
+    for (int i = 1; i <= PhraseCount && i < int(PhraseList.size()); ++i)
+        stems.append(QString::fromUtf8(PhraseList[i].Stem));
+    MarkPractisedPhrases(*ListOfPhrases, MarksHistory(), ContentPackOf(ContentRoot),
+                         QString::fromUtf8(CategoryCode), stems);
+    ListOfPhrases->viewport()->update();
 }
 
 void Sentences::OpenSelectedPhrase()
@@ -172,6 +187,8 @@ void Sentences::HelpButton_Click()
 
 void Sentences::ReturnFromExercise()
 {
+    // The exercise may have added takes: the marks catch up.
+    MarkPractice();
     MoveToFormPosition(*this);
     show();
     ListOfPhrases->setFocus();

@@ -30,6 +30,8 @@ public:
     void OpenSelectedPhrase();
     // Fills ListOfPhrases from PhraseList, with the horizontal extent of the widest text.
     void FillPhraseList();
+    // The learner's marks beside the phrases practised.
+    void MarkPractice();
 
     void Form_Load();
     void Form_Unload();

@@ -3,6 +3,8 @@
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
 #include "content/ContentText.h"
+#include "history/PhraseKey.h"
+#include "navigation/PracticeMarks.h"
 #include "navigation/Sentences.h"
 #include "platform/WorkingFiles.h"
 #include "widgets/HelpWindow.h"
@@ -22,6 +24,7 @@ TreeNode::TreeNode()
     TreeNodeName = new QLabel("Tonvale Tutor", this);
     Instruction = new QLabel("Select a category by double-clicking on it", this);
     ListOfNodes = new NavigationList(this);
+    ListOfNodes->setItemDelegate(new PracticeMarkDelegate(ListOfNodes));
 
     ExitButton->setObjectName("ExitButton");
     HelpButton->setObjectName("HelpButton");
@@ -97,13 +100,17 @@ void TreeNode::FillNodeList()
 
     ListOfNodes->clear();
     int selectPosition = -1;
+    QStringList codes; // a category's code, empty for a topic
     while (child >= 0 && child <= LastNodeIndex) {
         ListOfNodes->addItem(DecodeContentText(TreeNodes[child].Name));
+        codes.append(TreeNodes[child].FirstChild == -1 ? QString::fromUtf8(TreeNodes[child].Code)
+                                                       : QString());
         if (child == PreviousNode)
             selectPosition = ListOfNodes->count() - 1;
         child = TreeNodes[child].NextSibling;
     }
     TreeNodeName->setText(DecodeContentText(TreeNodes[CurrentNode].Name));
+    MarkPractisedCategories(*ListOfNodes, MarksHistory(), ContentPackOf(ContentRoot), codes);
 
     if (selectPosition >= 0) {
         ListOfNodes->setFocus();
