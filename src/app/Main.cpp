@@ -3,6 +3,7 @@
 #include "app/CommonVar.h"
 #include "app/ContentLocation.h"
 #include "app/Tutor.h"
+#include "exercise/TutorPractice.h"
 #include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
 #include "platform/InstanceLock.h"
@@ -109,6 +110,8 @@ void Main::LocateContent()
     switch (FindContentFolders(settings, listMounts)) {
     case ContentFound:
         SetFolderPaths();
+        TutorPractice().SetKeptTakesPerPhrase(
+            KeptTakesFromSetting(settings.ReadValue(KeptTakesSettingName)));
         if (!HoldInstallation()) break;
         MainContinue->hide();
         MainExit->hide();

@@ -60,7 +60,7 @@ Stress::Stress()
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, FormBackColor);
     setPalette(palette);
-    resize(DesignInnerSize());
+    resize(DesignInnerSize() + QSize(0, PracticeStrip::StripHeight));
     CreateControls();
     Form_Load();
 }
@@ -188,6 +188,7 @@ void Stress::CreateControls()
                         TextStudentSpeaker, PlayStudentWave,     TextRecordingButton,
                         TextAnalyzingButton, BadRecording,       LowMemory,
                         BMPForStop,         BMPForRecord};
+    CreatePracticeParts();
     ApplyLayout();
 
     ConnectHandlers();
@@ -233,6 +234,7 @@ void Stress::ApplyLayout()
         controlsByLayout[i]->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
     }
     PlaceStatusDetails();
+    PlacePracticeParts();
 }
 
 void Stress::Form_Load()
@@ -254,7 +256,8 @@ void Stress::Form_Load()
     StressShellTimer->stop();
 
     loadSize = size();
-    layout.Capture(width(), height(), NativePitch->contentsRect().width() * TwipsPerPixel);
+    layout.Capture(width(), DesignAreaHeight(),
+                   NativePitch->contentsRect().width() * TwipsPerPixel);
 
     NativeLoaded = false;
     StudentAnalysed = 0;
@@ -349,6 +352,8 @@ void Stress::ClearStudentViews()
     StudentPitch->Cls();
     StudentStress->Cls();
     StudentSignal->Cls();
+    // The feedback speaks of the drawing it came with.
+    ClearPractice();
 }
 
 void Stress::BuildStudentFileNames()
@@ -390,6 +395,7 @@ void Stress::StepTopic(int direction)
             LoadTopic();
             UpdateTopicArrows();
             HintButton->setFocus();
+            if (History != nullptr && History->isVisible()) ShowHistoryOfPhrase();
         }
     }
     StudentAnalysed = 0;
@@ -518,7 +524,7 @@ void Stress::Form_Resize()
         return;
     inResize = true;
     const int16_t state = CurrentWindowState();
-    const ResizeActions actions = layout.Resize(state, width(), height());
+    const ResizeActions actions = layout.Resize(state, width(), DesignAreaHeight());
     // Painting is held while the controls move, so the screen never shows
     // half a layout.
     if (actions.FreezeScreen)
@@ -545,6 +551,7 @@ void Stress::Form_Resize()
 
 void Stress::ShowPair(PictureBox* native, PictureBox* student)
 {
+    HideCompareView();
     // In the order native pitch, stress, signal, then the student's.
     for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
         view->setVisible(view == native);

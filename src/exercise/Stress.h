@@ -9,6 +9,8 @@
 #include "audio/WaveInput.h"
 #include "engine/AnalysisCycle.h"
 #include "engine/RecordingFeedback.h"
+#include "exercise/HistoryPanel.h"
+#include "exercise/PracticeStrip.h"
 #include "exercise/StressLayout.h"
 #include "widgets/ImageButton.h"
 #include "widgets/PictureBox.h"
@@ -22,6 +24,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 
 class Stress : public QWidget
 {
@@ -128,6 +131,19 @@ public:
     QTimer* FeedbackTimer;
     void FeedbackTimer_Timer();
 
+    // Beyond the design: the strip under the designed area (the Compare
+    // option, the History button, the feedback), the Compare view and the
+    // History window (made when first opened).
+    PracticeStrip* Practice = nullptr;
+    PictureBox* CompareView = nullptr;
+    HistoryPanel* History = nullptr;
+    void CompareOption_Click();
+    void HistoryButton_Click();
+    void ShowHistoryTake(const StoredTake& take);
+    void PlayHistoryTake(const StoredTake& take);
+    // The comparison of the take on show, if any.
+    const std::optional<Comparison>& CurrentComparison() const { return comparison; }
+
     const StressLayout& Layout() const { return layout; }
     // The size of the inner area at load, in pixels.
     static QSize DesignInnerSize();
@@ -164,6 +180,16 @@ private:
     // takes the analyser's from the result file.
     void ShowBadRecording(const QString& reason);
     void ShowTakeVerdict();
+    void CreatePracticeParts();
+    void PlacePracticeParts();
+    // The height of the designed area: the window less the strip under it.
+    int DesignAreaHeight() const;
+    void HideCompareView();
+    void ClearPractice();
+    // The end of an analysis the analyser answered: compare and keep.
+    void ReviewTake(bool good);
+    void ShowHistoryOfPhrase();
+    bool TakeInProgress() const;
     void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
     std::array<QWidget*, StressControlCount> controlsByLayout{};
 
@@ -187,6 +213,8 @@ private:
     bool takeHeardVoice = false;
     TakeFacts takeFacts;
     PictureBox* noticeView = nullptr;
+
+    std::optional<Comparison> comparison;
 
     StressLayout layout;
     QSize loadSize;

@@ -74,6 +74,7 @@ void Stress::StressShellTimer_Timer()
         }
         if (!analysed) ShowBadRecording(QString());
         EndAnalysis(analysed);
+        ReviewTake(analysed);
     } else if (recordStartTime.ElapsedSeconds() <= analysisLimit) {
         StressShellTimer->setInterval(100);
     } else {

@@ -11,6 +11,7 @@
 #include "widgets/AnalyserProcess.h"
 #include "widgets/AudioDevice.h"
 
+#include "support/HistoryFolder.h"
 #include "support/PhraseFileBytes.h"
 #include "support/TutorFixture.h"
 #include <cmath>
@@ -54,6 +55,37 @@ protected:
         return qobject_cast<Stress*>(VisibleScreen("Stress"));
     }
 
+    // Records the sound file voice fed into the microphone and waits for the
+    // analysis to end; false when it did not end in time.
+    bool RecordFedVoice(Stress* exercise, const QString& voice)
+    {
+        exercise->RecordStudentWave_Click();
+        if (!exercise->IsRecording()) return false;
+        Pump(200);
+        feed.start("paplay", {"-d", qEnvironmentVariable("AUDIO_TEST_FEED_SINK"), voice});
+        if (!feed.waitForStarted(3000)) return false;
+        QElapsedTimer wall;
+        wall.start();
+        bool analysing = false;
+        while (wall.elapsed() < 30000) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+            analysing = analysing || exercise->StressShellTimer->isActive();
+            if (analysing && !exercise->StressShellTimer->isActive()) break;
+        }
+        feed.waitForFinished(3000);
+        return analysing && !exercise->StressShellTimer->isActive();
+    }
+
+    // The samples of a demo phrase as a plain wave the feed can play.
+    QString DemoVoice(const QString& pack, const QString& stem)
+    {
+        LoadedPhrase phrase;
+        if (phrase.Read(pack + "/Sounds/" + stem + ".wav") != 0) return QString();
+        const QString voice = dir.filePath(stem + "-voice.wav");
+        const QByteArray samples(phrase.Samples.Data, phrase.Samples.BufferLength);
+        return WriteBytes(voice, SimpleWave(samples, phrase.Format)) ? voice : QString();
+    }
+
     QProcess feed;
     QtAudioOutput* output = nullptr;
 };
@@ -76,8 +108,8 @@ TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
 
     // The native speaker's samples, as a plain wave the feed can play.
     const QString voice = dir.filePath("voice.wav");
-    ASSERT_TRUE(WriteBytes(voice, SimpleWave(QByteArray(NativeWave.Data, NativeWave.BufferLength),
-                                             NativeFormat)));
+    ASSERT_TRUE(WriteBytes(
+        voice, SimpleWave(QByteArray(NativeWave.Data, NativeWave.BufferLength), NativeFormat)));
 
     exercise->RecordStudentWave_Click();
     ASSERT_TRUE(exercise->IsRecording());
@@ -111,8 +143,8 @@ TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
     EXPECT_TRUE(exercise->ExitButton->isEnabled());
     EXPECT_GT(StudentData.StepCount, 2);
     EXPECT_GT(StudentPitchTrack.size(), 100u);
-    for (PictureBox* view : {exercise->StudentPitch, exercise->StudentStress,
-                             exercise->StudentSignal}) {
+    for (PictureBox* view :
+         {exercise->StudentPitch, exercise->StudentStress, exercise->StudentSignal}) {
         const QImage picture = view->Picture();
         int drawn = 0;
         for (int y = 0; y < picture.height(); ++y)
@@ -184,4 +216,55 @@ TEST_F(ExerciseEndToEnd, FollowerKeepsWithinTenMillisecondsOfTheSoundHeard)
               << std::abs(sorted.back()) << "; " << changes.size() << " reports\n";
     // The follower ticks every 5 ms; a loaded machine delays a few ticks more.
     EXPECT_LT(at(0.95), 10.0);
+}
+
+// A learner who says "thirty" where the model says "thirteen" stresses the
+// first syllable, not the second: the feedback says so under the views.
+// After a second take (the model's own voice), both takes are in the
+// History window, and Show draws the older one again.
+TEST_F(ExerciseEndToEnd, AStressElsewhereIsSaidAndBothTakesAreKept)
+{
+    SKIP_WITHOUT_FED_MICROPHONE();
+    const QString pack = qEnvironmentVariable("TONVALE_DEMO_PACK");
+    if (pack.isEmpty() || !QFile::exists(pack + "/Sounds/13_02.wav"))
+        GTEST_SKIP() << "TONVALE_DEMO_PACK names no demo content pack (scripts/test builds it)";
+    ASSERT_TRUE(QFile::link(TONVALE_BINARY_DIR "/src/TVM", installRoot + "/Bin/TVM"));
+    HistoryFolder folder(dir.filePath("history"));
+    const QString otherStress = DemoVoice(pack, "13_02");
+    const QString sameStress = DemoVoice(pack, "13_01");
+    ASSERT_FALSE(otherStress.isEmpty());
+    ASSERT_FALSE(sameStress.isEmpty());
+
+    Stress* exercise = OpenDemoExercise(pack, "13", 0); // "thirteen"
+    ASSERT_NE(exercise, nullptr);
+    ASSERT_TRUE(NativeData.WaveFile.endsWith("13_01.wav"));
+    ASSERT_TRUE(RecordFedVoice(exercise, otherStress));
+    ASSERT_EQ(StudentAnalysed, -1) << "the analyser refused the take";
+    CompareFeedback* feedback = exercise->Practice->Feedback;
+    ASSERT_TRUE(feedback->HasComparison());
+    const QString advice = feedback->AdviceLabel->text();
+    std::cout << "[ FIGURES  ] feedback: score " << qPrintable(feedback->ScoreLabel->text()) << "; "
+              << qPrintable(QString(advice).replace('\n', ' ')) << "\n";
+    EXPECT_TRUE(advice.startsWith("The model stresses TEEN; you stressed ")) << qPrintable(advice);
+    EXPECT_TRUE(feedback->accessibleDescription().contains("The model stresses TEEN"));
+    const QImage olderPitch = exercise->StudentPitch->Picture();
+
+    ASSERT_TRUE(RecordFedVoice(exercise, sameStress));
+    ASSERT_EQ(StudentAnalysed, -1);
+    std::cout << "[ FIGURES  ] feedback on the model's own voice: score "
+              << qPrintable(feedback->ScoreLabel->text()) << "; "
+              << qPrintable(feedback->AdviceLabel->text().replace('\n', ' ')) << "\n";
+    ASSERT_NE(exercise->StudentPitch->Picture(), olderPitch) << "the two takes differ";
+
+    exercise->HistoryButton_Click();
+    HistoryPanel* history = exercise->History;
+    ASSERT_NE(history, nullptr);
+    ASSERT_EQ(history->TakeList->topLevelItemCount(), 2);
+    EXPECT_TRUE(
+        history->TakeList->topLevelItem(1)->text(HistoryPanel::StressColumn).contains("differs"));
+    history->SelectRow(1);
+    history->ShowButton->click();
+    EXPECT_EQ(StudentAnalysed, -1);
+    EXPECT_EQ(exercise->StudentPitch->Picture(), olderPitch);
+    EXPECT_TRUE(feedback->AdviceLabel->text().contains("The model stresses TEEN; you stressed "));
 }

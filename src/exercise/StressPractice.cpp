@@ -1,0 +1,231 @@
+// Beyond the designed exercise: after every take the analyser answers, the
+// learner's phrase is compared with the native speaker's and the take is
+// counted in the practice history (kept when Good); the feedback and the
+// Compare option and History button live in a strip of their own under the
+// designed area, and the History window lists the phrase's takes.
+#include "app/CommonVar.h"
+#include "audio/MciSubs.h"
+#include "audio/PhraseFile.h"
+#include "compare/DrawCompare.h"
+#include "engine/AnalysisCycle.h"
+#include "exercise/Stress.h"
+#include "exercise/TutorPractice.h"
+#include "views/PitchProcessing.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QShortcut>
+
+namespace {
+
+int16_t Send(const QString& command)
+{
+    QString reply;
+    return SendMciCommand(command, reply);
+}
+
+// The analyser's verdict as the history keeps it.
+QString AnalysisLine(bool good, const QString& resultFile)
+{
+    if (good) return QStringLiteral("Good");
+    const QString reason = ResultFileReason(resultFile);
+    return reason.isEmpty() ? QStringLiteral("Not Good") : "Not Good," + reason;
+}
+
+} // namespace
+
+void Stress::CreatePracticeParts()
+{
+    Practice = new PracticeStrip(this);
+    CompareView = new PictureBox(this);
+    CompareView->setObjectName("CompareView");
+    CompareView->SetBackColor(CompareBackColor);
+    CompareView->setAccessibleName("Compare: your intonation over the native speaker's");
+    CompareView->hide();
+    // Under every other control: the status pictures and panels of a take
+    // in progress stay in sight over it.
+    CompareView->lower();
+    DrawCompareView(*CompareView, nullptr);
+
+    Practice->CompareOption->setAccessibleName("Compare");
+    Practice->CompareOption->setAccessibleDescription(
+        "Show your pitch contour laid over the native speaker's");
+    Practice->CompareOption->setToolTip(
+        "Show your pitch contour laid over the native speaker's (4)");
+    Practice->HistoryButton->setAccessibleName("History");
+    Practice->HistoryButton->setAccessibleDescription(
+        "List your earlier takes of this phrase, hear them and show them again");
+    Practice->HistoryButton->setToolTip(
+        "List your earlier takes of this phrase, hear them and show them again (H)");
+    connect(Practice->CompareOption, &QRadioButton::clicked, this, &Stress::CompareOption_Click);
+    connect(Practice->HistoryButton, &QPushButton::clicked, this, &Stress::HistoryButton_Click);
+    const std::pair<QKeySequence, QAbstractButton*> keys[] = {{Qt::Key_4, Practice->CompareOption},
+                                                              {Qt::Key_H, Practice->HistoryButton}};
+    for (const auto& [key, control] : keys) {
+        auto* shortcut = new QShortcut(key, this);
+        connect(shortcut, &QShortcut::activated, control, [control] {
+            if (control->isVisible() && control->isEnabled()) control->click();
+        });
+    }
+    // After the designed controls, in the strip's reading order.
+    setTabOrder(PlayStudentWave, Practice->CompareOption);
+    setTabOrder(Practice->CompareOption, Practice->HistoryButton);
+    setTabOrder(Practice->HistoryButton, Practice->Feedback);
+}
+
+int Stress::DesignAreaHeight() const
+{
+    return height() - PracticeStrip::StripHeight;
+}
+
+void Stress::PlacePracticeParts()
+{
+    if (Practice == nullptr) return;
+    Practice->PlaceUnder(width(), height());
+    // Both rows of views: the model's and the learner's contours at once.
+    CompareView->setGeometry(NativePitch->geometry().united(StudentPitch->geometry()));
+    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+}
+
+void Stress::CompareOption_Click()
+{
+    // One choice among the designed three: none of them shows as chosen.
+    for (QRadioButton* option : {IntonationOption, StressOption, WaveformOption}) {
+        option->setAutoExclusive(false);
+        option->setChecked(false);
+        option->setAutoExclusive(true);
+    }
+    Practice->CompareOption->setChecked(true);
+    for (PictureBox* view :
+         {NativePitch, NativeStress, NativeSignal, StudentPitch, StudentStress, StudentSignal})
+        view->hide();
+    CompareView->show();
+}
+
+void Stress::HideCompareView()
+{
+    if (Practice == nullptr) return;
+    Practice->CompareOption->setChecked(false);
+    CompareView->hide();
+}
+
+void Stress::ClearPractice()
+{
+    if (Practice == nullptr) return;
+    comparison.reset();
+    Practice->Feedback->Clear();
+    DrawCompareView(*CompareView, nullptr);
+}
+
+void Stress::ReviewTake(bool good)
+{
+    FinishedTake take;
+    take.Key = CurrentPhraseKey();
+    take.PhraseText = PhraseLabel->text();
+    take.Good = good;
+    take.Analysis = AnalysisLine(good, StudentData.ResultFile);
+    take.AnalysedFile = StudentData.WaveFile;
+    const TakeReview review = TutorPractice().FinishTake(
+        take, NativeLoaded ? &NativeSpeaker : nullptr, good ? &StudentSpeaker : nullptr);
+    comparison = review.Compared;
+    if (comparison)
+        Practice->Feedback->ShowComparison(*comparison);
+    else
+        Practice->Feedback->Clear();
+    Practice->Feedback->ShowNotice(review.Notice);
+    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+    if (History != nullptr && History->isVisible()) History->Reload();
+}
+
+void Stress::HistoryButton_Click()
+{
+    if (History == nullptr) {
+        History = new HistoryPanel(this);
+        connect(History, &HistoryPanel::ShowRequested, this, &Stress::ShowHistoryTake);
+        connect(History, &HistoryPanel::PlayRequested, this, &Stress::PlayHistoryTake);
+    }
+    if (History->isVisible()) {
+        History->close();
+        return;
+    }
+    ShowHistoryOfPhrase();
+    // Beside the exercise where the screen has room, so the views stay in sight.
+    History->move(frameGeometry().topRight() + QPoint(8, 0));
+    History->show();
+    History->raise();
+    History->activateWindow();
+    History->TakeList->setFocus();
+}
+
+void Stress::ShowHistoryOfPhrase()
+{
+    PracticeHistory* history = TutorPractice().History();
+    History->ShowPhrase(
+        history, CurrentPhraseKey(), PhraseLabel->text(),
+        HistoryNotice(TutorPractice().OpenResult())
+            .replace("This take was not kept in your history: ", "Your history cannot be shown: "));
+}
+
+bool Stress::TakeInProgress() const
+{
+    return isRecording || RecordTimer->isActive() || StressShellTimer->isActive();
+}
+
+void Stress::PlayHistoryTake(const StoredTake& take)
+{
+    if (TakeInProgress()) {
+        History->SetStatus("Wait until your take is analysed.");
+        return;
+    }
+    if (PlayStepsTimer->isActive()) EndPlayback();
+    Send("close wavefile");
+    if (Send("open " + take.File + " type waveaudio alias wavefile") != MciOk) {
+        History->SetStatus("This take could not be opened.");
+        return;
+    }
+    History->SetStatus(Send("play wavefile") == MciOk
+                           ? QString()
+                           : QStringLiteral("No sound output device is available"));
+}
+
+void Stress::ShowHistoryTake(const StoredTake& take)
+{
+    if (TakeInProgress()) {
+        History->SetStatus("Wait until your take is analysed.");
+        return;
+    }
+    if (PlayStepsTimer->isActive()) EndPlayback();
+    Send("close wavefile");
+    // The take becomes the working recording, read by the same reader as
+    // every take, so that playing and clicking the views hear what they show.
+    QFile source(take.File);
+    QSaveFile working(StudentData.WaveFile);
+    if (!source.open(QIODevice::ReadOnly) || !working.open(QIODevice::WriteOnly) ||
+        working.write(source.readAll()) != source.size() || !working.commit()) {
+        History->SetStatus("This take could not be shown.");
+        return;
+    }
+    ClearStudentViews();
+    const int32_t result = ReadPhraseFile(StudentLoadedBlock, StudentData, StudentFormat,
+                                          StudentWave, StudentMemory, StudentPitchTrack, 0, -1);
+    if (result != 0) {
+        PlayStudentWave->setEnabled(false);
+        StudentAnalysed = 0;
+        History->SetStatus("This take could not be read.");
+        return;
+    }
+    TrimPitchWindows(StudentData, StudentPitchTrack);
+    DrawStudentViews();
+    PlayStudentWave->setEnabled(true);
+    StudentAnalysed = -1;
+    BadRecording->hide();
+    LowMemory->hide();
+    VerdictDetail->hide();
+    if (NativeLoaded) {
+        comparison = PracticeSession::CompareWithModel(NativeSpeaker, StudentSpeaker);
+        Practice->Feedback->ShowComparison(
+            *comparison, QString("Your take of %1:").arg(HistoryPanel::TakeDate(take)));
+    }
+    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+    History->SetStatus(QString("Your take of %1 is shown.").arg(HistoryPanel::TakeDate(take)));
+}
