@@ -35,6 +35,12 @@ CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
     scoreFont.setBold(true);
     scoreFont.setPointSizeF(scoreFont.pointSizeF() * 1.5);
     ScoreLabel->setFont(scoreFont);
+    ScoreCaption = new QLabel("score of 100", this);
+    ScoreCaption->setObjectName("ScoreCaption");
+    ScoreCaption->setAlignment(Qt::AlignCenter);
+    QFont captionFont = ScoreCaption->font();
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 0.8);
+    ScoreCaption->setFont(captionFont);
     AdviceLabel = new QLabel(this);
     AdviceLabel->setObjectName("AdviceLabel");
     AdviceLabel->setWordWrap(true);
@@ -44,16 +50,22 @@ CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
     NoticeLabel->setWordWrap(true);
     NoticeLabel->setStyleSheet("QLabel { color: rgb(150, 0, 0); }");
     // The labels are read through the panel, which says it all at once.
-    for (QLabel* label : {ScoreLabel, AdviceLabel, NoticeLabel})
+    for (QLabel* label : {ScoreLabel, ScoreCaption, AdviceLabel, NoticeLabel})
         label->setFocusPolicy(Qt::NoFocus);
 
     auto* text = new QVBoxLayout;
     text->setSpacing(1);
     text->addWidget(AdviceLabel, 1);
     text->addWidget(NoticeLabel);
+    auto* score = new QVBoxLayout;
+    score->setSpacing(0);
+    score->addStretch(1);
+    score->addWidget(ScoreLabel);
+    score->addWidget(ScoreCaption);
+    score->addStretch(1);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(6, 3, 6, 3);
-    row->addWidget(ScoreLabel);
+    row->addLayout(score);
     row->addLayout(text, 1);
     Clear();
 }
@@ -98,6 +110,7 @@ void CompareFeedback::Announce()
     if (!ScoreLabel->text().isEmpty()) said << QString("Score %1 of 100.").arg(ScoreLabel->text());
     said << AdviceLabel->text().split('\n', Qt::SkipEmptyParts);
     if (!NoticeLabel->text().isEmpty()) said << NoticeLabel->text();
+    ScoreCaption->setVisible(!ScoreLabel->text().isEmpty());
     setAccessibleDescription(said.join(' '));
     setToolTip(said.join('\n'));
     // A reader told of the change reads the new feedback without the

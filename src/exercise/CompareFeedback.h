@@ -30,6 +30,7 @@ public:
     bool HasComparison() const { return compared; }
 
     QLabel* ScoreLabel;
+    QLabel* ScoreCaption; // "score" under the number, while there is one
     QLabel* AdviceLabel;
     QLabel* NoticeLabel;
 

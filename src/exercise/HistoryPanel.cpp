@@ -29,7 +29,7 @@ HistoryPanel::HistoryPanel(QWidget* owner) : QWidget(owner, Qt::Window)
     setObjectName("HistoryPanel");
     setWindowTitle("History - Tonvale Tutor");
     setAccessibleName("History");
-    resize(420, 440);
+    resize(460, 440);
 
     TitleLabel = new QLabel(this);
     TitleLabel->setObjectName("HistoryTitle");
@@ -47,6 +47,8 @@ HistoryPanel::HistoryPanel(QWidget* owner) : QWidget(owner, Qt::Window)
     TakeList->setSelectionMode(QAbstractItemView::SingleSelection);
     TakeList->setAllColumnsShowFocus(true);
     TakeList->header()->setSectionResizeMode(DateColumn, QHeaderView::Stretch);
+    for (int column : {ScoreColumn, StressColumn, EndingColumn})
+        TakeList->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
     TakeList->header()->setStretchLastSection(false);
 
     ScoreChart = new PictureBox(this);
