@@ -3,8 +3,8 @@
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
 #include "content/ContentText.h"
+#include "engine/WorkingFileCleanup.h"
 #include "navigation/Sentences.h"
-#include "platform/WorkingFiles.h"
 #include "widgets/HelpWindow.h"
 
 #include <QCloseEvent>
@@ -89,18 +89,15 @@ void TreeNode::GoUpOneLevel()
 
 void TreeNode::FillNodeList()
 {
-    if (CurrentNode < 0 || CurrentNode > LastNodeIndex)
-        return;
+    if (CurrentNode < 0 || CurrentNode > LastNodeIndex) return;
     int32_t child = TreeNodes[CurrentNode].FirstChild;
-    if (child == -1)
-        return; // the list and the label keep what they show
+    if (child == -1) return; // the list and the label keep what they show
 
     ListOfNodes->clear();
     int selectPosition = -1;
     while (child >= 0 && child <= LastNodeIndex) {
         ListOfNodes->addItem(DecodeContentText(TreeNodes[child].Name));
-        if (child == PreviousNode)
-            selectPosition = ListOfNodes->count() - 1;
+        if (child == PreviousNode) selectPosition = ListOfNodes->count() - 1;
         child = TreeNodes[child].NextSibling;
     }
     TreeNodeName->setText(DecodeContentText(TreeNodes[CurrentNode].Name));
@@ -115,20 +112,16 @@ void TreeNode::FillNodeList()
 void TreeNode::OpenSelectedNode()
 {
     StoreFormPosition(*this);
-    if (CurrentNode < 0 || CurrentNode > LastNodeIndex)
-        return;
+    if (CurrentNode < 0 || CurrentNode > LastNodeIndex) return;
     int32_t child = TreeNodes[CurrentNode].FirstChild;
-    if (child == -1)
-        return;
+    if (child == -1) return;
     for (int step = 0; step < ListOfNodes->SelectedPosition(); ++step) {
         child = TreeNodes[child].NextSibling;
-        if (child == -1)
-            return;
+        if (child == -1) return;
     }
     CurrentNode = child;
 
-    if (CurrentNode == 1)
-        WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
+    if (CurrentNode == 1) WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
 
     const LessonNode& node = TreeNodes[CurrentNode];
     if (node.FirstChild != -1) {
@@ -153,8 +146,7 @@ void TreeNode::ListOfNodes_DblClick()
 
 void TreeNode::ListOfNodes_KeyDown(int keyCode)
 {
-    if (keyCode == 13)
-        OpenSelectedNode();
+    if (keyCode == 13) OpenSelectedNode();
 }
 
 void TreeNode::ExitButton_Click()
@@ -211,5 +203,6 @@ void TreeNode::closeEvent(QCloseEvent* event)
 
 void DeleteStudentWorkingFiles()
 {
-    DeleteMatchingFiles(DataFolder, "Student.*");
+    CleanUpWorkingFiles({BinFolder, DataFolder, StudentData.WaveFile, StudentData.ResultFile},
+                        CleanUpMoment::TutorLeft);
 }
