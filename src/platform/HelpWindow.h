@@ -24,14 +24,20 @@ public:
 
     QString LastTopicShown() const { return lastTopic; }
 
+    // Pictures and style sheets come only from inside the course folder
+    // (HelpResources.h); the document is untrusted.
+    QVariant loadResource(int type, const QUrl& name) override;
+
 private:
     HelpWindow();
     bool Load(const QString& file);
     void ShowNotFound(const QString& what);
+    void FollowLink(const QUrl& link);
 
     QString loadedFile;
     QString loadedHtml;
     QString lastTopic;
+    QString resourceFolder;
 };
 
 // The help call of the screens: command HelpContext (1), HelpQuit (2) or
