@@ -1,5 +1,8 @@
 #include "app/CourseChooser.h"
 
+#include "app/FirstRun.h"
+
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -66,31 +69,46 @@ QString CourseChooser::ChosenFolder() const
     return row >= 0 && row < static_cast<int>(courses.size()) ? courses[row].Folder : QString();
 }
 
-std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings, int& current)
+std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
+                                                 const QString& packagedContent, int& current)
 {
     std::vector<InstalledCourse> courses = ListInstalledCourses(InstalledCoursesFolder(settings));
-    current = -1;
+    const auto indexOf = [&courses](const QString& folder) {
+        const QString wanted = Canonical(folder);
+        for (size_t i = 0; i < courses.size(); ++i) {
+            if (Canonical(courses[i].Folder) == wanted) return static_cast<int>(i);
+        }
+        return -1;
+    };
+    const auto holdsLessons = [](const QString& folder) {
+        return !folder.isEmpty() && QFileInfo(QDir(folder).filePath("Sounds/Tree.txt")).isFile();
+    };
+    // The course that came with the tutor, and the content the settings
+    // named before any course was installed (a disc, a folder), stay choices.
+    if (holdsLessons(packagedContent) && indexOf(packagedContent) < 0)
+        courses.insert(courses.begin(), {packagedContent, CourseTitleOf(packagedContent)});
     const std::optional<QString> content = settings.ReadValue("InstallCDDrive1331");
-    if (!content) return courses;
-    const QString used = Canonical(*content);
-    for (size_t i = 0; i < courses.size(); ++i) {
-        if (Canonical(courses[i].Folder) == used) current = static_cast<int>(i);
-    }
-    // The content the settings named before any course was installed (the
-    // demo course of a package, a disc) stays one of the choices.
-    if (current < 0 && QFileInfo(QDir(*content).filePath("Sounds/Tree.txt")).isFile()) {
+    current = content ? indexOf(*content) : -1;
+    if (content && current < 0 && holdsLessons(*content)) {
         courses.insert(courses.begin(), {*content, CourseTitleOf(*content)});
         current = 0;
     }
     return courses;
 }
 
-bool ChooseCourseAtStart(const QString& commandLineSettingsFile)
+bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
 {
     const SettingsStore settings(SettingsStore::ChooseFile(commandLineSettingsFile));
     int current = -1;
-    const std::vector<InstalledCourse> courses = CoursesToChooseFrom(settings, current);
+    const std::vector<InstalledCourse> courses = CoursesToChooseFrom(
+        settings, InstalledFoldersBeside(QCoreApplication::applicationDirPath()).ContentFolder,
+        current);
     if (courses.size() < 2) return true;
+    if (automatic) {
+        std::printf("tonvale-tutor: %zu courses to choose from; the one used last is %s\n",
+                    courses.size(), current >= 0 ? qPrintable(courses[current].Title) : "none");
+        return true;
+    }
     CourseChooser chooser(courses, current);
     if (chooser.exec() != QDialog::Accepted) return false;
     const QString chosen = chooser.ChosenFolder();

@@ -31,9 +31,13 @@ private:
 };
 
 // The courses to choose among, for the settings the tutor reads, and which
-// of them is the one used last (-1 when none is).
-std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings, int& current);
+// of them is the one used last (-1 when none is): the installed courses,
+// the content folder the settings name, and the course installed with the
+// tutor (packagedContent, when it exists).
+std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
+                                                 const QString& packagedContent, int& current);
 
 // Shows the chooser when there is a choice and points the settings at the
-// course chosen. False when the learner quit instead.
-bool ChooseCourseAtStart(const QString& commandLineSettingsFile);
+// course chosen. False when the learner quit instead. With automatic set
+// (the start-up check) the course used last is taken without asking.
+bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic = false);

@@ -100,7 +100,7 @@ int main(int argc, char** argv)
         return report.Installed ? 0 : 1;
     }
     SetUpOnFirstStart(settingsFile);
-    if (!ChooseCourseAtStart(settingsFile))
+    if (!ChooseCourseAtStart(settingsFile, parser.isSet(checkOption)))
         return 0;
     Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)));
     if (parser.isSet(checkOption))

@@ -41,14 +41,19 @@ bool Refuse(QString* problem, const QString& why)
     return false;
 }
 
-std::map<QString, const CoursePhrase*> PhrasesByFile(const CourseNode& node,
-                                                     std::map<QString, const CoursePhrase*>&& into)
+void CollectPhrases(const CourseNode& node, std::map<QString, CoursePhrase>& into)
 {
     for (const CoursePhrase& phrase : node.Phrases)
-        into[phrase.FileName] = &phrase;
+        into[phrase.FileName] = phrase;
     for (const CourseNode& child : node.Children)
-        into = PhrasesByFile(child, std::move(into));
-    return std::move(into);
+        CollectPhrases(child, into);
+}
+
+std::map<QString, CoursePhrase> PhrasesByFile(const CourseNode& root)
+{
+    std::map<QString, CoursePhrase> phrases;
+    CollectPhrases(root, phrases);
+    return phrases;
 }
 
 std::vector<QString> FileNamesOf(const CourseNode& node)
@@ -189,18 +194,18 @@ QString CourseDocument::Push(const QString& text, const Course& next,
 
 void CourseDocument::Apply(const Snapshot& next)
 {
-    const std::map<QString, const CoursePhrase*> before = PhrasesByFile(course.Root, {});
+    const std::map<QString, CoursePhrase> before = PhrasesByFile(course.Root);
     course = next.CourseState;
     manifest = next.ManifestState;
     QString problem;
     bool ok = true;
-    for (const auto& [file, phrase] : PhrasesByFile(course.Root, {})) {
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root)) {
         const auto old = before.find(file);
         if (old == before.end() ||
-            (old->second->Text == phrase->Text && old->second->Syllables == phrase->Syllables))
+            (old->second.Text == phrase.Text && old->second.Syllables == phrase.Syllables))
             continue;
-        ok = RewritePhraseLabels(SoundFile(file), phrase->Text.trimmed().toUtf8(),
-                                 phrase->Syllables, &problem) &&
+        ok = RewritePhraseLabels(SoundFile(file), phrase.Text.trimmed().toUtf8(), phrase.Syllables,
+                                 &problem) &&
              ok;
     }
     if (ok && SaveCoursePack(folder, course, manifest, &saved, &problem))
@@ -248,7 +253,8 @@ QString CourseDocument::RenameNode(const NodePath& path, const QString& name)
     return Push(path.empty() ? "Rename Course" : "Rename", next);
 }
 
-QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent, int index)
+QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent, int index,
+                                 NodePath* movedTo)
 {
     if (QString why = Writable(); !why.isEmpty()) return why;
     const CourseNode* node = NodeAt(course, from);
@@ -270,6 +276,7 @@ QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent,
     CourseNode* newParent = NodeAt(next, target);
     index = std::clamp(index, 0, static_cast<int>(newParent->Children.size()));
     newParent->Children.insert(newParent->Children.begin() + index, moved);
+    if (movedTo != nullptr) *movedTo = ChildPath(target, index);
     return Push("Move", next);
 }
 

@@ -47,7 +47,9 @@ public:
     QString AddCategory(const NodePath& parent, int index, const QString& name);
     QString AddTopic(const NodePath& parent, int index, const QString& name);
     QString RenameNode(const NodePath& path, const QString& name);
-    QString MoveNode(const NodePath& from, const NodePath& toParent, int index);
+    // movedTo, when given, receives the node's path after the move.
+    QString MoveNode(const NodePath& from, const NodePath& toParent, int index,
+                     NodePath* movedTo = nullptr);
     QString RemoveNode(const NodePath& path);
     // The phrase's file must be in the Sounds folder already.
     QString AddPhrase(const NodePath& category, const CoursePhrase& phrase);

@@ -23,6 +23,8 @@ public:
     void Quit();
 
     QString LastTopicShown() const { return lastTopic; }
+    // The document is read again at the next request (it was rewritten).
+    void ForgetLoadedFile() { loadedFile.clear(); }
 
     // Pictures and style sheets come only from inside the course folder
     // (HelpResources.h); the document is untrusted.
