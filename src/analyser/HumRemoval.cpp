@@ -8,42 +8,6 @@
 
 namespace {
 
-// In-place radix-2 transform of `re` + i `im` (a power of two long). The
-// analyser needs a handful of transforms of one size per recording; a
-// library's planning would cost more than they do in a process that lives a
-// few milliseconds.
-void Transform(std::vector<float>& re, std::vector<float>& im, const std::vector<float>& cosines,
-               const std::vector<float>& sines)
-{
-    const size_t size = re.size();
-    for (size_t i = 1, j = 0; i < size; ++i) {
-        size_t bit = size >> 1;
-        for (; j & bit; bit >>= 1)
-            j ^= bit;
-        j ^= bit;
-        if (i < j) {
-            std::swap(re[i], re[j]);
-            std::swap(im[i], im[j]);
-        }
-    }
-    for (size_t length = 2; length <= size; length <<= 1) {
-        const size_t half = length / 2;
-        const size_t stride = size / length;
-        for (size_t start = 0; start < size; start += length) {
-            for (size_t k = 0; k < half; ++k) {
-                const float c = cosines[k * stride], s = sines[k * stride];
-                const size_t a = start + k, b = a + half;
-                const float oddRe = re[b] * c - im[b] * s;
-                const float oddIm = re[b] * s + im[b] * c;
-                re[b] = re[a] - oddRe;
-                im[b] = im[a] - oddIm;
-                re[a] += oddRe;
-                im[a] += oddIm;
-            }
-        }
-    }
-}
-
 // The recording's average power spectrum (Welch: Hann windows, half
 // overlap). Bins are lowRate / size apart.
 std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size)
@@ -53,10 +17,7 @@ std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size
     std::vector<float> window(size), cosines(size / 2), sines(size / 2);
     for (int i = 0; i < size; ++i)
         window[i] = static_cast<float>(0.5 - 0.5 * std::cos(2 * std::numbers::pi * i / size));
-    for (int k = 0; k < size / 2; ++k) {
-        cosines[k] = static_cast<float>(std::cos(2 * std::numbers::pi * k / size));
-        sines[k] = static_cast<float>(-std::sin(2 * std::numbers::pi * k / size));
-    }
+    FourierTwiddles(size, cosines, sines);
     std::vector<float> re(size), im(size);
     // Half a block on, and never less than a sample: a block of one sample
     // must still move.
@@ -66,7 +27,7 @@ std::vector<double> AveragePowerSpectrum(const std::vector<float>& low, int size
             re[i] = low[start + i] * window[i];
             im[i] = 0;
         }
-        Transform(re, im, cosines, sines);
+        FourierTransform(re, im, cosines, sines);
         for (int b = 0; b <= size / 2; ++b)
             power[b] += static_cast<double>(re[b]) * re[b] + static_cast<double>(im[b]) * im[b];
     }

@@ -1,5 +1,6 @@
 #include "analyser/PitchTracker.h"
 
+#include "analyser/Dereverberation.h"
 #include "analyser/SignalTools.h"
 
 #include <algorithm>
@@ -164,8 +165,26 @@ struct VoiceContext
     float LoudDb = 0;     // level the louder frames reach
     float TypicalLag = 0; // the speaker's typical period, decimated samples
     int MaxLag = 0;
-    float VoicingBias = 0; // the settings' bias plus what the background calls for
+    float VoicingBias = 0;   // the settings' bias plus what the background calls for
+    std::vector<float> Tail; // per frame, 0..1: how much the level is a reverberant tail's
 };
+
+// Per frame, how far its level is from being a reverberant tail: the late
+// reverberation of a room that decays at `rate` dB per second leaves, `lag`
+// frames on, the level then less rate x lag; a frame whose level is no
+// higher holds nothing but echoes (as in the late-reverberation estimate of
+// Lebart, Boucher and Denbigh 2001), one well above it a voice speaking now.
+std::vector<float> TailShares(const std::vector<PitchFrame>& levels, float rate, int lag,
+                              const PitchSettings& settings)
+{
+    std::vector<float> tail(levels.size(), 0.0f);
+    const float decay = rate * lag * 0.01f;
+    for (size_t k = lag; k < levels.size(); ++k) {
+        const float excess = levels[k].LevelDb - (levels[k - lag].LevelDb - decay);
+        tail[k] = std::clamp(1.0f - excess / settings.TailExcessDb, 0.0f, 1.0f);
+    }
+    return tail;
+}
 
 // Noise that is not periodic lowers the correlation of the voice in it
 // (a voice at a signal-to-noise ratio s correlates at most s / (1 + s)), so
@@ -209,7 +228,8 @@ std::vector<int> ChooseCandidates(const std::vector<FrameAnalysis>& frames,
             // Quiet frames are more likely background than voice.
             const float below = voice.LoudDb - settings.QuietStartDb - levels[k].LevelDb;
             const float quietness = std::clamp(below * settings.QuietSlope, 0.0f, 1.0f);
-            return voice.VoicingBias + frame.BestCorrelation - quietness;
+            const float tail = voice.Tail.empty() ? 0.0f : settings.TailWeight * voice.Tail[k];
+            return voice.VoicingBias + frame.BestCorrelation - quietness - tail;
         }
         const Candidate& c = frame.Candidates[state];
         // Far from the speaker's usual pitch, a candidate is more likely a
@@ -367,7 +387,19 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     // refines the period.
     const int factor = signal.Factor;
     const double lowRate = signal.LowRate;
-    const std::vector<float>& low = signal.Low;
+    const int tailLag = std::max(1, static_cast<int>(std::lround(settings.TailDelaySeconds * 100)));
+    const float decayRate = RoomDecayRate(result, loudDb, tailLag);
+    const bool reverberant = decayRate > 0 && 60 / decayRate >= settings.ReverberantSeconds;
+    // In a reverberant room the correlation looks at the recording with its
+    // late reverberation taken out: the echoes of an ended vowel are as
+    // periodic as the vowel was.
+    const std::vector<float> dry =
+        reverberant && settings.EchoFloorDb < 0
+            ? SuppressLateReverberation(signal.Low, signal.LowRate, decayRate,
+                                        settings.TailDelaySeconds, settings.EchoFloorDb,
+                                        settings.EchoScale)
+            : std::vector<float>();
+    const std::vector<float>& low = dry.empty() ? signal.Low : dry;
     const int minLag = std::max(2, static_cast<int>(std::floor(lowRate / settings.MaxFrequency)));
     const int maxLag = static_cast<int>(std::ceil(lowRate / settings.MinFrequency));
     const int width = std::max(4, static_cast<int>(std::lround(settings.WindowSeconds * lowRate)));
@@ -398,9 +430,13 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     const std::vector<FrameAnalysis> frames =
         AnalyseFrames(coarse, result, quietDb, lowHop, 1, width, minLag, maxLag, settings);
 
-    const VoiceContext voice{loudDb, static_cast<float>(lowRate / typical), maxLag,
-                             settings.VoicingBias +
-                                 BackgroundAllowance(frames, result, loudDb, settings)};
+    VoiceContext voice{loudDb,
+                       static_cast<float>(lowRate / typical),
+                       maxLag,
+                       settings.VoicingBias + BackgroundAllowance(frames, result, loudDb, settings),
+                       {}};
+    if (reverberant && settings.TailWeight > 0)
+        voice.Tail = TailShares(result, decayRate, tailLag, settings);
     std::vector<int> choice = ChooseCandidates(frames, result, voice, settings);
     ExtendVoicedEdges(frames, choice, settings);
 

@@ -46,6 +46,14 @@ struct PitchSettings
     float FlatteningGamma = 0.8f;     // 0 = correlate the fully whitened signal, 1 = not whitened
     int PredictorOrder = 10;
     float SmoothingPerHz = 0.4f; // spectral smoothing per Hz of the speaker's typical pitch
+    // Reverberant rooms: a frame whose level is no more than the room's
+    // decay leaves of the sound TailDelaySeconds earlier is a tail.
+    float ReverberantSeconds = 0.3f; // decay time (RT60) from which tails are looked for
+    float TailDelaySeconds = 0.05f;  // direct sound and early reflections end by then
+    float TailExcessDb = 4;          // a frame this far above the tail's level holds a voice
+    float TailWeight = 0.3f;         // how much cheaper "unvoiced" gets in a pure tail
+    float EchoFloorDb = -25;         // late reverberation taken out down to this; 0 = not at all
+    float EchoScale = 6;             // the late reverberation's estimate times this
 };
 
 // Samples are mono, in [-1, 1]. The result has one frame per hop starting

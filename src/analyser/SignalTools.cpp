@@ -254,10 +254,51 @@ PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
 
 float Percentile(std::vector<float> values, float fraction)
 {
-    if (values.empty())
-        return -120;
-    const size_t index = std::min(values.size() - 1,
-                                  static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
+    if (values.empty()) return -120;
+    const size_t index =
+        std::min(values.size() - 1, static_cast<size_t>(fraction * (values.size() - 1) + 0.5f));
     std::nth_element(values.begin(), values.begin() + index, values.end());
     return values[index];
+}
+
+void FourierTransform(std::vector<float>& re, std::vector<float>& im,
+                      const std::vector<float>& cosines, const std::vector<float>& sines)
+{
+    const size_t size = re.size();
+    for (size_t i = 1, j = 0; i < size; ++i) {
+        size_t bit = size >> 1;
+        for (; j & bit; bit >>= 1)
+            j ^= bit;
+        j ^= bit;
+        if (i < j) {
+            std::swap(re[i], re[j]);
+            std::swap(im[i], im[j]);
+        }
+    }
+    for (size_t length = 2; length <= size; length <<= 1) {
+        const size_t half = length / 2;
+        const size_t stride = size / length;
+        for (size_t start = 0; start < size; start += length) {
+            for (size_t k = 0; k < half; ++k) {
+                const float c = cosines[k * stride], s = sines[k * stride];
+                const size_t a = start + k, b = a + half;
+                const float oddRe = re[b] * c - im[b] * s;
+                const float oddIm = re[b] * s + im[b] * c;
+                re[b] = re[a] - oddRe;
+                im[b] = im[a] - oddIm;
+                re[a] += oddRe;
+                im[a] += oddIm;
+            }
+        }
+    }
+}
+
+void FourierTwiddles(int size, std::vector<float>& cosines, std::vector<float>& sines)
+{
+    cosines.resize(size / 2);
+    sines.resize(size / 2);
+    for (int k = 0; k < size / 2; ++k) {
+        cosines[k] = static_cast<float>(std::cos(2 * std::numbers::pi * k / size));
+        sines[k] = static_cast<float>(-std::sin(2 * std::numbers::pi * k / size));
+    }
 }

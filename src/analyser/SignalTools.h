@@ -30,6 +30,15 @@ void LowPass(std::vector<float>& samples, int rate, double cutoff);
 // computed.
 std::vector<float> LowPassDecimate(const std::vector<float>& samples, int factor, double cutoff);
 
+// In-place radix-2 Fourier transform of `re` + i `im` (a power of two
+// long) with the twiddle factors FourierTwiddles gives for that size. The
+// analyser needs a handful of small transforms per recording; a library's
+// planning would cost more than they do in a process that lives a few
+// milliseconds.
+void FourierTransform(std::vector<float>& re, std::vector<float>& im,
+                      const std::vector<float>& cosines, const std::vector<float>& sines);
+void FourierTwiddles(int size, std::vector<float>& cosines, std::vector<float>& sines);
+
 // A recording prepared once for the pitch tracker and the step finder: the
 // samples freed of a DC offset and of mains hum, their running energy, and a
 // copy low-passed below about 2.3 kHz and decimated to about 5 kHz, where

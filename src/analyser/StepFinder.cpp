@@ -14,6 +14,7 @@ struct Contours
     std::vector<float> Balance; // band below 2.3 kHz minus the band above it
     std::vector<float> Full;    // whole band, as the pitch tracker measured it
     std::vector<float> Tilt;    // band above 2.3 kHz minus the band below 500 Hz
+    std::vector<float> Formant; // 500 Hz to 1 kHz minus 1 to 2.3 kHz: open against front vowels
     std::vector<bool> Voiced;
     float LoudDb = 0;   // level the louder frames of the vowel band reach
     float ActiveDb = 0; // whole-band level above which a frame is not silence
@@ -41,6 +42,14 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
     Filter(bottom, LowPassSection(500, lowRate, 0.70710678));
     Filter(bottom, LowPassSection(500, lowRate, 0.70710678));
     const std::vector<double> bottomEnergy = RunningEnergy(bottom);
+    // Where the first formant of an open vowel lies against where the second
+    // formant of a front vowel does: a reduced vowel ("a" in "about") sits
+    // between, a full one towards either side.
+    std::vector<float> first = signal.Low, second = signal.Low;
+    Filter(first, BandPassSection(710, lowRate, 1.4));
+    Filter(second, BandPassSection(1520, lowRate, 1.2));
+    const std::vector<double> firstEnergy = RunningEnergy(first);
+    const std::vector<double> secondEnergy = RunningEnergy(second);
     const std::vector<double>& fullEnergy = signal.Energy;
     const long lowWidth = std::max(1L, std::lround(0.04 * lowRate));
     const long fullWidth = std::max(1L, std::lround(0.04 * rate));
@@ -49,6 +58,7 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
     c.Balance.resize(count);
     c.Full.resize(count);
     c.Tilt.resize(count);
+    c.Formant.resize(count);
     c.Voiced.resize(count);
     for (size_t k = 0; k < count; ++k) {
         const long lowCentre = std::lround(static_cast<double>(k) * hop / factor);
@@ -65,6 +75,8 @@ Contours MeasureContours(const PreparedSignal& signal, const std::vector<PitchFr
         c.Balance[k] = static_cast<float>(10 * std::log10(std::max(lowPower, 1e-12)) - highDb);
         c.Tilt[k] = static_cast<float>(
             highDb - WindowLevelDb(bottomEnergy, lowCentre - lowWidth / 2, lowWidth));
+        c.Formant[k] = WindowLevelDb(firstEnergy, lowCentre - lowWidth / 2, lowWidth) -
+                       WindowLevelDb(secondEnergy, lowCentre - lowWidth / 2, lowWidth);
         c.Full[k] = pitch[k].LevelDb;
         c.Voiced[k] = pitch[k].Frequency > 0;
     }
@@ -224,6 +236,33 @@ std::vector<Syllable> DivideIntoSyllables(const Contours& c, const std::vector<s
     return syllables;
 }
 
+// Frames around the nucleus whose vowel-band level stays within 6 dB of
+// its peak, inside the step: how long the vowel itself lasts, whatever the
+// consonants around it add to the step.
+int NucleusWidth(const Contours& c, const Syllable& s, const std::vector<PitchFrame>& pitch)
+{
+    const float edge = c.Vowel[s.Nucleus] - 6;
+    size_t first = s.Nucleus, last = s.Nucleus;
+    while (first > 0 && pitch[first - 1].Position >= s.Start && c.Vowel[first - 1] >= edge)
+        --first;
+    while (last + 1 < pitch.size() && pitch[last + 1].Position <= s.End &&
+           c.Vowel[last + 1] >= edge)
+        ++last;
+    return static_cast<int>(last - first + 1);
+}
+
+// The mean vowel-band level of the step's first and last frame: the dips a
+// vowel rises out of.
+float EdgeLevel(const Contours& c, const Syllable& s, const std::vector<PitchFrame>& pitch)
+{
+    size_t first = s.Nucleus, last = s.Nucleus;
+    while (first > 0 && pitch[first - 1].Position >= s.Start)
+        --first;
+    while (last + 1 < pitch.size() && pitch[last + 1].Position <= s.End)
+        ++last;
+    return (c.Vowel[first] + c.Vowel[last]) / 2;
+}
+
 float Semitones(float frequency, float reference)
 {
     return 12.0f * std::log2(frequency / reference);
@@ -238,7 +277,7 @@ PhraseSteps FindSteps(const std::vector<float>& samples, int rate,
 }
 
 PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch,
-                      const StepSettings& settings)
+                      const StepSettings& settings, std::vector<SyllableMeasures>* measures)
 {
     PhraseSteps result;
     if (signal.Samples.empty() || pitch.empty()) return result;
@@ -264,26 +303,42 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
     const float medianFrequency =
         voicedFrequencies.empty() ? 100.0f : Percentile(voicedFrequencies, 0.5f);
 
-    std::vector<float> scores;
+    std::vector<SyllableMeasures> measured;
     for (const Syllable& s : syllables) {
         StepRecord step;
         step.Start = static_cast<int32_t>(s.Start);
         step.Length = static_cast<int32_t>(s.End - s.Start + 1);
         step.Reserved1 = pitch[s.Nucleus].Position;
+        SyllableMeasures m;
+        m.NucleusDb = c.Vowel[s.Nucleus];
+        m.TiltDb = c.Tilt[s.Nucleus];
+        m.BalanceDb = c.Balance[s.Nucleus];
+        m.FormantDb = c.Formant[s.Nucleus];
+        m.Periodicity = pitch[s.Nucleus].Periodicity;
+        m.EdgeDb = EdgeLevel(c, s, pitch);
+        m.NucleusSeconds = NucleusWidth(c, s, pitch) * hop / static_cast<float>(rate);
+        m.BeforePause = s.BeforePause;
+        m.Seconds = static_cast<float>(step.Length) / rate;
         // The voiced frames of the step form its pitch window. Where the
         // voicing runs on across the step's edge the window reaches the
         // edge, so the windows of a voiced stretch touch and the tutor
         // treats them as one group.
         size_t firstVoiced = pitch.size(), lastVoiced = 0, voicedCount = 0;
-        double semitoneSum = 0, frequencySum = 0;
+        double semitoneSum = 0, frequencySum = 0, power = 0;
+        float peak = -1e9f;
         for (size_t k = 0; k < pitch.size(); ++k) {
-            if (pitch[k].Position < s.Start || pitch[k].Position > s.End || !c.Voiced[k]) continue;
+            if (pitch[k].Position < s.Start || pitch[k].Position > s.End) continue;
+            power += std::pow(10.0, c.Vowel[k] / 10.0);
+            if (!c.Voiced[k]) continue;
             firstVoiced = std::min(firstVoiced, k);
             lastVoiced = std::max(lastVoiced, k);
             ++voicedCount;
-            semitoneSum += Semitones(pitch[k].Frequency, medianFrequency);
+            const float semitones = Semitones(pitch[k].Frequency, medianFrequency);
+            semitoneSum += semitones;
+            peak = std::max(peak, semitones);
             frequencySum += pitch[k].Frequency;
         }
+        m.EnergyDb = static_cast<float>(10 * std::log10(std::max(power, 1e-12)));
         if (voicedCount == 0) {
             step.PitchStart = step.PitchEnd = step.Reserved1;
         } else {
@@ -294,29 +349,28 @@ PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame
             step.PitchStart = fromBefore ? step.Start - 1 : pitch[firstVoiced].Position - 1;
             step.PitchEnd = onAfter ? static_cast<int32_t>(s.End) : pitch[lastVoiced].Position;
             step.Reserved2 = static_cast<int32_t>(std::lround(10 * frequencySum / voicedCount));
+            m.Voiced = true;
+            m.VoicedSeconds = static_cast<float>(voicedCount * hop) / rate;
+            m.MeanSemitones = static_cast<float>(semitoneSum / voicedCount);
+            m.PeakSemitones = peak;
+            m.RiseSemitones = Semitones(pitch[lastVoiced].Frequency, medianFrequency) -
+                              Semitones(pitch[firstVoiced].Frequency, medianFrequency);
         }
-        // Prominence: the nucleus's loudness, its spectral balance (a
-        // stressed vowel gains more in its upper harmonics than in its
-        // lowest ones, even where its overall loudness gains little), its
-        // voiced length (a syllable before a pause is drawn out whether
-        // stressed or not, so its length counts less), and how high its
-        // pitch lies in the speaker's range.
-        const double seconds = static_cast<double>(voicedCount) * hop / rate *
-                               (s.BeforePause ? settings.FinalLengthening : 1.0f);
-        const double pitchLift = voicedCount > 0 ? semitoneSum / voicedCount : 0.0;
-        scores.push_back(
-            static_cast<float>(settings.LoudnessWeight * (c.Vowel[s.Nucleus] - c.LoudDb) +
-                               settings.LengthWeight * seconds + settings.PitchWeight * pitchLift +
-                               settings.TiltWeight * c.Tilt[s.Nucleus]));
+        measured.push_back(m);
         result.Steps.push_back(step);
     }
-    if (!scores.empty()) {
-        const float best = *std::max_element(scores.begin(), scores.end());
-        for (size_t i = 0; i < scores.size(); ++i) {
-            // A score 20 units below the best gives a tenth of the height.
-            const double height = MaxStepHeight * std::pow(10.0, (scores[i] - best) / 20.0);
-            result.Steps[i].Height = std::max(1, static_cast<int32_t>(std::lround(height)));
-        }
-    }
+    std::vector<int32_t> nucleusSamples;
+    for (const StepRecord& step : result.Steps)
+        nucleusSamples.push_back(step.Reserved1);
+    const std::vector<VowelCepstrum> cepstra = VowelCepstra(signal.Samples, rate, nucleusSamples);
+    for (size_t i = 0; i < measured.size(); ++i)
+        measured[i].Cepstrum = cepstra[i];
+    const ProminenceCues cues{settings.LoudnessWeight, settings.LengthWeight, settings.PitchWeight,
+                              settings.TiltWeight};
+    const std::vector<int32_t> heights =
+        HeightsFromScores(ScoreSyllables(measured, cues), MaxStepHeight);
+    for (size_t i = 0; i < heights.size(); ++i)
+        result.Steps[i].Height = heights[i];
+    if (measures != nullptr) *measures = std::move(measured);
     return result;
 }

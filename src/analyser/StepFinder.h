@@ -6,10 +6,11 @@
 // Syllable nuclei are the peaks of a loudness contour taken in the band
 // where vowels are strong (300 to 2500 Hz), kept when they are voiced or
 // vowel-like and when the contour dips between them; steps run from dip to
-// dip. Heights combine the nucleus's loudness, its spectral balance, its
-// length and its pitch.
+// dip. Heights come from the prominence model (Prominence.h) over the
+// syllable's loudness, length, pitch and spectral balance.
 // All positions count samples from the recording's first sample.
 #include "analyser/PitchTracker.h"
+#include "analyser/Prominence.h"
 #include "audio/PhraseData.h"
 
 #include <cstdint>
@@ -17,15 +18,15 @@
 
 struct StepSettings
 {
-    float FloorDb = 30;            // nuclei lie at most this far below the loud frames
-    float MinDipDb = 2;            // two nuclei need a dip this deep between them
-    float VowelBalanceDb = 6;      // vowel band this much above the band over 3 kHz: vowel-like
-    float PauseSeconds = 0.15f;    // a quiet stretch this long between nuclei is a pause
-    float LoudnessWeight = 0.5f;   // prominence per dB of nucleus level
-    float LengthWeight = 20;       // ... per second of voiced nucleus
-    float PitchWeight = 2;         // ... per semitone above the phrase's median pitch
-    float FinalLengthening = 0.5f; // length counted for a syllable before a pause or the end
-    float TiltWeight = 0.2f;       // ... per dB of the band over 2.3 kHz against that under 500 Hz
+    float FloorDb = 30;         // nuclei lie at most this far below the loud frames
+    float MinDipDb = 2;         // two nuclei need a dip this deep between them
+    float VowelBalanceDb = 6;   // vowel band this much above the band over 3 kHz: vowel-like
+    float PauseSeconds = 0.15f; // a quiet stretch this long between nuclei is a pause
+    // Scales of the prominence model's learnt cue groups (1 = as learnt, 0 = left out).
+    float LoudnessWeight = 1;
+    float LengthWeight = 1;
+    float PitchWeight = 1;
+    float TiltWeight = 1; // spectral balance and tilt
 };
 
 // Reserved1 and Reserved2 of every step, as this analyser fills them:
@@ -47,6 +48,8 @@ inline constexpr int MaxFoundSteps = 299;
 // TrackPitch gave. No steps when nothing in it sounds like a syllable.
 PhraseSteps FindSteps(const std::vector<float>& samples, int rate,
                       const std::vector<PitchFrame>& pitch, const StepSettings& settings = {});
-// The same on the signal the pitch tracker was given.
+// The same on the signal the pitch tracker was given; `measures`, when
+// given, receives what the prominence model was shown of each step.
 PhraseSteps FindSteps(const PreparedSignal& signal, const std::vector<PitchFrame>& pitch,
-                      const StepSettings& settings = {});
+                      const StepSettings& settings = {},
+                      std::vector<SyllableMeasures>* measures = nullptr);

@@ -5,9 +5,11 @@
 //
 //   tvm-devrun OUT_DIR FILE... [--set Name=Value ...]
 //
-// For each FILE it writes OUT_DIR/<stem>.f0 ("time_s f0_hz" per frame) and
+// For each FILE it writes OUT_DIR/<stem>.f0 ("time_s f0_hz" per frame),
 // OUT_DIR/<stem>.steps (phrase bounds, then "start end pitchStart pitchEnd
-// height" per step, in samples).
+// height" per step, in samples) and OUT_DIR/<stem>.feat (the prominence
+// model's cues of each step, one line per step), which the model's
+// training reads.
 #include "analyser/PitchTracker.h"
 #include "analyser/StepFinder.h"
 
@@ -77,6 +79,12 @@ int main(int argc, char** argv)
         {"RefineWindowSeconds", &pitch.RefineWindowSeconds},
         {"FlatteningGamma", &pitch.FlatteningGamma},
         {"SmoothingPerHz", &pitch.SmoothingPerHz},
+        {"ReverberantSeconds", &pitch.ReverberantSeconds},
+        {"TailDelaySeconds", &pitch.TailDelaySeconds},
+        {"TailExcessDb", &pitch.TailExcessDb},
+        {"TailWeight", &pitch.TailWeight},
+        {"EchoFloorDb", &pitch.EchoFloorDb},
+        {"EchoScale", &pitch.EchoScale},
     };
     StepSettings steps;
     std::map<std::string, float*> stepFields = {
@@ -87,7 +95,6 @@ int main(int argc, char** argv)
         {"LoudnessWeight", &steps.LoudnessWeight},
         {"LengthWeight", &steps.LengthWeight},
         {"PitchWeight", &steps.PitchWeight},
-        {"FinalLengthening", &steps.FinalLengthening},
         {"TiltWeight", &steps.TiltWeight},
     };
     pitchFields.insert(stepFields.begin(), stepFields.end());
@@ -118,7 +125,8 @@ int main(int argc, char** argv)
         const PreparedSignal signal = PrepareSignal(samples, rate);
         if (signal.HumRemoved) std::fprintf(stderr, "hum removed: %s\n", path.c_str());
         const std::vector<PitchFrame> frames = TrackPitch(signal, pitch);
-        const PhraseSteps found = FindSteps(signal, frames, steps);
+        std::vector<SyllableMeasures> measures;
+        const PhraseSteps found = FindSteps(signal, frames, steps, &measures);
         seconds += static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
         audio += static_cast<double>(samples.size()) / rate;
         const std::string out = std::string(argv[1]) + "/" + Stem(path);
@@ -135,6 +143,14 @@ int main(int argc, char** argv)
                 std::fprintf(table, "%d %d %d %d %d %d %d\n", step.Start,
                              step.Start + step.Length - 1, step.PitchStart, step.PitchEnd,
                              step.Height, step.Reserved1, step.Reserved2);
+            std::fclose(table);
+        }
+        if (FILE* table = std::fopen((out + ".feat").c_str(), "w")) {
+            for (const ProminenceFeatures& f : DescribeSyllables(measures)) {
+                for (float value : f)
+                    std::fprintf(table, "%.5g ", value);
+                std::fprintf(table, "\n");
+            }
             std::fclose(table);
         }
     }

@@ -1,10 +1,12 @@
 #!/usr/bin/python3
 """Scores the output of tvm-devrun with the dev set harness's own metrics.
 
-    /usr/bin/python3 score_devrun.py SET_DIR OUT_DIR [--files] [--steps]
+    /usr/bin/python3 score_devrun.py SET_DIR OUT_DIR [--files] [--steps] [--harness DIR]
 
 Pitch: per condition and overall GPE / FPE / VDE / FFE, pooled over frames
 exactly as pitch_eval.py pools them. Steps (--steps): as step_eval.py.
+The harness's modules come from SET_DIR/tools, or from --harness for a set
+without them (the training corpus).
 """
 import argparse
 import os
@@ -17,8 +19,9 @@ def main():
     ap.add_argument("out_dir")
     ap.add_argument("--files", action="store_true", help="per-file pitch lines too")
     ap.add_argument("--steps", action="store_true")
+    ap.add_argument("--harness", help="folder of pitch_eval.py and step_eval.py")
     a = ap.parse_args()
-    sys.path.insert(0, os.path.join(a.set_dir, "tools"))
+    sys.path.insert(0, a.harness or os.path.join(a.set_dir, "tools"))
     import numpy as np
     import pitch_eval
     import trackers
