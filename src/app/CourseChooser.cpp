@@ -84,9 +84,13 @@ std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
         return !folder.isEmpty() && QFileInfo(QDir(folder).filePath("Sounds/Tree.txt")).isFile();
     };
     // The course that came with the tutor, and the content the settings
-    // named before any course was installed (a disc, a folder), stay choices.
-    if (holdsLessons(packagedContent) && indexOf(packagedContent) < 0)
-        courses.insert(courses.begin(), {packagedContent, CourseTitleOf(packagedContent)});
+    // named before courses were installed (a disc, a folder), stay choices.
+    QStringList others = RememberedContentFolders(InstalledCoursesFolder(settings));
+    others.prepend(packagedContent);
+    for (const QString& other : others) {
+        if (holdsLessons(other) && indexOf(other) < 0)
+            courses.insert(courses.begin(), {other, CourseTitleOf(other)});
+    }
     const std::optional<QString> content = settings.ReadValue("InstallCDDrive1331");
     current = content ? indexOf(*content) : -1;
     if (content && current < 0 && holdsLessons(*content)) {

@@ -32,8 +32,9 @@ private:
 
 // The courses to choose among, for the settings the tutor reads, and which
 // of them is the one used last (-1 when none is): the installed courses,
-// the content folder the settings name, and the course installed with the
-// tutor (packagedContent, when it exists).
+// the content folder the settings name, the content folders named before
+// courses were installed, and the course installed with the tutor
+// (packagedContent, when it exists).
 std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
                                                  const QString& packagedContent, int& current);
 

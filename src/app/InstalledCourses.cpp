@@ -69,6 +69,28 @@ std::vector<InstalledCourse> ListInstalledCourses(const QString& coursesFolder)
     return courses;
 }
 
+QStringList RememberedContentFolders(const QString& coursesFolder)
+{
+    QByteArray bytes;
+    QStringList folders;
+    if (!ReadWholeFile(QDir(coursesFolder).filePath(".content-folders"), bytes)) return folders;
+    for (QByteArrayView line : SplitContentLines(bytes)) {
+        const QString folder = QString::fromUtf8(line).trimmed();
+        if (!folder.isEmpty() && !folders.contains(folder)) folders << folder;
+    }
+    return folders;
+}
+
+void RememberContentFolder(const QString& coursesFolder, const QString& contentFolder)
+{
+    const QString folder = QDir::cleanPath(contentFolder);
+    QStringList folders = RememberedContentFolders(coursesFolder);
+    if (folder.startsWith(QDir::cleanPath(coursesFolder) + "/") || folders.contains(folder)) return;
+    folders << folder;
+    WriteFileAtomically(QDir(coursesFolder).filePath(".content-folders"),
+                        (folders.join('\n') + '\n').toUtf8());
+}
+
 bool PointSettingsAtContent(const QString& settingsFile, const QString& contentFolder,
                             QString* problem)
 {
@@ -118,6 +140,8 @@ CourseInstallReport InstallCourseForLearner(const QString& archive,
     const CourseInstallResult result = InstallCourseArchive(archive, courses);
     if (!result.Installed)
         return {false, QString("%1: %2").arg(QFileInfo(archive).fileName(), result.Problem)};
+    if (const std::optional<QString> previous = settings.ReadValue("InstallCDDrive1331"))
+        RememberContentFolder(courses, *previous);
     QString problem;
     if (!PointSettingsAtContent(settings.Path(), result.Folder, &problem))
         return {false, QString("installed into %1, but %2").arg(result.Folder, problem)};

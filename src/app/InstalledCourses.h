@@ -10,6 +10,7 @@
 #include "platform/SettingsStore.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -24,6 +25,12 @@ QString InstalledCoursesFolder(const SettingsStore& settings);
 
 // The courses in coursesFolder that hold a lesson tree, in title order.
 std::vector<InstalledCourse> ListInstalledCourses(const QString& coursesFolder);
+
+// Content folders the settings named before a course was installed (a
+// disc, a folder of the school's), kept in coursesFolder so that they stay
+// choices: the ones remembered, and remembering one more.
+QStringList RememberedContentFolders(const QString& coursesFolder);
+void RememberContentFolder(const QString& coursesFolder, const QString& contentFolder);
 
 // The name to show for a content folder: its manifest's title, else the
 // first line of its lesson tree, else the folder's name.

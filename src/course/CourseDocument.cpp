@@ -107,6 +107,8 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     readOnly = !PackIsWritable(folder, installedContent);
     course = opened;
     saved = opened;
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root))
+        listedThisSession.insert(file);
     manifest = openedManifest;
     undo.clear();
     emit Changed();
@@ -141,9 +143,12 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
 void CourseDocument::Close()
 {
     if (IsOpen() && !readOnly) {
-        for (const QString& name : UnlistedPhraseFiles(folder, course))
-            QFile::remove(QDir(folder).filePath("Sounds/" + name));
+        for (const QString& name : UnlistedPhraseFiles(folder, course)) {
+            if (listedThisSession.count(name) != 0)
+                QFile::remove(QDir(folder).filePath("Sounds/" + name));
+        }
     }
+    listedThisSession.clear();
     undo.clear();
     folder.clear();
     course = Course();
@@ -197,6 +202,8 @@ void CourseDocument::Apply(const Snapshot& next)
     const std::map<QString, CoursePhrase> before = PhrasesByFile(course.Root);
     course = next.CourseState;
     manifest = next.ManifestState;
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root))
+        listedThisSession.insert(file);
     QString problem;
     bool ok = true;
     for (const auto& [file, phrase] : PhrasesByFile(course.Root)) {

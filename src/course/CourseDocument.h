@@ -15,6 +15,7 @@
 #include <QUndoStack>
 
 #include <memory>
+#include <set>
 
 class CourseDocument : public QObject
 {
@@ -31,7 +32,9 @@ public:
     // Copies the open pack's files into folder (missing or empty) and opens
     // the copy, writable.
     bool SaveCopy(const QString& folder, QString* problem = nullptr);
-    // Removes the phrase files no undo can bring back any more.
+    // Removes the phrase files that this session's edits left unlisted (no
+    // undo can bring them back any more); files that were unlisted when the
+    // course was opened are the teacher's and stay.
     void Close();
 
     bool IsOpen() const { return !folder.isEmpty(); }
@@ -93,6 +96,7 @@ private:
     bool readOnly = false;
     Course course;
     CourseManifest manifest;
-    Course saved; // the course as the files on disk hold it
+    Course saved;                        // the course as the files on disk hold it
+    std::set<QString> listedThisSession; // phrase files listed at any time since opening
     QUndoStack undo;
 };

@@ -57,7 +57,7 @@ PhrasePanel::PhrasePanel(CourseDocument& doc, QWidget* parent) : QWidget(parent)
     bigger.setBold(true);
     EntryTitle->setFont(bigger);
 
-    PhrasesBox = new QGroupBox("&Phrases", this);
+    PhrasesBox = new QGroupBox("P&hrases", this);
     ListOfPhrases = new QListWidget(PhrasesBox);
     ListOfPhrases->setObjectName("ListOfPhrases");
     ListOfPhrases->setAccessibleName("Phrases of the category");
@@ -90,7 +90,7 @@ PhrasePanel::PhrasePanel(CourseDocument& doc, QWidget* parent) : QWidget(parent)
                                    "Record this phrase again in your own voice", PhraseBox);
     ReplaceButton = MakeButton("Replace &Sound...", "ReplaceButton",
                                "Take this phrase's sound from another recording", PhraseBox);
-    PreviewButton = MakeButton("Show as the &Learner Sees It", "PreviewButton",
+    PreviewButton = MakeButton("Sho&w as the Learner Sees It", "PreviewButton",
                                "Open the explanation in the tutor's help window", PhraseBox);
     auto* fields = new QFormLayout;
     fields->addRow("&Text:", PhraseText);
@@ -233,17 +233,19 @@ void PhrasePanel::LoadExplanation()
     if (node && phrase >= 0) {
         const CoursePhrase& chosen = node->Phrases[static_cast<size_t>(phrase)];
         topic = PhraseTopic(chosen.FileName);
-        title = QString("&Explanation of \"%1\" (help topic %2)").arg(chosen.Text).arg(topic);
+        title = QString("E&xplanation of \"%1\" (help topic %2)")
+                    .arg(QString(chosen.Text).replace('&', "&&"))
+                    .arg(topic);
         html = chosen.Explanation;
     } else if (node && entry == FirstNodePath(document.Current())) {
         topic = CourseIntroductionTopic;
-        title = QString("&Course introduction (help topic 100, opened when a learner enters "
-                        "\"%1\")")
-                    .arg(node->Name);
+        title = QString("E&xplanation: the course introduction (help topic 100, opened when a "
+                        "learner enters \"%1\")")
+                    .arg(QString(node->Name).replace('&', "&&"));
         html = node->Explanation;
     } else if (node && node->IsCategory && CategoryTopic(node->Code) != 0) {
         topic = CategoryTopic(node->Code);
-        title = QString("&About this category (help topic %1)").arg(topic);
+        title = QString("E&xplanation: about this category (help topic %1)").arg(topic);
         html = node->Explanation;
     }
     Explanation->Commit();

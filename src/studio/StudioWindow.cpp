@@ -235,6 +235,7 @@ bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
         return false;
     }
     Tree->SelectPath({1});
+    Tree->setFocus();
     ShowDone(QString("New course in %1").arg(folder));
     return true;
 }
@@ -247,6 +248,7 @@ bool StudioWindow::OpenCourse(const QString& folder)
         return false;
     }
     Tree->SelectPath({});
+    Tree->setFocus();
     return true;
 }
 
