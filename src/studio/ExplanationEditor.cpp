@@ -31,6 +31,8 @@ ExplanationEditor::ExplanationEditor(QWidget* parent) : QWidget(parent)
     ItalicAction->setShortcut(QKeySequence::Italic);
     BulletsAction->setShortcut(QKeySequence("Ctrl+Shift+8"));
     NumbersAction->setShortcut(QKeySequence("Ctrl+Shift+7"));
+    // The keys work while the text has the keyboard, not only the tool bar.
+    addActions({BoldAction, ItalicAction, BulletsAction, NumbersAction});
     for (QAction* action : {BoldAction, ItalicAction, BulletsAction, NumbersAction}) {
         action->setCheckable(true);
         action->setShortcutContext(Qt::WidgetWithChildrenShortcut);

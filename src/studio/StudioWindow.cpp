@@ -171,8 +171,9 @@ void StudioWindow::CreateMenus()
     treeAction("&Delete\tDel", [this] { Tree->DeleteSelected(); });
 
     QMenu* phrase = menuBar()->addMenu("&Phrase");
-    connect(MakeAction(phrase, "&Import a Recording...", QKeySequence("Ctrl+I"), "ImportAction"),
-            &QAction::triggered, Panel, &PhrasePanel::ImportButton_Click);
+    connect(
+        MakeAction(phrase, "&Import a Recording...", QKeySequence("Ctrl+Shift+I"), "ImportAction"),
+        &QAction::triggered, Panel, &PhrasePanel::ImportButton_Click);
     connect(MakeAction(phrase, "&Record...", QKeySequence("Ctrl+R"), "RecordAction"),
             &QAction::triggered, Panel, &PhrasePanel::RecordButton_Click);
     connect(MakeAction(phrase, "&Play", QKeySequence("Ctrl+P"), "PlayAction"), &QAction::triggered,
