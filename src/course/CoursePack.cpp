@@ -229,21 +229,26 @@ QByteArray PhraseListTextOf(const Course& course, QString* problem)
 }
 
 bool SaveCoursePack(const QString& folder, const Course& course, const CourseManifest& manifest,
-                    const Course* previous, QString* problem)
+                    const Course* previous, QString* problem,
+                    const std::function<void()>& betweenFiles)
 {
     const QDir dir(folder);
     const QByteArray tree = TreeTextOf(course, problem);
     if (tree.isEmpty()) return false;
     const QByteArray list = PhraseListTextOf(course, problem);
     if (list.isEmpty()) return false;
-    const QByteArray help = ComposeHelpDocument(course).toUtf8();
     const QString helpPath = dir.filePath(HelpFileName);
-    return WriteFileAtomically(helpPath, BridgingHelpDocument(course, previous), problem) &&
-           WriteFileAtomically(dir.filePath(PhraseListFileName), list, problem) &&
-           WriteFileAtomically(dir.filePath(TreeFileName), tree, problem) &&
-           WriteFileAtomically(helpPath, help, problem) &&
-           WriteFileAtomically(dir.filePath(ManifestFileName), CourseManifestText(manifest),
-                               problem);
+    const std::vector<std::pair<QString, QByteArray>> steps{
+        {helpPath, BridgingHelpDocument(course, previous)},
+        {dir.filePath(PhraseListFileName), list},
+        {dir.filePath(TreeFileName), tree},
+        {helpPath, ComposeHelpDocument(course).toUtf8()},
+        {dir.filePath(ManifestFileName), CourseManifestText(manifest)}};
+    for (const auto& [path, bytes] : steps) {
+        if (betweenFiles) betweenFiles();
+        if (!WriteFileAtomically(path, bytes, problem)) return false;
+    }
+    return true;
 }
 
 QStringList UnlistedPhraseFiles(const QString& folder, const Course& course)

@@ -21,6 +21,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 inline const QString TreeFileName = QStringLiteral("Sounds/Tree.txt");
 inline const QString PhraseListFileName = QStringLiteral("Sounds/SentList.txt");
 inline const QString HelpFileName = QStringLiteral("Help/TVTutor.hlp");
@@ -41,9 +43,11 @@ bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manif
 // course into folder (phrase files are written on their own, before);
 // previous is the course as last saved there (nullptr for none). False with
 // a reason when a file cannot be written or the course holds a value the
-// files cannot carry.
+// files cannot carry. betweenFiles runs before each file is written (the
+// test that kills a saving studio widens the moments between files with it).
 bool SaveCoursePack(const QString& folder, const Course& course, const CourseManifest& manifest,
-                    const Course* previous = nullptr, QString* problem = nullptr);
+                    const Course* previous = nullptr, QString* problem = nullptr,
+                    const std::function<void()>& betweenFiles = {});
 
 // The file bytes SaveCoursePack writes, for the tests and the fuzzer.
 QByteArray TreeTextOf(const Course& course, QString* problem = nullptr);

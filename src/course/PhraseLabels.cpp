@@ -4,6 +4,7 @@
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "compare/Syllables.h"
+#include "tool/PhraseAuthoring.h"
 
 namespace {
 
@@ -11,17 +12,6 @@ bool Refuse(QString* problem, const QString& why)
 {
     if (problem != nullptr) *problem = why;
     return false;
-}
-
-// At most 200 bytes, not ending inside a UTF-8 sequence.
-QByteArray FitText(QByteArray text)
-{
-    constexpr qsizetype limit = MaxPhraseTextBytes - 1;
-    if (text.size() <= limit) return text;
-    qsizetype cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.left(cut);
 }
 
 QByteArray SyllableData(const QString& path, const QString& spelling)
@@ -56,7 +46,7 @@ bool RewritePhraseLabels(const QString& path, const QByteArray& text, const QStr
         if (!written) break;
         if (chunk.Id == FourCC("syl ")) continue;
         if (chunk.Id == FourCC("snt ")) {
-            written = out.WriteChunk(FourCC("snt "), EncodePhraseText(FitText(text)));
+            written = out.WriteChunk(FourCC("snt "), EncodePhraseText(FitPhraseText(text)));
             textWritten = true;
             continue;
         }

@@ -2,13 +2,15 @@
 // at random moments: it edits the course in the given pack over and over,
 // as a teacher would (a category added, a phrase recorded into it, its text
 // changed, the category renamed and moved, then deleted), saving after
-// every edit, and prints a line after each save.
+// every edit; it prints "file" before each file it writes and "saved" after
+// each save.
 //   tvcourse-writer PACK
 #include "course/CoursePack.h"
 #include "course/PhraseLabels.h"
 
 #include <QDir>
 #include <QFile>
+#include <QThread>
 
 #include <cstdio>
 
@@ -18,7 +20,14 @@ bool Save(const QString& folder, const Course& course, Course& saved,
           const CourseManifest& manifest)
 {
     QString problem;
-    if (!SaveCoursePack(folder, course, manifest, &saved, &problem)) {
+    // Each file of a save is announced and waited for a moment, so that the
+    // test can kill the writer in every gap between two files.
+    const auto pause = [] {
+        std::printf("file\n");
+        std::fflush(stdout);
+        QThread::msleep(10);
+    };
+    if (!SaveCoursePack(folder, course, manifest, &saved, &problem, pause)) {
         std::fprintf(stderr, "tvcourse-writer: %s\n", qPrintable(problem));
         return false;
     }
