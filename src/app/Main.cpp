@@ -5,7 +5,9 @@
 #include "app/Tutor.h"
 #include "navigation/TreeNode.h"
 #include "platform/HelpWindow.h"
+#include "platform/InstanceLock.h"
 
+#include <QFileInfo>
 #include <QFont>
 
 #include <cstdio>
@@ -26,6 +28,9 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     BadRegistry = new QLabel(
         "ERROR!!!!       Please uninstall Tonvale Tutor and install it  again", this);
     Welcome = new QLabel("Tonvale Tutor 1.0", this);
+    MissingSettings = new QLabel(this);
+    AlreadyRunning = new QLabel("Tonvale Tutor is already running for this installation", this);
+    AlreadyRunningTimer = new QTimer(this);
 
     MainCDLoadTimer->setObjectName("MainCDLoadTimer");
     MainStartTimer->setObjectName("MainStartTimer");
@@ -34,6 +39,9 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     CDLoad->setObjectName("CDLoad");
     BadRegistry->setObjectName("BadRegistry");
     Welcome->setObjectName("Welcome");
+    MissingSettings->setObjectName("MissingSettings");
+    AlreadyRunning->setObjectName("AlreadyRunning");
+    AlreadyRunningTimer->setObjectName("AlreadyRunningTimer");
 
     const QFont times("Times New Roman", 12);
     for (QWidget* control : std::initializer_list<QWidget*>{MainExit, MainContinue, CDLoad})
@@ -49,6 +57,13 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     BadRegistry->setGeometry(20, 85, 400, 60);
     BadRegistry->setWordWrap(true);
     BadRegistry->setAlignment(Qt::AlignCenter);
+    MissingSettings->setGeometry(20, 140, 400, 28);
+    MissingSettings->setWordWrap(true);
+    MissingSettings->setAlignment(Qt::AlignCenter);
+    AlreadyRunning->setGeometry(20, 85, 400, 60);
+    AlreadyRunning->setWordWrap(true);
+    AlreadyRunning->setAlignment(Qt::AlignCenter);
+    AlreadyRunning->setFont(times);
     MainContinue->setGeometry(110, 170, 100, 32);
     MainExit->setGeometry(230, 170, 100, 32);
 
@@ -62,6 +77,8 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     MainContinue->hide();
     CDLoad->hide();
     BadRegistry->hide();
+    MissingSettings->hide();
+    AlreadyRunning->hide();
 
     // The timers run only once the code gives them an interval and starts them.
     MainCDLoadTimer->setSingleShot(false);
@@ -71,6 +88,8 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     connect(MainExit, &QPushButton::clicked, this, &Main::MainExit_Click);
     connect(MainCDLoadTimer, &QTimer::timeout, this, &Main::MainCDLoadTimer_Timer);
     connect(MainStartTimer, &QTimer::timeout, this, &Main::MainStartTimer_Timer);
+    AlreadyRunningTimer->setSingleShot(true);
+    connect(AlreadyRunningTimer, &QTimer::timeout, this, &Main::MainExit_Click);
 
     setStyleSheet("QWidget#Main { background-color: rgb(0, 111, 0); }"
                   "QLabel { color: white; }"
@@ -89,6 +108,7 @@ void Main::LocateContent()
     switch (FindContentFolders(settings, listMounts)) {
     case ContentFound:
         SetFolderPaths();
+        if (!HoldInstallation()) break;
         MainContinue->hide();
         MainExit->hide();
         CDLoad->hide();
@@ -101,6 +121,14 @@ void Main::LocateContent()
     case SettingsDamaged:
         BadRegistry->show();
         MainExit->show();
+        // "Damaged" misleads when the file is simply not there (a mistyped
+        // --settings): say so under the designed message.
+        if (!QFileInfo::exists(settings.Path())) {
+            MissingSettings->setText(
+                QString("The settings file %1 does not exist").arg(settings.Path()));
+            MissingSettings->show();
+            std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(MissingSettings->text()));
+        }
         break;
     case ContentMissing:
         CDLoad->show();
@@ -112,6 +140,28 @@ void Main::LocateContent()
     default:
         break;
     }
+}
+
+bool Main::HoldInstallation()
+{
+    switch (LockInstallation(DataFolder)) {
+    case InstallationLock::Held:
+        return true;
+    case InstallationLock::Unavailable:
+        // Without a Data folder there is nothing two tutors could swap; the
+        // recording step says what is wrong with the folder.
+        return true;
+    case InstallationLock::HeldElsewhere:
+        break;
+    }
+    MainCDLoadTimer->stop();
+    CDLoad->hide();
+    MainContinue->hide();
+    AlreadyRunning->show();
+    MainExit->show();
+    std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(AlreadyRunning->text()));
+    AlreadyRunningTimer->start(5000);
+    return false;
 }
 
 void Main::MainContinue_Click()
@@ -136,6 +186,7 @@ void Main::MainExit_Click()
     WinHelp(HelpOwner, HelpFile, HelpQuit, 0);
     MainCDLoadTimer->stop();
     MainStartTimer->stop();
+    AlreadyRunningTimer->stop();
     hide();
     EndTutor();
 }

@@ -23,6 +23,12 @@ public:
     QLabel* CDLoad;
     QLabel* BadRegistry;
     QLabel* Welcome;
+    // Beside the designed texts: a settings file that does not exist, and
+    // a second tutor started on an installation already in use, which
+    // ends by itself after a few seconds.
+    QLabel* MissingSettings;
+    QLabel* AlreadyRunning;
+    QTimer* AlreadyRunningTimer;
 
     void Form_Load();
     void LocateContent();
@@ -34,6 +40,10 @@ public:
     void MainStartTimer_Timer();
 
 private:
+    // Takes the installation's lock; false (and the message shown) when
+    // another tutor holds it.
+    bool HoldInstallation();
+
     SettingsStore settings;
     MountLister listMounts;
 };

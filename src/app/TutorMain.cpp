@@ -4,6 +4,7 @@
 #include "app/FirstRun.h"
 #include "app/Main.h"
 #include "app/Tutor.h"
+#include "platform/AnalyserProcess.h"
 #include "platform/AudioDevice.h"
 #include "platform/SettingsStore.h"
 
@@ -51,6 +52,8 @@ void EndOnceLessonTreeShown(const Main& start)
             if (window->objectName() == "TreeNode" && window->isVisible())
                 return finish(0, "lesson tree shown");
         }
+        if (start.AlreadyRunning->isVisible())
+            return finish(1, "another tutor is running for this installation");
         if (start.BadRegistry->isVisible())
             return finish(1, "the settings are damaged");
         if (start.CDLoad->isVisible())
@@ -83,6 +86,9 @@ int main(int argc, char** argv)
     parser.addOption(checkOption);
     parser.process(app);
     InstallQtAudioOutput();
+    // However the tutor ends, an analyser at work ends with it.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit,
+                     [] { CurrentAnalyserLauncher().StopRunning(); });
 
     const QString settingsFile = parser.value(settingsOption);
     SetUpOnFirstStart(settingsFile);

@@ -7,6 +7,7 @@
 #include "exercise/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "exercise/ViewDescription.h"
+#include "platform/HelpWindow.h"
 
 #include <QEvent>
 #include <QShortcut>
@@ -51,10 +52,19 @@ void Stress::SetUpKeyboardAndAccessibility()
         item.control->setFocusPolicy(Qt::StrongFocus);
         auto* shortcut = new QShortcut(item.key, this);
         QAbstractButton* control = item.control;
-        connect(shortcut, &QShortcut::activated, this, [control] {
+        connect(shortcut, &QShortcut::activated, this, [this, control] {
+            // Esc while the analyser works cancels the analysis: Exit is
+            // disabled then, and a learner should never have to wait it out.
+            if (control == ExitButton && StressShellTimer->isActive()) {
+                CancelAnalysis();
+                return;
+            }
             // A shortcut acts only as the button would: visible and enabled.
             if (control->isVisible() && control->isEnabled())
                 control->click();
+            // F1 means to read the help: it gets the keyboard, and Esc there
+            // brings the keyboard back here.
+            if (control == HelpButton) HelpWindow::Instance().TakeKeyboard();
         });
         if (previous)
             setTabOrder(previous, item.control);
@@ -85,6 +95,19 @@ void Stress::SetUpKeyboardAndAccessibility()
     BMPForStop->setFocusPolicy(Qt::NoFocus);
 }
 
+void Stress::DescribeTopicArrows()
+{
+    // Where the learner is in the list, where an arrow leads.
+    const auto describe = [](ImageButton* arrow, const char* what, int target, int total,
+                             const char* key) {
+        const QString where = QString("%1 (%2 of %3)").arg(what).arg(target).arg(total);
+        arrow->setAccessibleDescription(where);
+        arrow->setToolTip(QString("%1 (%2)").arg(where, key));
+    };
+    describe(PrevTopic, "Previous phrase", CurrentPhrase - 1, PhraseCount, "PgUp");
+    describe(NextTopic, "Next phrase", CurrentPhrase + 1, PhraseCount, "PgDown");
+}
+
 void Stress::DescribeViews(bool student)
 {
     if (student) {
@@ -104,15 +127,43 @@ void Stress::DescribeViews(bool student)
 
 void Stress::PlaceStatusDetails()
 {
-    // Each panel sits just under its status picture and moves with it.
-    const auto below = [](QWidget* status, StatusDetail* detail, int minWidth, int height) {
-        const QRect anchor = status->geometry();
-        const int width = std::max(anchor.width(), minWidth);
-        detail->setGeometry(anchor.left(), anchor.bottom() + 3, width, height);
+    // A row's three views share a place but not quite a size: a panel must
+    // lie inside whichever of them shows.
+    const auto rowArea = [](std::initializer_list<PictureBox*> views) {
+        QRect area = (*views.begin())->geometry();
+        for (PictureBox* view : views)
+            area = area.intersected(view->geometry());
+        return area;
     };
-    below(TextRecordingButton, RecordingDetail, 190, 40);
-    below(TextAnalyzingButton, AnalysingDetail, 160, 30);
-    below(BadRecording, ReasonDetail, 260, 40);
+    const QRect student = rowArea({StudentPitch, StudentStress, StudentSignal});
+    const QRect native = rowArea({NativePitch, NativeStress, NativeSignal});
+    // The student's panels share the strip under the lowest status picture,
+    // so the feedback stays in one place from recording to verdict.
+    int picturesBottom = student.top();
+    for (QWidget* picture :
+         std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording})
+        if (picture->geometry().intersects(student))
+            picturesBottom = std::max(picturesBottom, picture->geometry().bottom());
+    const int room = student.bottom() - picturesBottom - 3;
+    for (StatusDetail* detail : {RecordingDetail, AnalysingDetail, ReasonDetail, VerdictDetail})
+        detail->PlaceAtFootOf(student, room);
+    const bool noticeOnStudent = noticeView == StudentPitch;
+    NoticeDetail->PlaceAtFootOf(noticeOnStudent ? student : native,
+                                noticeOnStudent ? room : native.height());
+}
+
+void Stress::ShowNotice(PictureBox* view, const QString& text)
+{
+    noticeView = view;
+    NoticeDetail->SetText(text);
+    PlaceStatusDetails();
+    NoticeDetail->show();
+    NoticeDetail->raise();
+}
+
+void Stress::HideNotice()
+{
+    NoticeDetail->hide();
 }
 
 bool Stress::eventFilter(QObject* watched, QEvent* event)
@@ -128,12 +179,10 @@ bool Stress::eventFilter(QObject* watched, QEvent* event)
         else if (watched == BadRecording)
             detail = ReasonDetail;
         if (detail) {
-            if (shown && detail == ReasonDetail) {
-                const QString reason = ResultFileReason(StudentData.ResultFile);
-                ReasonDetail->SetText(LearnerReason(reason));
-            }
             if (shown && detail == RecordingDetail)
                 plannedRecordingMs = RecordTimer->interval();
+            if (shown && detail == AnalysingDetail)
+                AnalysingDetail->SetText("Finding your steps and pitch...");
             detail->setVisible(shown);
             detail->raise();
             if (shown && detail != ReasonDetail)
@@ -151,14 +200,12 @@ void Stress::FeedbackTimer_Timer()
         const uint32_t bytes = waveInput ? waveInput->BytesSoFar() : 0;
         // The last tenth of a second of 22050 Hz 16-bit mono.
         const InputLevel level = MeasureInputLevel(RecordBuffer.Data, bytes, 4410);
+        if (!level.TooQuiet) takeHeardVoice = true;
         const int64_t elapsed = static_cast<int64_t>(recordStartTime.ElapsedSeconds() * 1000);
         const int32_t planned = std::max(isRecording ? RecordTimer->interval() : plannedRecordingMs, 1);
-        RecordingDetail->SetRecording(double(elapsed) / planned, level.Meter,
-                                      level.Clipping || level.TooQuiet,
-                                      RecordingProgressText(elapsed, planned, level));
+        RecordingDetail->SetRecording(
+            double(elapsed) / planned, level.Meter, level.Clipping || level.TooQuiet,
+            RecordingProgressText(elapsed, planned, level, takeHeardVoice));
     }
-    if (AnalysingDetail->isVisible()) {
-        AnalysingDetail->SetText("Finding your steps and pitch...");
-        AnalysingDetail->Advance();
-    }
+    if (AnalysingDetail->isVisible()) AnalysingDetail->Advance();
 }

@@ -48,9 +48,13 @@ void ImageButton::PaintFace(QPainter& painter, const QRect& area) const
     painter.setBrush(shade);
     painter.drawRoundedRect(box, 4, 4);
     if (hasFocus()) {
-        painter.setPen(QPen(QColor(0, 60, 160), 2));
+        // Gold at the edge shows on the dark green form, the dark line
+        // inside it on the light faces.
         painter.setBrush(Qt::NoBrush);
-        painter.drawRoundedRect(box.adjusted(2, 2, -2, -2), 3, 3);
+        painter.setPen(QPen(FocusRingColor, 3));
+        painter.drawRoundedRect(box.adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+        painter.setPen(QPen(QColor(0, 60, 160), 1.5));
+        painter.drawRoundedRect(box.adjusted(3, 3, -3, -3), 3, 3);
     }
 
     const QColor ink = isEnabled() ? QColor(0, 0, 0) : QColor(130, 130, 130);

@@ -5,6 +5,9 @@
 #include <QColor>
 #include <QPushButton>
 
+// The focus ring of the screens: it must show on their dark green.
+inline const QColor FocusRingColor(255, 215, 0);
+
 class ImageButton : public QPushButton
 {
     Q_OBJECT

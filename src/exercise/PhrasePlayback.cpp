@@ -16,6 +16,8 @@
 
 namespace {
 
+const QString NoSoundOutputNotice = QStringLiteral("No sound output device is available");
+
 int16_t Send(const QString& command)
 {
     QString reply;
@@ -63,7 +65,8 @@ void Stress::PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase,
     PlayStepsTimer->setInterval(5);
     PlayStepsTimer->start();
     RecordStudentWave->setEnabled(false);
-    Send("play wavefile");
+    HideNotice();
+    if (Send("play wavefile") == MciCannotPlay) ShowNotice(pitchBox, NoSoundOutputNotice);
 }
 
 void Stress::PlayStepsTimer_Timer()
@@ -144,6 +147,7 @@ void Stress::PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseBu
         mask = 2;
     else if (button == Qt::MiddleButton)
         mask = 4;
+    HideNotice();
     PlayAroundPoint(static_cast<float>(box->contentsRect().width()), phrase, mask,
                     static_cast<float>(x));
 }

@@ -5,6 +5,7 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/StudentRecording.h"
+#include "exercise/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "platform/WaveIn.h"
 
@@ -37,11 +38,14 @@ void Stress::RecordStudentWave_Click()
 {
     BadRecording->hide();
     LowMemory->hide();
+    HideNotice();
+    VerdictDetail->hide();
     PlayNativeWave->setEnabled(false);
     TextRecordingButton->show();
 
     if (isRecording) {
         isRecording = false;
+        recordingEndedEarly = true;
         ShowRecordFace(false);
         RecordStudentWave->setEnabled(false);
         RecordTimer->stop();
@@ -52,7 +56,13 @@ void Stress::RecordStudentWave_Click()
     }
 
     isRecording = true;
+    recordingEndedEarly = false;
+    takeHeardVoice = false;
     ShowRecordFace(true);
+    // The last take stays in sight, faded, until the new one replaces it:
+    // which take is shown is never in doubt.
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+        view->SetDimmed(StudentAnalysed != 0);
     const QByteArray text =
         (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
             ? PhraseList[CurrentPhrase].PhraseText
@@ -65,7 +75,8 @@ void Stress::RecordStudentWave_Click()
 
     if (!waveInput)
         waveInput = WaveInputFactory()();
-    const int32_t started = StartRecording(duration, *waveInput);
+    recordingStartResult = StartRecording(duration, *waveInput);
+    const int32_t started = recordingStartResult;
     PlayStudentWave->setEnabled(false);
     PlayNativeWave->setEnabled(false);
     ExitButton->setEnabled(false);
@@ -101,17 +112,19 @@ void Stress::RecordTimer_Timer()
         (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
             ? PhraseList[CurrentPhrase].PhraseText
             : QByteArray();
-    const int32_t stored = RecordBuffer.Data == nullptr
-                               ? RecordingNoMemory
-                               : StoreRecording(StudentData.WaveFile, StudentData.TextFile, text);
+    // Looked at before storing evens out the level: clipping shows only here.
+    takeFacts = ExamineTake(RecordBuffer.Data, RecordBuffer.BytesRecorded, !recordingEndedEarly);
+    int32_t stored = recordingStartResult;
+    if (stored == 0)
+        stored = RecordBuffer.Data == nullptr
+                     ? RecordingNoMemory
+                     : StoreRecording(StudentData.WaveFile, StudentData.TextFile, text);
     if (stored == 0) {
         CreateStudentSteps_Click();
         return;
     }
-    ClearStudentViews();
-    StressShellTimer->stop();
-    PlayStudentWave->setEnabled(false);
-    TextAnalyzingButton->hide();
-    RecordStudentWave->setEnabled(true);
-    LowMemory->show();
+    // A recording that never reached the analyser ends like one the analyser
+    // refused: the learner may record again or move on, and is told why.
+    ShowBadRecording(RecordingFailureReason(stored, StudentData.WaveFile));
+    EndAnalysis(false);
 }

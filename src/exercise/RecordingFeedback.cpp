@@ -1,5 +1,10 @@
 #include "exercise/RecordingFeedback.h"
 
+#include "audio/StudentRecording.h"
+#include "platform/WorkingFiles.h"
+
+#include <QFileInfo>
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -34,13 +39,16 @@ InputLevel MeasureInputLevel(const char* samples, uint32_t bytesSoFar, uint32_t 
     return level;
 }
 
-QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputLevel& level)
+QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputLevel& level,
+                              bool hasSpoken)
 {
     QString text = QString("%1 of %2 s")
                        .arg(std::min<int64_t>(elapsedMs, plannedMs) / 1000.0, 0, 'f', 1)
                        .arg(plannedMs / 1000.0, 0, 'f', 1);
     if (level.Clipping)
         text += " - too loud!";
+    else if (level.TooQuiet && hasSpoken)
+        text += " - Done? Press R to stop";
     else if (level.TooQuiet)
         text += " - speak up";
     return text;
@@ -61,4 +69,53 @@ QString LearnerReason(const QString& analyserReason)
     if (reason.contains("long"))
         return "The recording was too long. Say just the phrase.";
     return "The recording could not be analysed. Please try once more.";
+}
+
+QString RecordingFailureReason(int32_t result, const QString& waveFile)
+{
+    switch (result) {
+    case RecordingNoInput:
+        return "Nothing was recorded: no microphone was found";
+    case RecordingNotOpened:
+        return "Nothing was recorded: the microphone could not be opened";
+    case RecordingNoMemory:
+        return "Nothing was recorded: there was not enough memory";
+    case RecordingEmpty:
+        return "Nothing was recorded: the microphone gave no sound";
+    default:
+        break;
+    }
+    const QString folder = QFileInfo(waveFile).path();
+    // The recording is at most its buffer, plus the file's headers.
+    switch (DiagnoseWriteProblem(folder, RecordBufferBytes + 4096)) {
+    case WriteProblem::FolderMissing:
+        return QString("Your recording could not be saved: the folder %1 is missing").arg(folder);
+    case WriteProblem::ReadOnly:
+        return "Your recording could not be saved: the folder is read-only";
+    case WriteProblem::DiskFull:
+        return "Your recording could not be saved: the disk is full";
+    default:
+        return "Your recording could not be saved";
+    }
+}
+
+TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer)
+{
+    TakeFacts facts;
+    if (samples == nullptr || bytes < 2) return facts;
+    facts.Clipped = MeasureInputLevel(samples, bytes, bytes).Clipping;
+    // Still speaking at the end: the last fifth of a second (22050 Hz, 16-bit
+    // mono) is loud enough for the analyser to take as voice.
+    facts.CutOff = endedByTimer && !MeasureInputLevel(samples, bytes, 8820).TooQuiet;
+    return facts;
+}
+
+QString TakeVerdict(const TakeFacts& facts, double takeSeconds, double nativeSeconds)
+{
+    if (facts.CutOff)
+        return "Your take was cut off: you were still speaking when the time ran out.";
+    if (facts.Clipped) return "Your take was too loud in places: speak a little softer.";
+    if (nativeSeconds > 0 && takeSeconds < 0.6 * nativeSeconds)
+        return "Your take is much shorter than the native speaker's: say the whole phrase.";
+    return {};
 }

@@ -1,8 +1,9 @@
 #pragma once
 // What the learner is told while recording and after a failed analysis:
 // the live input level of the last moments of the recording, with warnings
-// while the input clips or is too quiet to analyse, and the analyser's
-// reasons in words a learner understands.
+// while the input clips or is too quiet to analyse, the analyser's reasons
+// in words a learner understands, and why a recording never reached the
+// analyser.
 #include <QString>
 
 #include <cstdint>
@@ -20,8 +21,31 @@ struct InputLevel
 InputLevel MeasureInputLevel(const char* samples, uint32_t bytesSoFar, uint32_t windowBytes);
 
 // The line under "Recording ..." for the time passed and the planned time.
-QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputLevel& level);
+// Quiet input asks to speak up only until the learner has spoken
+// (hasSpoken); after that, quiet means they are done.
+QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputLevel& level,
+                              bool hasSpoken = false);
 
 // The analyser's reason after "Not Good," in a learner's words; a general
 // hint when the reason is unknown or missing.
 QString LearnerReason(const QString& analyserReason);
+
+// Why the recording step failed, in plain words: result is the code of
+// starting the input or of storing the recording (StudentRecording.h, or the
+// phrase file writer's), waveFile the student's file it was to be stored in.
+QString RecordingFailureReason(int32_t result, const QString& waveFile);
+
+// What a take that reached the analyser looked like as it was recorded
+// (before the level was evened out): full-scale samples, and whether the
+// learner was still speaking when the planned length ran out.
+struct TakeFacts
+{
+    bool Clipped = false;
+    bool CutOff = false;
+};
+TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer);
+
+// One short sentence about an accepted take that a learner should hear of:
+// clipped, cut off, or under 60 % of the native speaker's length (seconds
+// of phrase each); empty when there is nothing to say.
+QString TakeVerdict(const TakeFacts& facts, double takeSeconds, double nativeSeconds);

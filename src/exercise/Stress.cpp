@@ -7,6 +7,7 @@
 #include "audio/StudentRecording.h"
 #include "navigation/ContentText.h"
 #include "navigation/Sentences.h"
+#include "platform/AnalyserProcess.h"
 #include "platform/HelpDocument.h"
 #include "platform/HelpWindow.h"
 #include "platform/WorkingFiles.h"
@@ -18,6 +19,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QScreen>
 
 #include <cmath>
 #include <limits>
@@ -85,7 +87,8 @@ void Stress::CreateControls()
     for (QRadioButton* option : {IntonationOption, StressOption, WaveformOption}) {
         option->setAutoFillBackground(true);
         option->setStyleSheet("QRadioButton { background: rgb(224, 224, 224); color: black;"
-                              " padding-left: 6px; border: 1px solid rgb(90, 90, 90); }");
+                              " padding-left: 6px; border: 1px solid rgb(90, 90, 90); }"
+                              "QRadioButton:focus { border: 3px solid rgb(255, 215, 0); }");
     }
 
     NativePitch = MakeView(this, NativePitchBackColor);
@@ -165,6 +168,10 @@ void Stress::CreateControls()
     RecordingDetail->setObjectName("RecordingDetail");
     AnalysingDetail->setObjectName("AnalysingDetail");
     ReasonDetail->setObjectName("ReasonDetail");
+    NoticeDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    NoticeDetail->setObjectName("NoticeDetail");
+    VerdictDetail = new StatusDetail(StatusDetail::Kind::Reason, this);
+    VerdictDetail->setObjectName("VerdictDetail");
     FeedbackTimer = new QTimer(this);
     FeedbackTimer->setObjectName("FeedbackTimer");
     FeedbackTimer->setInterval(50);
@@ -330,8 +337,10 @@ void Stress::DrawStudentViews()
                std::span<const int16_t>(LevelBounds), LevelBoundCount);
     DrawSignal(StudentSignal->PictureCanvas(), StudentData, StudentWave, StudentSignal->ForeColor(),
                StudentSignal->BackColor());
-    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
+    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal}) {
+        view->SetDimmed(false);
         view->update();
+    }
     DescribeViews(true);
 }
 
@@ -354,8 +363,18 @@ void Stress::BuildStudentFileNames()
 
 void Stress::UpdateTopicArrows()
 {
+    const bool hadFocus = PrevTopic->hasFocus() || NextTopic->hasFocus();
     PrevTopic->setVisible(CurrentPhrase > 1);
     NextTopic->setVisible(CurrentPhrase < PhraseCount);
+    DescribeTopicArrows();
+    // An arrow that goes at the end of the list must not take the focus ring
+    // with it: the other arrow, or Explain, keeps it in sight.
+    if (hadFocus && !PrevTopic->isVisibleTo(this) && !NextTopic->isVisibleTo(this))
+        HintButton->setFocus();
+    else if (hadFocus && !NextTopic->isVisibleTo(this))
+        PrevTopic->setFocus();
+    else if (hadFocus && !PrevTopic->isVisibleTo(this))
+        NextTopic->setFocus();
 }
 
 void Stress::StepTopic(int direction)
@@ -376,6 +395,8 @@ void Stress::StepTopic(int direction)
     StudentAnalysed = 0;
     PlayStudentWave->setEnabled(false);
     ClearStudentViews();
+    HideNotice();
+    VerdictDetail->hide();
     BadRecording->hide();
     LowMemory->hide();
     if (CurrentNode == 1)
@@ -410,6 +431,8 @@ void Stress::Form_Unload()
     if (unloaded)
         return;
     unloaded = true;
+    // An analyser still at work would rewrite a recording nobody will read.
+    if (StressShellTimer->isActive()) CurrentAnalyserLauncher().StopRunning();
     // Nothing may fire into a closed screen or write into a released block:
     // the follower, the recording and the poll stop before anything goes.
     PlayStepsTimer->stop();
@@ -549,13 +572,26 @@ int32_t Stress::HelpTopicOf(const QString& waveFile)
     return HelpTopicOfWaveFile(waveFile);
 }
 
+void Stress::PlaceHelpWindow()
+{
+    // The native speaker's views stay in sight while the learner reads.
+    const QRect views = NativePitch->geometry().united(NativeSignal->geometry());
+    const QRect nativeViews(mapToGlobal(views.topLeft()), views.size());
+    const QScreen* screen = this->screen();
+    if (screen)
+        HelpWindow::Instance().PlaceAtNextOpening(HelpWindowPlace(
+            screen->availableGeometry(), frameGeometry(), nativeViews, QSize(560, 480)));
+}
+
 void Stress::HintButton_Click()
 {
+    PlaceHelpWindow();
     WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext,
             HelpTopicOf(NativeData.WaveFile));
 }
 
 void Stress::HelpButton_Click()
 {
+    PlaceHelpWindow();
     WinHelp(HelpOwner, HelpFile, HelpContents, 0);
 }

@@ -9,6 +9,7 @@
 #include "audio/WaveInput.h"
 #include "exercise/AnalysisCycle.h"
 #include "exercise/ImageButton.h"
+#include "exercise/RecordingFeedback.h"
 #include "exercise/StatusDetail.h"
 #include "exercise/StressLayout.h"
 #include "platform/PictureBox.h"
@@ -99,6 +100,8 @@ public:
     void RecordTimer_Timer();
     void CreateStudentSteps_Click();
     void StressShellTimer_Timer();
+    // Esc while the analyser works: stops it and asks to record again.
+    void CancelAnalysis();
 
     bool IsRecording() const { return isRecording; }
     // The sample position the follower has marked so far.
@@ -114,6 +117,14 @@ public:
     StatusDetail* RecordingDetail;
     StatusDetail* AnalysingDetail;
     StatusDetail* ReasonDetail;
+    // A one-line notice in a speaker's view ("No sound output device is
+    // available"), until the learner's next action.
+    StatusDetail* NoticeDetail;
+    // A word about an accepted take (clipped, cut off, much too short),
+    // until the next take or phrase.
+    StatusDetail* VerdictDetail;
+    void ShowNotice(PictureBox* view, const QString& text);
+    void HideNotice();
     QTimer* FeedbackTimer;
     void FeedbackTimer_Timer();
 
@@ -144,9 +155,15 @@ private:
     void SetUpKeyboardAndAccessibility();
     void PlaceStatusDetails();
     void DescribeViews(bool student);
+    void DescribeTopicArrows();
+    void PlaceHelpWindow();
     void ShowRecordFace(bool stop);
     void EndPlayback();
     void EndAnalysis(bool success);
+    // "Please Record Again !" with the reason under it; an empty reason
+    // takes the analyser's from the result file.
+    void ShowBadRecording(const QString& reason);
+    void ShowTakeVerdict();
     void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
     std::array<QWidget*, StressControlCount> controlsByLayout{};
 
@@ -165,6 +182,11 @@ private:
     AnalysisClock recordStartTime;
     float analysisLimit = 0;
     int32_t plannedRecordingMs = 0;
+    int32_t recordingStartResult = 0;
+    bool recordingEndedEarly = false;
+    bool takeHeardVoice = false;
+    TakeFacts takeFacts;
+    PictureBox* noticeView = nullptr;
 
     StressLayout layout;
     QSize loadSize;

@@ -5,6 +5,7 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
+#include "exercise/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "platform/AnalyserProcess.h"
 #include "platform/WorkingFiles.h"
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <cstdio>
 
 void Stress::CreateStudentSteps_Click()
 {
@@ -28,8 +30,19 @@ void Stress::CreateStudentSteps_Click()
     // A result left behind that cannot be removed would be read as this
     // recording's result.
     const bool stale = QFileInfo::exists(StudentData.ResultFile);
-    if (stale || !launcher.Start(AnalyserPath, AnalyserArguments(StudentData.WaveFile))) {
-        BadRecording->show();
+    if (stale) {
+        ShowBadRecording("An earlier result could not be removed: " + StudentData.ResultFile);
+        EndAnalysis(false);
+        return;
+    }
+    if (!launcher.Start(AnalyserPath, AnalyserArguments(StudentData.WaveFile))) {
+        const QString reason = QFileInfo::exists(AnalyserPath)
+                                   ? "The analyser program could not be started: " + AnalyserPath
+                                   : "The analyser program is missing: " + AnalyserPath;
+        // An installation problem, not the learner's: whoever looks after the
+        // machine reads standard error.
+        std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(reason));
+        ShowBadRecording(reason);
         EndAnalysis(false);
         return;
     }
@@ -56,19 +69,55 @@ void Stress::StressShellTimer_Timer()
                 StudentAnalysed = -1;
                 TextAnalyzingButton->hide();
                 analysed = true;
+                ShowTakeVerdict();
             }
         }
-        if (!analysed)
-            BadRecording->show();
+        if (!analysed) ShowBadRecording(QString());
         EndAnalysis(analysed);
     } else if (recordStartTime.ElapsedSeconds() <= analysisLimit) {
         StressShellTimer->setInterval(100);
     } else {
+        // An analyser past its limit is hung: left running it would rewrite
+        // the next recording, and outlive the tutor.
+        CurrentAnalyserLauncher().StopRunning();
         LowMemory->show();
         EndAnalysis(false);
     }
     QString reply;
     SendMciCommand("close wavefile", reply);
+}
+
+void Stress::ShowTakeVerdict()
+{
+    const auto phraseSeconds = [](const PhraseData& phrase, const WaveFormat& format) {
+        return format.SamplesPerSec > 0
+                   ? double(phrase.PhraseEnd - phrase.PhraseStart) / format.SamplesPerSec
+                   : 0.0;
+    };
+    const QString verdict =
+        TakeVerdict(takeFacts, phraseSeconds(StudentData, StudentFormat),
+                    NativeLoaded ? phraseSeconds(NativeData, NativeFormat) : 0.0);
+    if (verdict.isEmpty()) return;
+    VerdictDetail->SetText(verdict);
+    PlaceStatusDetails();
+    VerdictDetail->show();
+    VerdictDetail->raise();
+}
+
+void Stress::CancelAnalysis()
+{
+    if (!StressShellTimer->isActive()) return;
+    CurrentAnalyserLauncher().StopRunning();
+    ShowBadRecording("The analysis was cancelled.");
+    EndAnalysis(false);
+}
+
+void Stress::ShowBadRecording(const QString& reason)
+{
+    // Without a reason of its own the failure is the analyser's verdict.
+    ReasonDetail->SetText(reason.isEmpty() ? LearnerReason(ResultFileReason(StudentData.ResultFile))
+                                           : reason);
+    BadRecording->show();
 }
 
 void Stress::EndAnalysis(bool success)
@@ -87,4 +136,8 @@ void Stress::EndAnalysis(bool success)
     DeleteMatchingFiles(BinFolder, "*.tmp");
     if (NativeLoaded)
         PlayNativeWave->setEnabled(true);
+    // Disabled while the take was made, Record lost the keyboard to the
+    // next button; it gets it back, so that the next key goes where the
+    // learner left it.
+    RecordStudentWave->setFocus();
 }

@@ -60,9 +60,12 @@ void ParseLessonTree(const QByteArray& fileBytes, std::vector<LessonNode>& nodes
         // A line deeper than the deepest supported level is kept as a node,
         // so that indices still follow the lines, but it is linked nowhere
         // and leaves the levels of the lines around it untouched.
-        if (stars > MaxTreeLevel)
-            continue;
-        const int level = static_cast<int>(stars);
+        // The first line is the root, whatever it starts with: a root with
+        // stars would become its own parent, and the top level, where Exit
+        // ends the tutor, could never be reached.
+        const qsizetype depth = n == 0 ? 0 : stars;
+        if (depth > MaxTreeLevel) continue;
+        const int level = static_cast<int>(depth);
 
         for (int k = level + 1; k <= previousLevel; ++k)
             lastAtLevel[k] = 0; // a return to a higher level forgets the deeper ones

@@ -55,12 +55,15 @@ Sentences::Sentences(const QString& categoryName)
     HelpButton->setAccessibleDescription("Open the help contents");
     ListOfPhrases->setAccessibleName("Phrases");
     ListOfPhrases->setAccessibleDescription(
-        "The phrases of this category; press Enter or double-click to practise one");
+        "The phrases of this category; select one by double-clicking on it, or press Enter");
+    ListOfPhrases->setToolTip("Double-click a phrase to practise it, or press Enter; "
+                              "Esc goes back to the lessons");
     CategoryName->setAccessibleName("Category");
     Instruction->setAccessibleName("Instruction");
 
-    setTabOrder(ExitButton, HelpButton);
-    setTabOrder(HelpButton, ListOfPhrases);
+    setTabOrder(ListOfPhrases, HelpButton);
+    setTabOrder(HelpButton, ExitButton);
+    AddNavigationKeys(this, HelpButton, [this] { ExitButton_Click(); });
 
     connect(ExitButton, &QPushButton::clicked, this, &Sentences::ExitButton_Click);
     connect(HelpButton, &QPushButton::clicked, this, &Sentences::HelpButton_Click);
@@ -90,6 +93,7 @@ void Sentences::Form_Load()
         FillPhraseList();
     loadSize = size();
     MoveToFormPosition(*this);
+    ListOfPhrases->setFocus();
 }
 
 namespace {
@@ -150,8 +154,9 @@ void Sentences::ListOfPhrases_DblClick()
 
 void Sentences::ListOfPhrases_KeyDown(int keyCode)
 {
-    if (keyCode == 13)
-        OpenSelectedPhrase();
+    // An empty list has no phrase to practise: Enter there would only open
+    // the placeholder exercise, with nothing to listen to or compare with.
+    if (keyCode == 13 && ListOfPhrases->count() > 0) OpenSelectedPhrase();
 }
 
 void Sentences::ExitButton_Click()

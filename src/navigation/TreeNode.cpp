@@ -46,13 +46,16 @@ TreeNode::TreeNode()
     HelpButton->setAccessibleDescription("Open the help contents");
     ListOfNodes->setAccessibleName("Lessons");
     ListOfNodes->setAccessibleDescription(
-        "Topics and categories; press Enter or double-click to open one");
+        "Topics and categories; select one by double-clicking on it, or press Enter");
+    ListOfNodes->setToolTip("Double-click a topic or category to open it, or press Enter; "
+                            "Esc goes back up");
     TreeNodeName->setAccessibleName("Current topic");
     Instruction->setAccessibleName("Instruction");
 
-    // Exit first, then Help, then the list: the tab order the screen is used in.
-    setTabOrder(ExitButton, HelpButton);
-    setTabOrder(HelpButton, ListOfNodes);
+    // Reading order: the list, then the buttons from left to right.
+    setTabOrder(ListOfNodes, HelpButton);
+    setTabOrder(HelpButton, ExitButton);
+    AddNavigationKeys(this, HelpButton, [this] { GoUpOneLevel(); });
 
     connect(ExitButton, &QPushButton::clicked, this, &TreeNode::ExitButton_Click);
     connect(HelpButton, &QPushButton::clicked, this, &TreeNode::HelpButton_Click);
@@ -67,10 +70,21 @@ void TreeNode::Form_Load()
 {
     FillNodeList();
     loadSize = size();
-    if (FormLeft == -1)
+    if (FormLeft == -1) {
+        // The first screen of the tutor opens in the middle of the screen.
+        CentreOnScreen(*this);
         StoreFormPosition(*this);
-    else
+    } else {
         MoveToFormPosition(*this);
+    }
+    ListOfNodes->setFocus();
+}
+
+void TreeNode::GoUpOneLevel()
+{
+    // Esc never quits: only Exit on the top level does.
+    if (CurrentNode >= 0 && CurrentNode <= LastNodeIndex && TreeNodes[CurrentNode].Parent != -1)
+        ExitButton_Click();
 }
 
 void TreeNode::FillNodeList()
@@ -95,6 +109,7 @@ void TreeNode::FillNodeList()
         ListOfNodes->setFocus();
         ListOfNodes->SelectPosition(selectPosition);
     }
+    ListOfNodes->ShowChoice();
 }
 
 void TreeNode::OpenSelectedNode()

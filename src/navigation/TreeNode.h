@@ -28,6 +28,8 @@ public:
     void ListOfNodes_KeyDown(int keyCode);
     void ExitButton_Click();
     void HelpButton_Click();
+    // Esc: back up one level; nothing on the top level.
+    void GoUpOneLevel();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

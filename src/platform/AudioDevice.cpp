@@ -78,15 +78,24 @@ bool QtAudioOutput::Start(const WaveFormat& format, const QByteArray& samples)
         return false;
     }
     idleSince.invalidate();
+    position.Restart(durationUs);
+    clock.start();
     return true;
 }
 
 int64_t QtAudioOutput::PlayedMicroseconds()
 {
     // The sink forgets its processed time when stopped; keep the last reading.
-    if (sink && sink->state() != QAudio::StoppedState)
-        heardUs = std::clamp<int64_t>(sink->processedUSecs(), heardUs, durationUs);
+    if (!sink || sink->state() == QAudio::StoppedState) return heardUs;
+    heardUs = position.Update(sink->processedUSecs(), clock.nsecsElapsed() / 1000,
+                              sink->state() == QAudio::ActiveState);
     return heardUs;
+}
+
+int64_t QtAudioOutput::ReportedMicroseconds() const
+{
+    return sink && sink->state() != QAudio::StoppedState ? sink->processedUSecs()
+                                                         : position.Reported();
 }
 
 AudioOutput::State QtAudioOutput::CurrentState()
@@ -127,13 +136,16 @@ void QtAudioOutput::Release()
     idleSince.invalidate();
 }
 
-void InstallQtAudioOutput()
+QtAudioOutput* InstallQtAudioOutput()
 {
     static bool removalRegistered = false;
-    InstallAudioOutput(std::make_unique<QtAudioOutput>());
+    auto output = std::make_unique<QtAudioOutput>();
+    QtAudioOutput* installed = output.get();
+    InstallAudioOutput(std::move(output));
     if (!removalRegistered) {
         // The sink must go before the application object it lives beside.
         qAddPostRoutine(RemoveQtAudioOutput);
         removalRegistered = true;
     }
+    return installed;
 }

@@ -28,10 +28,25 @@ int32_t HelpTopicOfWaveFile(const QString& waveFile)
     return static_cast<int32_t>(std::nearbyint(value));
 }
 
+namespace {
+QRegularExpression TopicAnchor(int32_t context)
+{
+    return QRegularExpression(QString("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]").arg(context),
+                              QRegularExpression::CaseInsensitiveOption);
+}
+} // namespace
+
 bool HelpDocumentHasTopic(const QString& html, int32_t context)
 {
-    const QRegularExpression anchor(
-        QString("<a\\s[^>]*name\\s*=\\s*[\"']?%1[\"'\\s>]").arg(context),
-        QRegularExpression::CaseInsensitiveOption);
-    return html.contains(anchor);
+    return html.contains(TopicAnchor(context));
+}
+
+QString HelpTopicHeading(const QString& html, int32_t context)
+{
+    const QRegularExpressionMatch anchor = TopicAnchor(context).match(html);
+    if (!anchor.hasMatch()) return {};
+    // Text runs between tags; the first that is not blank is the heading.
+    static const QRegularExpression text(">([^<]*[^<\\s][^<]*)<");
+    const QRegularExpressionMatch heading = text.match(html, anchor.capturedStart());
+    return heading.hasMatch() ? heading.captured(1).simplified() : QString();
 }

@@ -18,3 +18,7 @@ int32_t HelpTopicOfWaveFile(const QString& waveFile);
 // number. Looked up in the source, not the rendered text: an anchor without
 // text of its own leaves no trace once rendered.
 bool HelpDocumentHasTopic(const QString& html, int32_t context);
+
+// The first text after the topic's anchor, blanks folded (its heading); empty
+// when the topic is not there or nothing follows it.
+QString HelpTopicHeading(const QString& html, int32_t context);

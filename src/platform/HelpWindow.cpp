@@ -2,9 +2,12 @@
 
 #include "platform/HelpDocument.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QUrl>
 
 HelpWindow& HelpWindow::Instance()
@@ -49,11 +52,10 @@ bool HelpWindow::ShowContents(const QString& file)
     const bool ok = Load(file);
     if (!ok)
         ShowNotFound(file);
-    else
-        verticalScrollBar()->setValue(0); // the top of the document is its contents
+    Present();
+    if (ok) verticalScrollBar()->setValue(0); // the top of the document is its contents
+    setTextCursor(QTextCursor(document()));
     lastTopic = ok ? QString("contents") : QString();
-    show();
-    raise();
     return ok;
 }
 
@@ -66,16 +68,88 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
         // text of its own leaves no trace in the rendered document.
         ok = HelpDocumentHasTopic(loadedHtml, context);
     }
-    if (!ok) {
-        ShowNotFound(QFileInfo(file).fileName() + " #" + anchor);
-        lastTopic.clear();
-    } else {
+    if (!ok) ShowNotFound(QFileInfo(file).fileName() + " #" + anchor);
+    // Laid out first: scrolling a window not yet shown puts nothing on top.
+    Present();
+    if (ok) {
         scrollToAnchor(anchor);
-        lastTopic = anchor;
+        MarkTopic(anchor);
+    }
+    lastTopic = ok ? anchor : QString();
+    return ok;
+}
+
+void HelpWindow::Present()
+{
+    if (!isVisible() && nextPlace.isValid()) {
+        resize(nextPlace.size());
+        move(nextPlace.topLeft());
     }
     show();
     raise();
-    return ok;
+    document()->adjustSize();
+}
+
+void HelpWindow::MarkTopic(const QString& anchor)
+{
+    // The anchor has scrolled to the top; its heading is the first text
+    // from there, found in the document itself and selected for the eye.
+    const QString heading = HelpTopicHeading(loadedHtml, anchor.toInt());
+    if (heading.isEmpty()) return;
+    const int top = cursorForPosition(QPoint(0, 0)).position();
+    QTextCursor found = document()->find(heading, std::max(0, top - 1));
+    if (found.isNull()) found = document()->find(heading);
+    if (!found.isNull()) setTextCursor(found);
+}
+
+QString HelpWindow::MarkedText() const
+{
+    return textCursor().selectedText();
+}
+
+void HelpWindow::TakeKeyboard()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (focused && focused->window() != this) focusBefore = focused;
+    activateWindow();
+    setFocus(Qt::ShortcutFocusReason);
+}
+
+void HelpWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() != Qt::Key_Escape) {
+        QTextBrowser::keyPressEvent(event);
+        return;
+    }
+    hide();
+    if (focusBefore) {
+        focusBefore->window()->activateWindow();
+        focusBefore->setFocus(Qt::OtherFocusReason);
+    }
+    focusBefore = nullptr;
+}
+
+void HelpWindow::PlaceAtNextOpening(const QRect& frame)
+{
+    nextPlace = frame;
+}
+
+QRect HelpWindowPlace(const QRect& screenArea, const QRect& tutorFrame, const QRect& nativeViews,
+                      const QSize& helpSize)
+{
+    const int width = std::min(helpSize.width(), screenArea.width());
+    const int height = std::min(helpSize.height(), screenArea.height());
+    const int top =
+        std::clamp(tutorFrame.top(), screenArea.top(), screenArea.bottom() - height + 1);
+    if (screenArea.right() - tutorFrame.right() >= width)
+        return {tutorFrame.right() + 1, top, width, height};
+    if (tutorFrame.left() - screenArea.left() >= width)
+        return {tutorFrame.left() - width, top, width, height};
+    // No room beside the tutor: below its native views, at the right, as
+    // high as the room there allows.
+    const int below = screenArea.bottom() - nativeViews.bottom();
+    const int fitted = below >= 200 ? std::min(height, below) : height;
+    return {screenArea.right() - width + 1, screenArea.bottom() - fitted + 1, width, fitted};
 }
 
 void HelpWindow::Quit()

@@ -3,6 +3,8 @@
 // (an HTML file whose topics are named anchors <a name="N">, N the context
 // number; its top is the contents). A missing file or topic shows a plain
 // "topic not found" page, never a message box.
+#include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QTextBrowser>
 
@@ -22,17 +24,40 @@ public:
     bool ShowTopic(const QString& file, int context);
     void Quit();
 
+    // Gives the help window the keyboard (F1); Esc then closes it and hands
+    // the keyboard back to the control that had it.
+    void TakeKeyboard();
+    // Where the window appears the next time it opens (it is not moved while
+    // the learner has it open).
+    void PlaceAtNextOpening(const QRect& frame);
+
     QString LastTopicShown() const { return lastTopic; }
+    // The text marked as the topic shown (its heading), empty for none.
+    QString MarkedText() const;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     HelpWindow();
     bool Load(const QString& file);
     void ShowNotFound(const QString& what);
+    void Present();
+    void MarkTopic(const QString& anchor);
 
     QString loadedFile;
     QString loadedHtml;
     QString lastTopic;
+    QPointer<QWidget> focusBefore;
+    QRect nextPlace;
 };
+
+// Where the help window goes so that it hides none of the native speaker's
+// views: beside the tutor's window when the screen has room for it there,
+// else (a maximised tutor) over the lower right of the screen, below the
+// native views. All rectangles in screen coordinates.
+QRect HelpWindowPlace(const QRect& screenArea, const QRect& tutorFrame, const QRect& nativeViews,
+                      const QSize& helpSize);
 
 // The help call of the screens: command HelpContext (1), HelpQuit (2) or
 // HelpContents (3). Returns true when the request was served.

@@ -26,6 +26,14 @@ Canvas& PictureBox::PictureCanvas()
 void PictureBox::Cls()
 {
     PictureCanvas().Clear(backColor);
+    SetDimmed(false);
+}
+
+void PictureBox::SetDimmed(bool dim)
+{
+    if (dim == dimmed) return;
+    dimmed = dim;
+    update();
 }
 
 void PictureBox::Refresh()
@@ -56,6 +64,11 @@ void PictureBox::paintEvent(QPaintEvent* event)
     FitPicture();
     QPainter painter(this);
     painter.drawImage(contentsRect().topLeft(), canvas.Image());
+    if (dimmed) {
+        QColor veil = backColor;
+        veil.setAlpha(180);
+        painter.fillRect(contentsRect(), veil);
+    }
 }
 
 void PictureBox::resizeEvent(QResizeEvent* event)

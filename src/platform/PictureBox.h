@@ -32,6 +32,10 @@ public:
     void Refresh();
     // The picture as drawn so far, of the inner size.
     QImage Picture();
+    // Shows the picture faded towards the background: a drawing that is
+    // about to be replaced. Cleared by Cls and by SetDimmed(false).
+    void SetDimmed(bool dimmed);
+    bool Dimmed() const { return dimmed; }
 
 signals:
     // A mouse button went down over the inner area; x and y are pixels from
@@ -52,4 +56,5 @@ private:
     QColor backColor{206, 255, 206};
     ImageCanvas canvas;
     qreal pictureRatio = 1.0; // device pixels per logical pixel of the picture
+    bool dimmed = false;
 };

@@ -10,8 +10,11 @@
 #include "navigation/Sentences.h"
 #include "platform/AnalyserProcess.h"
 #include "platform/AudioDevice.h"
+
 #include "support/PhraseFileBytes.h"
 #include "support/TutorFixture.h"
+#include <cmath>
+#include <memory>
 
 #include <QDir>
 #include <QFile>
@@ -42,7 +45,7 @@ protected:
         InstallRoot = installRoot;
         ContentRoot = pack;
         SetFolderPaths();
-        InstallQtAudioOutput();
+        output = InstallQtAudioOutput();
         CategoryCode = category;
         auto* phrases = new Sentences("Demo category");
         phrases->show();
@@ -52,6 +55,7 @@ protected:
     }
 
     QProcess feed;
+    QtAudioOutput* output = nullptr;
 };
 
 } // namespace
@@ -118,7 +122,7 @@ TEST_F(ExerciseEndToEnd, RecordingTheFedVoiceDrawsTheStudentsViews)
     }
 }
 
-TEST_F(ExerciseEndToEnd, FollowerKeepsUpWithTheSoundHeard)
+TEST_F(ExerciseEndToEnd, FollowerKeepsWithinTenMillisecondsOfTheSoundHeard)
 {
     SKIP_WITHOUT_SOUND_OUTPUT();
     const QString pack = qEnvironmentVariable("TONVALE_DEMO_PACK");
@@ -127,29 +131,57 @@ TEST_F(ExerciseEndToEnd, FollowerKeepsUpWithTheSoundHeard)
     Stress* exercise = OpenDemoExercise(pack, "17", 2); // the longest twister
     ASSERT_NE(exercise, nullptr);
     ASSERT_TRUE(NativeLoaded);
+    ASSERT_NE(output, nullptr);
 
-    // Between ticks, how far is the sound heard ahead of what is marked?
+    struct Probe
+    {
+        double WallMs;
+        double ReportedMs; // what the server last said had been played
+        double MarkedMs;   // what the follower has marked, from the play's start
+    };
+    std::vector<Probe> probes;
+    const double startMs = NativeData.PhraseStart * 1000.0 / NativeFormat.SamplesPerSec;
     exercise->PlayNativeWave_Click();
-    std::vector<double> aheadMs;
     QElapsedTimer wall;
     wall.start();
     while (exercise->PlayStepsTimer->isActive() && wall.elapsed() < 15000) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
-        QString reply;
-        if (SendMciCommand("status wavefile position", reply) == 0 &&
-            exercise->FollowerPosition() > NativeData.PhraseStart) {
-            const double heard = ReplyAsNumber(reply);
-            const double marked = exercise->FollowerPosition() * 1000.0 / NativeFormat.SamplesPerSec;
-            aheadMs.push_back(heard - marked);
-        }
-        QThread::usleep(700);
+        const double marked =
+            exercise->FollowerPosition() * 1000.0 / NativeFormat.SamplesPerSec - startMs;
+        probes.push_back(
+            {wall.nsecsElapsed() / 1e6, output->ReportedMicroseconds() / 1000.0, marked});
+        QThread::usleep(300);
     }
     EXPECT_FALSE(exercise->PlayStepsTimer->isActive()) << "the follower did not end";
     EXPECT_TRUE(exercise->RecordStudentWave->isEnabled());
-    ASSERT_GT(aheadMs.size(), 50u);
-    std::sort(aheadMs.begin(), aheadMs.end());
-    const auto at = [&](double q) { return aheadMs[size_t(q * (aheadMs.size() - 1))]; };
-    std::cout << "[ FIGURES  ] heard minus marked over " << aheadMs.size()
-              << " probes (ms): median " << at(0.5) << ", 95% " << at(0.95) << ", 99% "
-              << at(0.99) << ", max " << aheadMs.back() << ", min " << aheadMs.front() << "\n";
+
+    // The sound heard: a report is exact when it changes, so between two
+    // changes the sound went on evenly from one to the next.
+    std::vector<std::pair<double, double>> changes; // (wall, reported)
+    for (const Probe& p : probes)
+        if (p.ReportedMs > 0 && (changes.empty() || p.ReportedMs != changes.back().second))
+            changes.push_back({p.WallMs, p.ReportedMs});
+    ASSERT_GT(changes.size(), 20u);
+    std::vector<double> errors; // heard minus marked, ms
+    size_t k = 0;
+    for (const Probe& p : probes) {
+        if (p.WallMs <= changes.front().first + 50 || p.WallMs >= changes.back().first) continue;
+        while (changes[k + 1].first < p.WallMs)
+            ++k;
+        const auto [t0, v0] = changes[k];
+        const auto [t1, v1] = changes[k + 1];
+        const double heard = v0 + (p.WallMs - t0) * (v1 - v0) / (t1 - t0);
+        errors.push_back(heard - p.MarkedMs);
+    }
+    ASSERT_GT(errors.size(), 200u);
+    std::vector<double> sorted = errors;
+    std::sort(sorted.begin(), sorted.end(),
+              [](double a, double b) { return std::abs(a) < std::abs(b); });
+    const auto at = [&](double q) { return std::abs(sorted[size_t(q * (sorted.size() - 1))]); };
+    std::cout << "[ FIGURES  ] " << qPrintable(qEnvironmentVariable("AUDIO_TEST_SERVER"))
+              << ": heard minus marked over " << errors.size() << " probes (|ms|): median "
+              << at(0.5) << ", 95% " << at(0.95) << ", 99% " << at(0.99) << ", max "
+              << std::abs(sorted.back()) << "; " << changes.size() << " reports\n";
+    // The follower ticks every 5 ms; a loaded machine delays a few ticks more.
+    EXPECT_LT(at(0.95), 10.0);
 }

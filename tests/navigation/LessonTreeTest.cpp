@@ -141,3 +141,17 @@ TEST(LessonTreeReading, TreesLargerThanSixteenBitIndicesKeepTheirLinks)
     EXPECT_EQ(tree.nodes[40001].PrevSibling, 40000);
     EXPECT_EQ(tree.nodes[40001].Parent, 1);
 }
+
+TEST(LessonTreeReading, FirstLineWithStarsIsStillTheTopLevelRoot)
+{
+    auto tree = Parse("*Course\n*Intro / 10\n*Stress\n**Words / 11\n");
+    ASSERT_EQ(tree.last, 3);
+    EXPECT_EQ(tree.nodes[0].Name, "Course");
+    EXPECT_EQ(tree.nodes[0].Parent, -1);
+    EXPECT_EQ(ChildrenOf(tree, 0), (std::vector<int>{1, 2}));
+    EXPECT_EQ(ChildrenOf(tree, 2), (std::vector<int>{3}));
+
+    auto deep = Parse(QByteArray(25, '*') + "Course\n*Intro\n");
+    EXPECT_EQ(deep.nodes[0].Parent, -1);
+    EXPECT_EQ(ChildrenOf(deep, 0), (std::vector<int>{1}));
+}

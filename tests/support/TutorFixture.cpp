@@ -4,6 +4,7 @@
 #include "app/ContentLocation.h"
 #include "app/Tutor.h"
 #include "platform/HelpWindow.h"
+#include "platform/InstanceLock.h"
 
 #include <QApplication>
 #include <QDir>
@@ -48,6 +49,8 @@ void TutorFixture::TearDown()
     HelpWindow::Instance().Quit();
     SetEndTutorHandler({});
     ResetCommonVar();
+    // The temporary installation goes with the fixture; its lock first.
+    ReleaseInstallationLock();
 }
 
 void TutorFixture::WriteFile(const QString& relativePath, const QByteArray& bytes)

@@ -1,0 +1,22 @@
+#pragma once
+// One tutor per installation: every tutor of an installation records into
+// the same working files in its Data folder, so a second one would swap the
+// learners' recordings. The first tutor holds a lock file there for as long
+// as it runs; a lock left by a tutor that was killed is taken over.
+#include <QString>
+
+enum class InstallationLock {
+    Held,          // this process holds the lock
+    HeldElsewhere, // another tutor runs on this installation
+    Unavailable    // no lock can be made (the folder is missing or read-only)
+};
+
+// Takes the lock of the installation whose Data folder is dataFolder, and
+// keeps it until the process ends or another installation is locked.
+InstallationLock LockInstallation(const QString& dataFolder);
+
+// Gives the lock up (tests, and an installation folder about to go).
+void ReleaseInstallationLock();
+
+// The lock file's name inside the Data folder.
+inline const QString InstallationLockName = QStringLiteral("tonvale-tutor.lock");

@@ -1,0 +1,89 @@
+// One tutor per installation, tried with real second tutors: they share the
+// Data folder's working files, so a second one must not run on it.
+#include "app/Main.h"
+#include "platform/InstanceLock.h"
+#include "support/TutorFixture.h"
+
+#include <QFile>
+#include <QHostInfo>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QSysInfo>
+#include <QTest>
+
+namespace {
+
+struct TutorRun
+{
+    int exitCode = -1;
+    QByteArray err;
+};
+
+TutorRun RunTutorUntilTheTreeShows(const QString& settings)
+{
+    QProcess tutor;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    tutor.setProcessEnvironment(environment);
+    tutor.start(TONVALE_BINARY_DIR "/src/tonvale-tutor",
+                {"--settings", settings, "--check-startup"});
+    TutorRun run;
+    if (!tutor.waitForFinished(60000)) {
+        tutor.kill();
+        tutor.waitForFinished();
+        return run;
+    }
+    run.exitCode = tutor.exitCode();
+    run.err = tutor.readAllStandardError();
+    return run;
+}
+
+class SingleInstance : public TutorFixture
+{
+};
+
+} // namespace
+
+TEST_F(SingleInstance, ASecondTutorOnTheSameInstallationSaysSoAndEnds)
+{
+    const QString settings = WriteSettings();
+    // This process stands for the first tutor.
+    ASSERT_EQ(LockInstallation(installRoot + "/Data"), InstallationLock::Held);
+    const TutorRun second = RunTutorUntilTheTreeShows(settings);
+    EXPECT_EQ(second.exitCode, 1);
+    EXPECT_TRUE(second.err.contains("Tonvale Tutor is already running for this installation"))
+        << second.err.toStdString();
+
+    // The same process locking again still holds it.
+    EXPECT_EQ(LockInstallation(installRoot + "/Data/"), InstallationLock::Held);
+    auto* start = new Main(SettingsStore(settings));
+    EXPECT_FALSE(start->AlreadyRunning->isVisible());
+    EXPECT_TRUE(start->MainStartTimer->isActive());
+    delete start;
+}
+
+TEST_F(SingleInstance, ALockLeftByAKilledTutorIsTakenOver)
+{
+    const QString settings = WriteSettings();
+    // A process that has ended leaves its id in the lock, as a killed tutor would.
+    QProcess gone;
+    gone.start("true");
+    ASSERT_TRUE(gone.waitForFinished());
+    const qint64 deadPid = gone.processId() > 0 ? gone.processId() : 999999;
+    WriteFile("install/Data/" + InstallationLockName,
+              QByteArray::number(deadPid) + "\ntonvale-tutor\n" +
+                  QSysInfo::machineHostName().toUtf8() + "\n");
+    const TutorRun tutor = RunTutorUntilTheTreeShows(settings);
+    EXPECT_EQ(tutor.exitCode, 0) << tutor.err.toStdString();
+}
+
+TEST_F(SingleInstance, AMissingSettingsFileIsNamed)
+{
+    const QString missing = dir.filePath("no such settings.conf");
+    auto* start = new Main(SettingsStore(missing));
+    start->show();
+    EXPECT_TRUE(start->BadRegistry->isVisible());
+    EXPECT_TRUE(start->MissingSettings->isVisible());
+    EXPECT_EQ(start->MissingSettings->text(), "The settings file " + missing + " does not exist");
+    delete start;
+}
