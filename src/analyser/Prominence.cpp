@@ -10,13 +10,17 @@ namespace {
 enum CueGroup { Loudness, Length, Pitch, Balance, Position };
 
 // The group of each cue, in the order DescribeSyllables writes them.
-constexpr CueGroup Groups[] = {Loudness, Loudness, Loudness, Loudness, Length,   Length,  Length,
-                               Position, Length,   Position, Pitch,    Pitch,    Pitch,   Pitch,
-                               Pitch,    Balance,  Balance,  Balance,  Pitch,    Length,  Length,
-                               Pitch,    Balance,  Balance,  Pitch,    Loudness, Length,  Length,
-                               Loudness, Loudness, Balance,  Balance,  Balance,  Balance, Balance,
-                               Balance,  Balance,  Balance,  Balance};
-static_assert(std::size(Groups) == ProminenceFeatureCount, "one group per cue");
+constexpr auto Groups = [] {
+    std::array<CueGroup, ProminenceFeatureCount> groups{};
+    constexpr CueGroup first[AgreementCues] = {
+        Loudness, Loudness, Loudness, Loudness, Length,   Length,  Length,  Position,
+        Length,   Position, Pitch,    Pitch,    Pitch,    Pitch,   Pitch,   Balance,
+        Balance,  Balance,  Pitch,    Length,   Length,   Pitch,   Balance, Balance,
+        Pitch,    Loudness, Length,   Length,   Loudness, Loudness};
+    for (int j = 0; j < ProminenceFeatureCount; ++j)
+        groups[j] = j < AgreementCues ? first[j] : j < EnvelopeCues ? Pitch : Balance;
+    return groups;
+}();
 
 float Median(std::vector<float> values)
 {
@@ -46,6 +50,48 @@ float AgainstNeighbours(size_t i, size_t count, Value value, Exists exists)
         ++n;
     }
     return n == 0 ? 0.0f : value(i) - sum / n;
+}
+
+// Pearson's correlation of two cues over the phrase's syllables; 0 when
+// too few syllables or a cue that does not vary leave it undefined.
+float Correlation(const std::vector<ProminenceFeatures>& features, int a, int b)
+{
+    const size_t count = features.size();
+    if (count < 3) return 0;
+    double meanA = 0, meanB = 0;
+    for (const ProminenceFeatures& f : features) {
+        meanA += f[a];
+        meanB += f[b];
+    }
+    meanA /= static_cast<double>(count);
+    meanB /= static_cast<double>(count);
+    double cross = 0, varianceA = 0, varianceB = 0;
+    for (const ProminenceFeatures& f : features) {
+        cross += (f[a] - meanA) * (f[b] - meanB);
+        varianceA += (f[a] - meanA) * (f[a] - meanA);
+        varianceB += (f[b] - meanB) * (f[b] - meanB);
+    }
+    if (varianceA < 1e-9 || varianceB < 1e-9) return 0;
+    return static_cast<float>(cross / std::sqrt(varianceA * varianceB));
+}
+
+// The pitch cues once more, weighed by how far pitch goes with loudness in
+// this phrase. Some speakers put their pitch peaks on the loud syllables,
+// others (and every speaker in unaccented words) move pitch in ways the
+// stress does not explain, such as the raised onset after a voiceless
+// consonant or a peak that falls late, on the syllable after the stressed
+// one; there pitch must count for less.
+void AddPitchAgreement(std::vector<ProminenceFeatures>& features)
+{
+    // The place of each syllable's peak in the phrase's pitch range against
+    // its energy.
+    const float agreement = Correlation(features, 12, 2);
+    for (ProminenceFeatures& f : features) {
+        f[AgreementCues] = agreement * f[10];
+        f[AgreementCues + 1] = agreement * f[11];
+        f[AgreementCues + 2] = agreement * f[12];
+        f[AgreementCues + 3] = agreement * f[21];
+    }
 }
 
 } // namespace
@@ -150,11 +196,15 @@ std::vector<ProminenceFeatures> DescribeSyllables(const std::vector<SyllableMeas
             i, count, [&](size_t k) { return syllables[k].NucleusDb - syllables[k].EdgeDb; }, any);
         float distance = 0;
         for (int c = 0; c < VowelCepstrumSize; ++c) {
-            f[30 + c] = s.Cepstrum[c] - meanCepstrum[c];
-            distance += f[30 + c] * f[30 + c];
+            f[EnvelopeCues + c] = s.Cepstrum[c] - meanCepstrum[c];
+            distance += f[EnvelopeCues + c] * f[EnvelopeCues + c];
+            // A full vowel beside reduced ones differs from them most.
+            f[NeighbourEnvelopeCues + c] = AgainstNeighbours(
+                i, count, [&](size_t k) { return syllables[k].Cepstrum[c]; }, any);
         }
-        f[38] = std::sqrt(distance);
+        f[EnvelopeDistanceCue] = std::sqrt(distance);
     }
+    AddPitchAgreement(features);
     return features;
 }
 

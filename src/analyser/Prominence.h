@@ -46,7 +46,15 @@ struct ProminenceCues
     float Balance = 1; // spectral balance and tilt
 };
 
-inline constexpr int ProminenceFeatureCount = 39;
+// The cues' layout: 30 cues of loudness, length, pitch, balance and
+// position; the pitch cues weighed by the phrase's pitch-loudness
+// agreement; the vowel's envelope against the phrase's average, its
+// distance from it, and the envelope against the neighbouring syllables'.
+inline constexpr int AgreementCues = 30;
+inline constexpr int EnvelopeCues = AgreementCues + 4;
+inline constexpr int EnvelopeDistanceCue = EnvelopeCues + VowelCepstrumSize;
+inline constexpr int NeighbourEnvelopeCues = EnvelopeDistanceCue + 1;
+inline constexpr int ProminenceFeatureCount = NeighbourEnvelopeCues + VowelCepstrumSize;
 using ProminenceFeatures = std::array<float, ProminenceFeatureCount>;
 
 // The cues of every syllable relative to its phrase and neighbours, in the

@@ -1,7 +1,9 @@
 // tonvale-tutor: the desktop tutor. Reads its settings, finds the content
 // and opens the lesson tree. Started for the first time from a package, it
 // first sets up the user's own installation folder and settings file.
+#include "app/CourseChooser.h"
 #include "app/FirstRun.h"
+#include "app/InstalledCourses.h"
 #include "app/Main.h"
 #include "app/Tutor.h"
 #include "platform/SettingsStore.h"
@@ -84,6 +86,11 @@ int main(int argc, char** argv)
                                    "Exit with status 0 once the lesson tree is shown.");
     checkOption.setFlags(QCommandLineOption::HiddenFromHelp);
     parser.addOption(checkOption);
+    QCommandLineOption installOption(
+        "install-course",
+        "Install the shared course FILE (.tvcourse) for this user and open it next time.",
+        "FILE");
+    parser.addOption(installOption);
     parser.process(app);
     InstallQtAudioOutput();
     // However the tutor ends, an analyser at work ends with it.
@@ -91,7 +98,16 @@ int main(int argc, char** argv)
                      [] { CurrentAnalyserLauncher().StopRunning(); });
 
     const QString settingsFile = parser.value(settingsOption);
+    if (parser.isSet(installOption)) {
+        const CourseInstallReport report =
+            InstallCourseForLearner(parser.value(installOption), settingsFile);
+        std::fprintf(report.Installed ? stdout : stderr, "tonvale-tutor: %s\n",
+                     qPrintable(report.Message));
+        return report.Installed ? 0 : 1;
+    }
     SetUpOnFirstStart(settingsFile);
+    if (!ChooseCourseAtStart(settingsFile, parser.isSet(checkOption)))
+        return 0;
     Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)));
     if (parser.isSet(checkOption))
         EndOnceLessonTreeShown(start);

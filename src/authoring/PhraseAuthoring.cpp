@@ -73,17 +73,6 @@ QByteArray ToSixteenBit(const std::vector<float>& samples)
     return bytes;
 }
 
-// At most 200 bytes, not ending inside a UTF-8 sequence.
-QByteArray FitPhraseText(QByteArray text)
-{
-    constexpr qsizetype limit = MaxPhraseTextBytes - 1;
-    if (text.size() <= limit) return text;
-    qsizetype cut = limit;
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    return text.left(cut);
-}
-
 QByteArray ToBytes(const std::vector<char>& bytes)
 {
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -127,6 +116,16 @@ int NamedStepCount(const SyllableList& entries, const PhraseSteps& steps)
 }
 
 } // namespace
+
+QByteArray FitPhraseText(QByteArray text)
+{
+    constexpr qsizetype limit = MaxPhraseTextBytes - 1;
+    if (text.size() <= limit) return text;
+    qsizetype cut = limit;
+    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+        --cut;
+    return text.left(cut);
+}
 
 AuthoringResult AuthorPhraseFile(const QString& inputPath, const QString& outputPath,
                                  const QByteArray& text, const AuthoringSyllables& syllables)

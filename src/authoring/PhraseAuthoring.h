@@ -45,6 +45,10 @@ struct AuthoringSyllables
     std::vector<TimedSyllable> Timed;
 };
 
+// A phrase text as a phrase file keeps it: at most 200 bytes, not ending
+// inside a UTF-8 sequence.
+QByteArray FitPhraseText(QByteArray text);
+
 // Writes OUT as a phrase sound file with "fmt ", "snt " (text), "stp ",
 // "data", "ptc " and, when syllables are given, "syl ". Text longer than a
 // phrase text field (200 bytes) is cut at a character boundary. Nothing is

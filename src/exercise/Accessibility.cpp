@@ -1,18 +1,19 @@
 // Everyday use of the exercise screen: keyboard shortcuts shown in the
-// tooltips, a tab order from top to bottom, names and descriptions for
-// screen readers (the views describe what they show), and the feedback
-// drawn beside the status pictures while recording and analysing.
+// tooltips, a tab order from top to bottom, and names and descriptions for
+// screen readers (the views describe what they show).
 #include "app/CommonVar.h"
-#include "engine/AnalysisCycle.h"
-#include "engine/RecordingFeedback.h"
 #include "exercise/Stress.h"
-#include "views/ViewDescription.h"
 #include "widgets/HelpWindow.h"
 
-#include <QEvent>
 #include <QShortcut>
 
 namespace {
+
+// How a screen reader names a speaker's views: "Your intonation".
+QString SpeakerPossessive(Speaker speaker)
+{
+    return speaker == Speaker::Native ? "Native speaker's" : "Your";
+}
 
 struct KeyedControl
 {
@@ -55,37 +56,36 @@ void Stress::SetUpKeyboardAndAccessibility()
         connect(shortcut, &QShortcut::activated, this, [this, control] {
             // Esc while the analyser works cancels the analysis: Exit is
             // disabled then, and a learner should never have to wait it out.
-            if (control == ExitButton && StressShellTimer->isActive()) {
+            if (control == ExitButton && engine->IsAnalysing()) {
                 CancelAnalysis();
                 return;
             }
             // A shortcut acts only as the button would: visible and enabled.
-            if (control->isVisible() && control->isEnabled())
-                control->click();
+            if (control->isVisible() && control->isEnabled()) control->click();
             // F1 means to read the help: it gets the keyboard, and Esc there
             // brings the keyboard back here.
             if (control == HelpButton) HelpWindow::Instance().TakeKeyboard();
         });
-        if (previous)
-            setTabOrder(previous, item.control);
+        if (previous) setTabOrder(previous, item.control);
         previous = item.control;
     }
 
     PhraseLabel->setAccessibleName("Phrase");
     TextNativeSpeaker->setAccessibleName("Native Speaker");
     TextStudentSpeaker->setAccessibleName("Student");
-    const std::pair<PictureBox*, const char*> views[] = {
-        {NativePitch, "Native speaker's intonation"}, {NativeStress, "Native speaker's stress"},
-        {NativeSignal, "Native speaker's waveform"},  {StudentPitch, "Your intonation"},
-        {StudentStress, "Your stress"},               {StudentSignal, "Your waveform"}};
-    for (const auto& [view, name] : views) {
-        view->setAccessibleName(name);
-        view->setAccessibleDescription("Nothing drawn yet. Click the view to hear a piece.");
-        view->setToolTip("Click to hear this part of the recording");
+    for (Speaker speaker : {Speaker::Native, Speaker::Student}) {
+        for (ViewKind kind : SpeakerRowKinds) {
+            PictureBox* view = View(speaker, kind);
+            view->setAccessibleName(SpeakerPossessive(speaker) + ' ' + ViewKindOf(kind).Noun);
+            view->setAccessibleDescription("Nothing drawn yet. Click the view to hear a piece.");
+            view->setToolTip("Click to hear this part of the recording");
+        }
     }
     const std::pair<QWidget*, const char*> notices[] = {
-        {TextRecordingButton, "Recording"}, {TextAnalyzingButton, "Analysing"},
-        {BadRecording, "Please record again"}, {LowMemory, "Warning: the analysis took too long"}};
+        {TextRecordingButton, "Recording"},
+        {TextAnalyzingButton, "Analysing"},
+        {BadRecording, "Please record again"},
+        {LowMemory, "Warning: the analysis took too long"}};
     for (const auto& [notice, name] : notices) {
         notice->setAccessibleName(name);
         notice->setFocusPolicy(Qt::NoFocus);
@@ -108,104 +108,10 @@ void Stress::DescribeTopicArrows()
     describe(NextTopic, "Next phrase", CurrentPhrase + 1, PhraseCount, "PgDown");
 }
 
-void Stress::DescribeViews(bool student)
+void Stress::DescribeViews(Speaker speaker)
 {
-    if (student) {
-        StudentPitch->setAccessibleDescription(
-            DescribePitchView("Your", StudentData, StudentPitchTrack));
-        StudentStress->setAccessibleDescription(DescribeStressView("Your", StudentData));
-        StudentSignal->setAccessibleDescription(
-            DescribeSignalView("Your", StudentData, StudentFormat));
-        return;
-    }
-    NativePitch->setAccessibleDescription(
-        DescribePitchView("Native speaker's", NativeData, NativePitchTrack));
-    NativeStress->setAccessibleDescription(DescribeStressView("Native speaker's", NativeData));
-    NativeSignal->setAccessibleDescription(
-        DescribeSignalView("Native speaker's", NativeData, NativeFormat));
-}
-
-void Stress::PlaceStatusDetails()
-{
-    // A row's three views share a place but not quite a size: a panel must
-    // lie inside whichever of them shows.
-    const auto rowArea = [](std::initializer_list<PictureBox*> views) {
-        QRect area = (*views.begin())->geometry();
-        for (PictureBox* view : views)
-            area = area.intersected(view->geometry());
-        return area;
-    };
-    const QRect student = rowArea({StudentPitch, StudentStress, StudentSignal});
-    const QRect native = rowArea({NativePitch, NativeStress, NativeSignal});
-    // The student's panels share the strip under the lowest status picture,
-    // so the feedback stays in one place from recording to verdict.
-    int picturesBottom = student.top();
-    for (QWidget* picture :
-         std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording})
-        if (picture->geometry().intersects(student))
-            picturesBottom = std::max(picturesBottom, picture->geometry().bottom());
-    const int room = student.bottom() - picturesBottom - 3;
-    for (StatusDetail* detail : {RecordingDetail, AnalysingDetail, ReasonDetail, VerdictDetail})
-        detail->PlaceAtFootOf(student, room);
-    const bool noticeOnStudent = noticeView == StudentPitch;
-    NoticeDetail->PlaceAtFootOf(noticeOnStudent ? student : native,
-                                noticeOnStudent ? room : native.height());
-}
-
-void Stress::ShowNotice(PictureBox* view, const QString& text)
-{
-    noticeView = view;
-    NoticeDetail->SetText(text);
-    PlaceStatusDetails();
-    NoticeDetail->show();
-    NoticeDetail->raise();
-}
-
-void Stress::HideNotice()
-{
-    NoticeDetail->hide();
-}
-
-bool Stress::eventFilter(QObject* watched, QEvent* event)
-{
-    const bool shown = event->type() == QEvent::Show;
-    const bool hidden = event->type() == QEvent::Hide;
-    if (shown || hidden) {
-        StatusDetail* detail = nullptr;
-        if (watched == TextRecordingButton)
-            detail = RecordingDetail;
-        else if (watched == TextAnalyzingButton)
-            detail = AnalysingDetail;
-        else if (watched == BadRecording)
-            detail = ReasonDetail;
-        if (detail) {
-            if (shown && detail == RecordingDetail)
-                plannedRecordingMs = RecordTimer->interval();
-            if (shown && detail == AnalysingDetail)
-                AnalysingDetail->SetText("Finding your steps and pitch...");
-            detail->setVisible(shown);
-            detail->raise();
-            if (shown && detail != ReasonDetail)
-                FeedbackTimer->start();
-            if (!RecordingDetail->isVisible() && !AnalysingDetail->isVisible())
-                FeedbackTimer->stop();
-        }
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
-void Stress::FeedbackTimer_Timer()
-{
-    if (RecordingDetail->isVisible()) {
-        const uint32_t bytes = waveInput ? waveInput->BytesSoFar() : 0;
-        // The last tenth of a second of 22050 Hz 16-bit mono.
-        const InputLevel level = MeasureInputLevel(RecordBuffer.Data, bytes, 4410);
-        if (!level.TooQuiet) takeHeardVoice = true;
-        const int64_t elapsed = static_cast<int64_t>(recordStartTime.ElapsedSeconds() * 1000);
-        const int32_t planned = std::max(isRecording ? RecordTimer->interval() : plannedRecordingMs, 1);
-        RecordingDetail->SetRecording(
-            double(elapsed) / planned, level.Meter, level.Clipping || level.TooQuiet,
-            RecordingProgressText(elapsed, planned, level, takeHeardVoice));
-    }
-    if (AnalysingDetail->isVisible()) AnalysingDetail->Advance();
+    for (ViewKind kind : SpeakerRowKinds)
+        View(speaker, kind)
+            ->setAccessibleDescription(
+                ViewKindOf(kind).Describe(SpeakerPossessive(speaker), PhraseOf(speaker)));
 }

@@ -1,7 +1,7 @@
 #include "exercise/CompareFeedback.h"
 
-#include "compare/DrawCompare.h"
 #include "compare/LearnerAdvice.h"
+#include "views/ViewKinds.h"
 
 #include <QAccessible>
 #include <QHBoxLayout>
@@ -139,16 +139,14 @@ void CompareFeedback::focusOutEvent(QFocusEvent* event)
     style()->polish(this);
 }
 
-void DrawCompareView(PictureBox& box, const Comparison* comparison)
+void ShowCompareView(PictureBox& box, const LoadedPhrase& model, const Comparison* comparison)
 {
-    box.Cls();
-    if (comparison != nullptr && comparison->Problem.isEmpty()) {
-        DrawCompare(box.PictureCanvas(), *comparison);
-        box.setAccessibleDescription(
-            QString("Your pitch contour laid over the native speaker's, step by step. %1")
-                .arg(comparison->Advice.join(' ')));
-    } else {
-        box.setAccessibleDescription("Nothing to compare yet: record the phrase.");
-    }
+    const bool compared = comparison != nullptr && comparison->Problem.isEmpty();
+    DrawView(box.PictureCanvas(), ViewKind::Compare,
+             ViewInput{model, compared ? comparison : nullptr}, box.ForeColor(), box.BackColor());
+    box.setAccessibleDescription(
+        compared ? QString("Your pitch contour laid over the native speaker's, step by step. %1")
+                       .arg(comparison->Advice.join(' '))
+                 : QString("Nothing to compare yet: record the phrase."));
     box.update();
 }

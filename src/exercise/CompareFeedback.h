@@ -43,6 +43,7 @@ private:
     bool compared = false;
 };
 
-// Draws the Compare view of a comparison into box (cleared when there is
-// none or it could not be made) and describes it for screen readers.
-void DrawCompareView(PictureBox& box, const Comparison* comparison);
+// Draws the Compare view of a comparison of the model's phrase into box
+// (cleared when there is none or it could not be made) and describes it
+// for screen readers.
+void ShowCompareView(PictureBox& box, const LoadedPhrase& model, const Comparison* comparison);

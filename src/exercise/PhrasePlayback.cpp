@@ -6,13 +6,9 @@
 #include "audio/MciSubs.h"
 #include "audio/PlayAroundPoint.h"
 #include "exercise/Stress.h"
-#include "views/DrawPitch.h"
-#include "views/DrawSignal.h"
 #include "views/DrawStress.h"
 #include "views/MarkPlayedStep.h"
 #include "views/ViewColours.h"
-
-#include <cmath>
 
 namespace {
 
@@ -24,25 +20,23 @@ int16_t Send(const QString& command)
     return SendMciCommand(command, reply);
 }
 
-int32_t SaturatedInt32(double value)
-{
-    if (!(value > -2147483648.0))
-        return INT32_MIN;
-    if (!(value < 2147483647.0))
-        return INT32_MAX;
-    return static_cast<int32_t>(std::nearbyint(value));
-}
-
 } // namespace
 
 void Stress::PlayNativeWave_Click()
 {
-    PlayWholePhrase(NativeStress, NativeData, NativeFormat, NativePitch, NativeSignal);
+    PlaySpeaker(Speaker::Native);
 }
 
 void Stress::PlayStudentWave_Click()
 {
-    PlayWholePhrase(StudentStress, StudentData, StudentFormat, StudentPitch, StudentSignal);
+    PlaySpeaker(Speaker::Student);
+}
+
+void Stress::PlaySpeaker(Speaker speaker)
+{
+    const LoadedPhrase& phrase = PhraseOf(speaker);
+    PlayWholePhrase(View(speaker, ViewKind::Stress), phrase.Phrase, phrase.Format,
+                    View(speaker, ViewKind::Pitch), View(speaker, ViewKind::Signal));
 }
 
 void Stress::PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase,
@@ -53,8 +47,7 @@ void Stress::PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase,
     PlayFormat = format;
     PlayPitchBox = pitchBox;
     PlaySignalBox = signalBox;
-    PlayedPosition = phrase.PhraseStart;
-    PlayPosition = phrase.PhraseStart;
+    follower.Start(phrase.PhraseStart, phrase.PhraseEnd, format.SamplesPerSec);
 
     Send("close wavefile");
     Send("open " + phrase.WaveFile.trimmed() + " type waveaudio alias wavefile");
@@ -73,36 +66,28 @@ void Stress::PlayStepsTimer_Timer()
 {
     QString reply;
     SendMciCommand("status wavefile position", reply);
-    const double milliseconds = static_cast<double>(ReplyAsNumber(reply));
-    PlayPosition = SaturatedInt32(milliseconds * PlayFormat.SamplesPerSec / 1000.0);
-    if (PlayPosition < PlayedPosition)
-        PlayPosition = PlayedPosition; // the follower never moves back
+    const PlaybackFollower::Stretch heard =
+        follower.Advance(static_cast<double>(ReplyAsNumber(reply)));
 
-    if (PlayPitchBox)
-        MarkPlayedStep(PlayPitchBox->PictureCanvas(), PlayPhrase, PlayedPosition, PlayPosition,
-                       PlayedShadeColor);
-    if (PlaySignalBox)
-        MarkPlayedStep(PlaySignalBox->PictureCanvas(), PlayPhrase, PlayedPosition, PlayPosition,
-                       PlayedShadeColor);
+    for (PictureBox* box : {PlayPitchBox, PlaySignalBox})
+        if (box)
+            MarkPlayedStep(box->PictureCanvas(), PlayPhrase, heard.From, heard.To,
+                           PlayedShadeColor);
     if (PlayStressBox) {
         const int stepCount = std::clamp<int>(PlayPhrase.StepCount, 0, MaxSteps);
         for (int i = 1; i <= stepCount; ++i) {
-            if (PlayPhrase.Steps[i].Start < PlayPosition)
+            if (PlayPhrase.Steps[i].Start < heard.To)
                 DrawStressStep(PlayStressBox->PictureCanvas(), PlayPhrase, static_cast<int16_t>(i),
                                StressStepHighlighted, PlayStressBox->BackColor(),
                                std::span<const int16_t>(LevelBounds), LevelBoundCount);
         }
         PlayStressBox->Refresh();
     }
-    PlayedPosition = PlayPosition;
 
-    const double endMargin = 5.0 * PlayFormat.SamplesPerSec / 1000.0;
-    const bool phraseLeft = PlayPhrase.PhraseEnd - endMargin > PlayPosition;
     // A device that has stopped (the file did not open, the output could
     // not play, the sound ended before PhraseEnd) will never get there:
     // end the playback as at the end of the phrase.
-    if (phraseLeft && WaveDeviceIsPlaying())
-        return;
+    if (follower.PhraseLeft() && WaveDeviceIsPlaying()) return;
     EndPlayback();
 }
 
@@ -110,17 +95,12 @@ void Stress::EndPlayback()
 {
     PlayStepsTimer->stop();
     Send("close wavefile");
-    if (NativeLoaded) {
-        DrawPitch(NativePitch->PictureCanvas(), NativeData, -1, -1, NativePitchTrack,
-                  NativePitch->ForeColor(), NativePitch->BackColor());
-        DrawSignal(NativeSignal->PictureCanvas(), NativeData, NativeWave, NativeSignal->ForeColor(),
-                   NativeSignal->BackColor());
-    }
-    if (StudentAnalysed != 0) {
-        DrawPitch(StudentPitch->PictureCanvas(), StudentData, -1, -1, StudentPitchTrack,
-                  StudentPitch->ForeColor(), StudentPitch->BackColor());
-        DrawSignal(StudentSignal->PictureCanvas(), StudentData, StudentWave,
-                   StudentSignal->ForeColor(), StudentSignal->BackColor());
+    // The shading goes: the pitch and signal views of every speaker drawn
+    // are drawn afresh.
+    for (Speaker speaker : {Speaker::Native, Speaker::Student}) {
+        if (speaker == Speaker::Native ? NativeLoaded : StudentAnalysed != 0)
+            for (ViewKind kind : {ViewKind::Pitch, ViewKind::Signal})
+                DrawSpeakerView(speaker, kind);
     }
     if (PlayStressBox) {
         PlayStressBox->Cls();
@@ -131,15 +111,18 @@ void Stress::EndPlayback()
                            std::span<const int16_t>(LevelBounds), LevelBoundCount);
     }
     RecordStudentWave->setEnabled(true);
-    if (StudentAnalysed != 0)
-        PlayStudentWave->setEnabled(true);
-    if (NativeLoaded)
-        PlayNativeWave->setEnabled(true);
+    if (StudentAnalysed != 0) PlayStudentWave->setEnabled(true);
+    if (NativeLoaded) PlayNativeWave->setEnabled(true);
 }
 
-void Stress::PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button,
-                          double x)
+bool Stress::StudentTakeToPlay() const
 {
+    return StudentAnalysed != 0 && engine->IsIdle();
+}
+
+void Stress::PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x)
+{
+    if (speaker == Speaker::Student && !StudentTakeToPlay()) return;
     int mask = 0;
     if (button == Qt::LeftButton)
         mask = 1;
@@ -148,40 +131,36 @@ void Stress::PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseBu
     else if (button == Qt::MiddleButton)
         mask = 4;
     HideNotice();
-    PlayAroundPoint(static_cast<float>(box->contentsRect().width()), phrase, mask,
-                    static_cast<float>(x));
+    PlayAroundPoint(static_cast<float>(View(speaker, kind)->contentsRect().width()),
+                    PhraseOf(speaker).Phrase, mask, static_cast<float>(x));
 }
 
 void Stress::NativeSignal_MouseDown(Qt::MouseButton button, double x)
 {
-    PlayFromView(NativeSignal, NativeData, button, x);
+    PlayFromView(Speaker::Native, ViewKind::Signal, button, x);
 }
 
 void Stress::NativePitch_MouseDown(Qt::MouseButton button, double x)
 {
-    PlayFromView(NativePitch, NativeData, button, x);
+    PlayFromView(Speaker::Native, ViewKind::Pitch, button, x);
 }
 
 void Stress::NativeStress_MouseDown(Qt::MouseButton button, double x)
 {
-    PlayFromView(NativeStress, NativeData, button, x);
+    PlayFromView(Speaker::Native, ViewKind::Stress, button, x);
 }
 
-// The student's views play only while there is an analysed recording to play.
 void Stress::StudentSignal_MouseDown(Qt::MouseButton button, double x)
 {
-    if (PlayStudentWave->isEnabled())
-        PlayFromView(StudentSignal, StudentData, button, x);
+    PlayFromView(Speaker::Student, ViewKind::Signal, button, x);
 }
 
 void Stress::StudentPitch_MouseDown(Qt::MouseButton button, double x)
 {
-    if (PlayStudentWave->isEnabled())
-        PlayFromView(StudentPitch, StudentData, button, x);
+    PlayFromView(Speaker::Student, ViewKind::Pitch, button, x);
 }
 
 void Stress::StudentStress_MouseDown(Qt::MouseButton button, double x)
 {
-    if (PlayStudentWave->isEnabled())
-        PlayFromView(StudentStress, StudentData, button, x);
+    PlayFromView(Speaker::Student, ViewKind::Stress, button, x);
 }

@@ -1,11 +1,8 @@
 // Recording the student on the exercise screen: the record button starts a
-// recording planned from the phrase's length (or stops it early), and the
-// recording timer stores it as the student's phrase file and starts the
-// analysis.
+// take planned from the phrase's length (or stops it early); the analysis
+// engine records, stores and analyses it, and the screen shows each step
+// of the take from the engine's events.
 #include "app/CommonVar.h"
-#include "audio/MciSubs.h"
-#include "audio/StudentRecording.h"
-#include "engine/RecordingFeedback.h"
 #include "exercise/Stress.h"
 #include "widgets/WaveIn.h"
 
@@ -26,6 +23,19 @@ void Stress::SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> fac
     WaveInputFactory() = std::move(factory);
 }
 
+void Stress::ConnectAnalysisEvents()
+{
+    // The input is made at the first take, by the factory of that moment.
+    engine->SetWaveInputFactory([] { return WaveInputFactory()(); });
+    connect(engine, &AnalysisEngine::RecordingStarted, this, &Stress::OnRecordingStarted);
+    connect(engine, &AnalysisEngine::RecordingStopping, this, &Stress::OnRecordingStopping);
+    connect(engine, &AnalysisEngine::RecordingEnded, this, &Stress::OnRecordingEnded);
+    connect(engine, &AnalysisEngine::RecordingProgress, this, &Stress::OnRecordingProgress);
+    connect(engine, &AnalysisEngine::RecordingFailed, this, &Stress::OnRecordingFailed);
+    connect(engine, &AnalysisEngine::AnalysisFinished, this, &Stress::OnAnalysisFinished);
+    connect(engine, &AnalysisEngine::PhraseReadBack, this, &Stress::OnPhraseReadBack);
+}
+
 void Stress::ShowRecordFace(bool stop)
 {
     // The record button wears the face of one of the two hidden holders.
@@ -34,97 +44,72 @@ void Stress::ShowRecordFace(bool stop)
     RecordStudentWave->SetBackColor(face->BackColor());
 }
 
-void Stress::RecordStudentWave_Click()
+void Stress::HideTakeOutcome()
 {
     BadRecording->hide();
     LowMemory->hide();
     HideNotice();
     VerdictDetail->hide();
-    PlayNativeWave->setEnabled(false);
-    TextRecordingButton->show();
+}
 
-    if (isRecording) {
-        isRecording = false;
-        recordingEndedEarly = true;
-        ShowRecordFace(false);
-        RecordStudentWave->setEnabled(false);
-        RecordTimer->stop();
-        RecordTimer->setInterval(1);
-        RecordTimer->start();
-        RecordStudentWave->repaint();
+void Stress::RecordStudentWave_Click()
+{
+    if (engine->IsRecording()) {
+        engine->StopEarly();
         return;
     }
-
-    isRecording = true;
-    recordingEndedEarly = false;
-    takeHeardVoice = false;
-    ShowRecordFace(true);
-    // The last take stays in sight, faded, until the new one replaces it:
-    // which take is shown is never in doubt.
-    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
-        view->SetDimmed(StudentAnalysed != 0);
+    PlayStepsTimer->stop();
     const QByteArray text =
         (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
             ? PhraseList[CurrentPhrase].PhraseText
             : QByteArray();
-    int32_t duration = PlannedRecordingLength(text);
-    analysisLimit = RecordingAnalysisLimit(duration);
-    QString reply;
-    SendMciCommand("close wavefile", reply);
-    PlayStepsTimer->stop();
-
-    if (!waveInput)
-        waveInput = WaveInputFactory()();
-    recordingStartResult = StartRecording(duration, *waveInput);
-    const int32_t started = recordingStartResult;
-    PlayStudentWave->setEnabled(false);
-    PlayNativeWave->setEnabled(false);
-    ExitButton->setEnabled(false);
-    NextTopic->setEnabled(false);
-    PrevTopic->setEnabled(false);
-    RecordMode = RecordWaveMode;
-    recordStartTime.Start();
-    // An input that cannot record ends the recording at once, so the
-    // failure shows instead of a silent wait.
-    RecordTimer->stop();
-    RecordTimer->setInterval(started == 0 ? duration : 1);
-    RecordTimer->start();
-    RecordStudentWave->repaint();
+    engine->StartRecording(text);
 }
 
 void Stress::RecordTimer_Timer()
 {
-    if (RecordMode != RecordWaveMode)
-        return;
-    if (waveInput)
-        StopRecording(*waveInput);
-    RecordTimer->stop();
-    isRecording = false;
+    engine->FinishRecording();
+}
+
+void Stress::OnRecordingStarted()
+{
+    HideTakeOutcome();
+    TextRecordingButton->show();
+    ShowRecordFace(true);
+    // The last take stays in sight, faded, until the new one replaces it:
+    // which take is shown is never in doubt.
+    for (PictureBox* view : ViewsOf(Speaker::Student))
+        view->SetDimmed(StudentAnalysed != 0);
+    for (QWidget* control : std::initializer_list<QWidget*>{PlayStudentWave, PlayNativeWave,
+                                                            ExitButton, NextTopic, PrevTopic})
+        control->setEnabled(false);
+    RecordStudentWave->repaint();
+}
+
+void Stress::OnRecordingStopping()
+{
+    HideTakeOutcome();
+    PlayNativeWave->setEnabled(false);
+    TextRecordingButton->show();
     ShowRecordFace(false);
     RecordStudentWave->setEnabled(false);
+    RecordStudentWave->repaint();
+}
 
+void Stress::OnRecordingEnded()
+{
+    ShowRecordFace(false);
+    RecordStudentWave->setEnabled(false);
     BuildStudentFileNames();
     ClearStudentViews();
     TextRecordingButton->hide();
     TextAnalyzingButton->show();
+}
 
-    const QByteArray text =
-        (CurrentPhrase >= 0 && CurrentPhrase < static_cast<int32_t>(PhraseList.size()))
-            ? PhraseList[CurrentPhrase].PhraseText
-            : QByteArray();
-    // Looked at before storing evens out the level: clipping shows only here.
-    takeFacts = ExamineTake(RecordBuffer.Data, RecordBuffer.BytesRecorded, !recordingEndedEarly);
-    int32_t stored = recordingStartResult;
-    if (stored == 0)
-        stored = RecordBuffer.Data == nullptr
-                     ? RecordingNoMemory
-                     : StoreRecording(StudentData.WaveFile, StudentData.TextFile, text);
-    if (stored == 0) {
-        CreateStudentSteps_Click();
-        return;
-    }
+void Stress::OnRecordingFailed(const QString& reason)
+{
     // A recording that never reached the analyser ends like one the analyser
     // refused: the learner may record again or move on, and is told why.
-    ShowBadRecording(RecordingFailureReason(stored, StudentData.WaveFile));
+    ShowBadRecording(reason);
     EndAnalysis(false);
 }

@@ -4,15 +4,11 @@
 #include "app/Tutor.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
-#include "audio/StudentRecording.h"
 #include "content/ContentText.h"
 #include "content/HelpDocument.h"
+#include "engine/WorkingFileCleanup.h"
 #include "navigation/Sentences.h"
-#include "platform/WorkingFiles.h"
-#include "views/DrawPitch.h"
-#include "views/DrawSignal.h"
-#include "views/DrawStress.h"
-#include "views/PitchProcessing.h"
+#include "views/PhraseForDisplay.h"
 #include "views/ViewColours.h"
 #include "widgets/AnalyserProcess.h"
 #include "widgets/HelpWindow.h"
@@ -27,21 +23,7 @@
 namespace {
 
 const QColor FormBackColor(0, 111, 0);
-
-PictureBox* MakeView(QWidget* parent, QColor backColour)
-{
-    auto* view = new PictureBox(parent);
-    view->SetBackColor(backColour);
-    view->SetForeColor(ViewForeColor);
-    return view;
-}
 const QColor OptionBackColor(224, 224, 224);
-
-void DeleteFile(const QString& path)
-{
-    if (!path.isEmpty())
-        QFile::remove(path);
-}
 
 } // namespace
 
@@ -91,18 +73,7 @@ void Stress::CreateControls()
                               "QRadioButton:focus { border: 3px solid rgb(255, 215, 0); }");
     }
 
-    NativePitch = MakeView(this, NativePitchBackColor);
-    NativeStress = MakeView(this, NativeStressBackColor);
-    NativeSignal = MakeView(this, NativeSignalBackColor);
-    StudentPitch = MakeView(this, StudentPitchBackColor);
-    StudentStress = MakeView(this, StudentStressBackColor);
-    StudentSignal = MakeView(this, StudentSignalBackColor);
-    NativePitch->setObjectName("NativePitch");
-    NativeStress->setObjectName("NativeStress");
-    NativeSignal->setObjectName("NativeSignal");
-    StudentPitch->setObjectName("StudentPitch");
-    StudentStress->setObjectName("StudentStress");
-    StudentSignal->setObjectName("StudentSignal");
+    CreateViews();
 
     ExitButton = new ImageButton("Exit", OptionBackColor, this);
     HelpButton = new ImageButton("Help", QColor(255, 255, 207), this);
@@ -112,8 +83,7 @@ void Stress::CreateControls()
     PlayNativeWave = new ImageButton("Play", QColor(207, 255, 207), this);
     RecordStudentWave = new ImageButton("Record", QColor(255, 111, 111), this);
     PlayStudentWave = new ImageButton("Play", QColor(207, 255, 255), this);
-    TextRecordingButton =
-        new ImageButton("Recording ...", palette().color(QPalette::Base), this);
+    TextRecordingButton = new ImageButton("Recording ...", palette().color(QPalette::Base), this);
     TextAnalyzingButton = new ImageButton("Analyzing ...", QColor(255, 255, 255), this);
     BadRecording = new ImageButton("Please Record Again !", QColor(255, 111, 111), this);
     LowMemory = new ImageButton("WARNING: Low Memory", QColor(255, 0, 0), this);
@@ -154,13 +124,16 @@ void Stress::CreateControls()
         hidden->hide();
 
     PlayStepsTimer = new QTimer(this);
-    RecordTimer = new QTimer(this);
-    StressShellTimer = new QTimer(this);
     PlayStepsTimer->setObjectName("PlayStepsTimer");
+    PlayStepsTimer->setTimerType(Qt::PreciseTimer);
+    // The student's take is recorded into the tutor's recording block and
+    // read back as the student's phrase.
+    engine = new AnalysisEngine(TutorRecording, StudentSpeaker, this);
+    engine->setObjectName("AnalysisEngine");
+    RecordTimer = engine->RecordTimer();
+    StressShellTimer = engine->PollTimer();
     RecordTimer->setObjectName("RecordTimer");
     StressShellTimer->setObjectName("StressShellTimer");
-    PlayStepsTimer->setTimerType(Qt::PreciseTimer);
-    RecordTimer->setTimerType(Qt::PreciseTimer);
 
     RecordingDetail = new StatusDetail(StatusDetail::Kind::Recording, this);
     AnalysingDetail = new StatusDetail(StatusDetail::Kind::Analysing, this);
@@ -179,20 +152,122 @@ void Stress::CreateControls()
          std::initializer_list<QWidget*>{TextRecordingButton, TextAnalyzingButton, BadRecording})
         status->installEventFilter(this);
 
-    controlsByLayout = {PhraseLabel,        IntonationOption,    StressOption,
-                        WaveformOption,     NativePitch,         NativeStress,
-                        NativeSignal,       StudentPitch,        StudentStress,
-                        StudentSignal,      ExitButton,          HelpButton,
-                        PrevTopic,          NextTopic,           HintButton,
-                        TextNativeSpeaker,  PlayNativeWave,      RecordStudentWave,
-                        TextStudentSpeaker, PlayStudentWave,     TextRecordingButton,
-                        TextAnalyzingButton, BadRecording,       LowMemory,
-                        BMPForStop,         BMPForRecord};
     CreatePracticeParts();
     ApplyLayout();
 
     ConnectHandlers();
+    ConnectAnalysisEvents();
     SetUpKeyboardAndAccessibility();
+}
+
+void Stress::CreateViews()
+{
+    // A speaker's row holds one box per view kind, in the speaker's colours.
+    const auto make = [this](Speaker speaker, ViewKind kind, const char* name) {
+        auto* view = new PictureBox(this);
+        view->SetBackColor(ViewBackColor(kind, speaker));
+        view->SetForeColor(ViewForeColor);
+        view->setObjectName(name);
+        return view;
+    };
+    NativePitch = make(Speaker::Native, ViewKind::Pitch, "NativePitch");
+    NativeStress = make(Speaker::Native, ViewKind::Stress, "NativeStress");
+    NativeSignal = make(Speaker::Native, ViewKind::Signal, "NativeSignal");
+    StudentPitch = make(Speaker::Student, ViewKind::Pitch, "StudentPitch");
+    StudentStress = make(Speaker::Student, ViewKind::Stress, "StudentStress");
+    StudentSignal = make(Speaker::Student, ViewKind::Signal, "StudentSignal");
+}
+
+PictureBox* Stress::View(Speaker speaker, ViewKind kind) const
+{
+    const bool native = speaker == Speaker::Native;
+    switch (kind) {
+    case ViewKind::Pitch:
+        return native ? NativePitch : StudentPitch;
+    case ViewKind::Stress:
+        return native ? NativeStress : StudentStress;
+    case ViewKind::Signal:
+        return native ? NativeSignal : StudentSignal;
+    case ViewKind::Compare:
+        break;
+    }
+    return nullptr;
+}
+
+std::array<PictureBox*, SpeakerRowKinds.size()> Stress::ViewsOf(Speaker speaker) const
+{
+    std::array<PictureBox*, SpeakerRowKinds.size()> views{};
+    for (size_t i = 0; i < SpeakerRowKinds.size(); ++i)
+        views[i] = View(speaker, SpeakerRowKinds[i]);
+    return views;
+}
+
+const LoadedPhrase& Stress::PhraseOf(Speaker speaker) const
+{
+    return speaker == Speaker::Native ? NativeSpeaker : StudentSpeaker;
+}
+
+QWidget* Stress::Control(StressControl control) const
+{
+    // Every control of the layout table has its case: a control added to
+    // the table without one here fails the build (-Werror=switch).
+    switch (control) {
+    case StressControl::PhraseLabel:
+        return PhraseLabel;
+    case StressControl::IntonationOption:
+        return IntonationOption;
+    case StressControl::StressOption:
+        return StressOption;
+    case StressControl::WaveformOption:
+        return WaveformOption;
+    case StressControl::NativePitch:
+        return NativePitch;
+    case StressControl::NativeStress:
+        return NativeStress;
+    case StressControl::NativeSignal:
+        return NativeSignal;
+    case StressControl::StudentPitch:
+        return StudentPitch;
+    case StressControl::StudentStress:
+        return StudentStress;
+    case StressControl::StudentSignal:
+        return StudentSignal;
+    case StressControl::ExitButton:
+        return ExitButton;
+    case StressControl::HelpButton:
+        return HelpButton;
+    case StressControl::PrevTopic:
+        return PrevTopic;
+    case StressControl::NextTopic:
+        return NextTopic;
+    case StressControl::HintButton:
+        return HintButton;
+    case StressControl::TextNativeSpeaker:
+        return TextNativeSpeaker;
+    case StressControl::PlayNativeWave:
+        return PlayNativeWave;
+    case StressControl::RecordStudentWave:
+        return RecordStudentWave;
+    case StressControl::TextStudentSpeaker:
+        return TextStudentSpeaker;
+    case StressControl::PlayStudentWave:
+        return PlayStudentWave;
+    case StressControl::TextRecordingButton:
+        return TextRecordingButton;
+    case StressControl::TextAnalyzingButton:
+        return TextAnalyzingButton;
+    case StressControl::BadRecording:
+        return BadRecording;
+    case StressControl::LowMemory:
+        return LowMemory;
+    case StressControl::BMPForStop:
+        return BMPForStop;
+    case StressControl::BMPForRecord:
+        return BMPForRecord;
+    case StressControl::Count:
+        break;
+    }
+    return nullptr;
 }
 
 void Stress::ConnectHandlers()
@@ -210,8 +285,9 @@ void Stress::ConnectHandlers()
     connect(RecordStudentWave, &QPushButton::clicked, this, &Stress::RecordStudentWave_Click);
     connect(CreateStudentSteps, &QPushButton::clicked, this, &Stress::CreateStudentSteps_Click);
     connect(PlayStepsTimer, &QTimer::timeout, this, &Stress::PlayStepsTimer_Timer);
-    connect(RecordTimer, &QTimer::timeout, this, &Stress::RecordTimer_Timer);
-    connect(StressShellTimer, &QTimer::timeout, this, &Stress::StressShellTimer_Timer);
+    // RecordTimer and StressShellTimer drive the analysis engine, which owns
+    // them; RecordTimer_Timer and StressShellTimer_Timer do the same step
+    // for a caller that ticks by hand.
     connect(FeedbackTimer, &QTimer::timeout, this, &Stress::FeedbackTimer_Timer);
     const auto onMouseDown = [this](PictureBox* box, auto handler) {
         connect(box, &PictureBox::MouseDown, this,
@@ -230,8 +306,9 @@ void Stress::ConnectHandlers()
 void Stress::ApplyLayout()
 {
     for (int i = 0; i < StressControlCount; ++i) {
-        const auto [left, top, width, height] = layout.PixelRect(static_cast<StressControl>(i));
-        controlsByLayout[i]->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
+        const auto control = static_cast<StressControl>(i);
+        const auto [left, top, width, height] = layout.PixelRect(control);
+        Control(control)->setGeometry(left, top, std::max(width, 1), std::max(height, 1));
     }
     PlaceStatusDetails();
     PlacePracticeParts();
@@ -247,6 +324,9 @@ void Stress::Form_Load()
     NativeMemory = std::make_unique<APIMemory>();
     StudentMemory = std::make_unique<APIMemory>();
     BuildStudentFileNames();
+    engine->SetAnalyser(AnalyserPath,
+                        []() -> AnalyserLauncher& { return CurrentAnalyserLauncher(); });
+    engine->SetWorkingFiles({BinFolder, DataFolder, StudentData.WaveFile, StudentData.ResultFile});
     RecordStudentWave->setEnabled(true);
     PlayNativeWave->setEnabled(true);
     PlayStudentWave->setEnabled(false);
@@ -267,13 +347,11 @@ void Stress::Form_Load()
 
     LoadTopic();
     UpdateTopicArrows();
-    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal, StudentPitch, StudentStress,
-                             StudentSignal})
-        view->hide();
-    isRecording = false;
+    for (Speaker speaker : {Speaker::Native, Speaker::Student})
+        for (PictureBox* view : ViewsOf(speaker))
+            view->hide();
     MoveToFormPosition(*this);
-    if (CurrentNode == 1)
-        HintButton_Click();
+    if (CurrentNode == 1) HintButton_Click();
 }
 
 void Stress::LoadTopic()
@@ -288,10 +366,7 @@ void Stress::LoadTopic()
     entry.FileStem = TrimBlanks(entry.FileStem).toByteArray();
 
     const QString stem = QFile::decodeName(entry.FileStem);
-    NativeData.StepFile = stem + ".stp";
-    NativeData.WaveFile = stem + ".wav";
-    NativeData.TextFile = stem + ".txt";
-    NativeData.PitchFile = stem + ".ptc";
+    NamePhraseFiles(NativeData, stem);
 
     if (PlayStepsTimer->isActive()) {
         // A phrase still playing would go on sounding, and the record button
@@ -301,15 +376,11 @@ void Stress::LoadTopic()
         SendMciCommand("close wavefile", reply);
         RecordStudentWave->setEnabled(true);
     }
-    NativeStress->Cls();
-    NativeSignal->Cls();
-    NativePitch->Cls();
+    for (PictureBox* view : ViewsOf(Speaker::Native))
+        view->Cls();
 
-    const int32_t result = ReadPhraseFile(NativeLoadedBlock, NativeData, NativeFormat, NativeWave,
-                                          NativeMemory, NativePitchTrack, 0, 0);
-    if (result == 0) {
-        TrimPitchWindows(NativeData, NativePitchTrack);
-        DrawNativeViews();
+    if (LoadPhraseForDisplay(NativeSpeaker, NativeData.WaveFile) == 0) {
+        DrawSpeakerViews(Speaker::Native);
         NativeLoaded = true;
         PlayNativeWave->setEnabled(true);
     } else {
@@ -319,50 +390,38 @@ void Stress::LoadTopic()
     }
 }
 
-void Stress::DrawNativeViews()
+void Stress::DrawSpeakerView(Speaker speaker, ViewKind kind)
 {
-    DrawPitch(NativePitch->PictureCanvas(), NativeData, -1, -1, NativePitchTrack,
-              NativePitch->ForeColor(), NativePitch->BackColor());
-    DrawStress(NativeStress->PictureCanvas(), NativeData, NativeStress->BackColor(),
-               std::span<const int16_t>(LevelBounds), LevelBoundCount);
-    DrawSignal(NativeSignal->PictureCanvas(), NativeData, NativeWave, NativeSignal->ForeColor(),
-               NativeSignal->BackColor());
-    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
-        view->update();
-    DescribeViews(false);
+    PictureBox* view = View(speaker, kind);
+    const ViewInput input{PhraseOf(speaker), nullptr, std::span<const int16_t>(LevelBounds),
+                          LevelBoundCount};
+    DrawView(view->PictureCanvas(), kind, input, view->ForeColor(), view->BackColor());
 }
 
-void Stress::DrawStudentViews()
+void Stress::DrawSpeakerViews(Speaker speaker)
 {
-    DrawPitch(StudentPitch->PictureCanvas(), StudentData, -1, -1, StudentPitchTrack,
-              StudentPitch->ForeColor(), StudentPitch->BackColor());
-    DrawStress(StudentStress->PictureCanvas(), StudentData, StudentStress->BackColor(),
-               std::span<const int16_t>(LevelBounds), LevelBoundCount);
-    DrawSignal(StudentSignal->PictureCanvas(), StudentData, StudentWave, StudentSignal->ForeColor(),
-               StudentSignal->BackColor());
-    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal}) {
-        view->SetDimmed(false);
+    for (ViewKind kind : SpeakerRowKinds)
+        DrawSpeakerView(speaker, kind);
+    for (PictureBox* view : ViewsOf(speaker)) {
+        // A fresh take replaces the faded one.
+        if (speaker == Speaker::Student) view->SetDimmed(false);
         view->update();
     }
-    DescribeViews(true);
+    DescribeViews(speaker);
 }
 
 void Stress::ClearStudentViews()
 {
-    StudentPitch->Cls();
-    StudentStress->Cls();
-    StudentSignal->Cls();
+    for (PictureBox* view : ViewsOf(Speaker::Student))
+        view->Cls();
     // The feedback speaks of the drawing it came with.
     ClearPractice();
 }
 
 void Stress::BuildStudentFileNames()
 {
-    const QString stem = DataFolder + "Student";
-    StudentData.WaveFile = stem + ".wav";
-    StudentData.TextFile = stem + ".txt";
-    StudentData.StepFile = stem + ".stp";
-    StudentData.PitchFile = stem + ".ptc";
+    const QString stem = DataFolder + StudentFileStem;
+    NamePhraseFiles(StudentData, stem);
     StudentData.ResultFile = stem + ".rsl";
 }
 
@@ -401,12 +460,8 @@ void Stress::StepTopic(int direction)
     StudentAnalysed = 0;
     PlayStudentWave->setEnabled(false);
     ClearStudentViews();
-    HideNotice();
-    VerdictDetail->hide();
-    BadRecording->hide();
-    LowMemory->hide();
-    if (CurrentNode == 1)
-        HintButton_Click();
+    HideTakeOutcome();
+    if (CurrentNode == 1) HintButton_Click();
 }
 
 void Stress::NextTopic_Click()
@@ -421,32 +476,22 @@ void Stress::PrevTopic_Click()
 
 void Stress::ExitButton_Click()
 {
-    DeleteMatchingFiles(BinFolder, "*.tmp");
-    // A rewrite of the recording cut short (the analyser killed) leaves its
-    // temporary file beside the recording.
-    DeleteMatchingFiles(DataFolder, "Student.wav.*.tmp");
-    DeleteFile(DataFolder.isEmpty() ? QString() : DataFolder + "Stud1.wav");
-    DeleteFile(StudentData.WaveFile);
-    DeleteFile(StudentData.ResultFile);
+    CleanUpWorkingFiles({BinFolder, DataFolder, StudentData.WaveFile, StudentData.ResultFile},
+                        CleanUpMoment::ExerciseLeft);
     SavedWindowState = CurrentWindowState();
     close();
 }
 
 void Stress::Form_Unload()
 {
-    if (unloaded)
-        return;
+    if (unloaded) return;
     unloaded = true;
-    // An analyser still at work would rewrite a recording nobody will read.
-    if (StressShellTimer->isActive()) CurrentAnalyserLauncher().StopRunning();
     // Nothing may fire into a closed screen or write into a released block:
-    // the follower, the recording and the poll stop before anything goes.
+    // the follower, the recording and the poll stop before anything goes
+    // (and an analyser still at work with them).
+    engine->Release();
     PlayStepsTimer->stop();
-    RecordTimer->stop();
-    StressShellTimer->stop();
     FeedbackTimer->stop();
-    if (waveInput)
-        ReleaseRecording(*waveInput);
 
     // The views read the sample blocks through the wave headers: release
     // the blocks and forget the headers together.
@@ -473,10 +518,8 @@ void Stress::Form_Unload()
     QString reply;
     SendMciCommand("close wavefile", reply);
 
-    if (CurrentWindowState() == WindowNormal)
-        StoreFormPosition(*this);
-    if (Sentences* phrases = Sentences::Current())
-        phrases->ReturnFromExercise();
+    if (CurrentWindowState() == WindowNormal) StoreFormPosition(*this);
+    if (Sentences* phrases = Sentences::Current()) phrases->ReturnFromExercise();
 }
 
 void Stress::closeEvent(QCloseEvent* event)
@@ -487,10 +530,8 @@ void Stress::closeEvent(QCloseEvent* event)
 
 int16_t Stress::CurrentWindowState() const
 {
-    if (windowState() & Qt::WindowMinimized)
-        return WindowMinimised;
-    if (windowState() & Qt::WindowMaximized)
-        return WindowMaximised;
+    if (windowState() & Qt::WindowMinimized) return WindowMinimised;
+    if (windowState() & Qt::WindowMaximized) return WindowMaximised;
     return WindowNormal;
 }
 
@@ -501,7 +542,7 @@ void Stress::OpenFromPhraseList(int16_t windowState)
     else if (windowState == WindowMinimised)
         setWindowState(Qt::WindowMinimized);
     IntonationOption->setChecked(true);
-    ShowPair(NativePitch, StudentPitch);
+    ShowPair(ViewKind::Pitch);
     show();
 }
 
@@ -514,64 +555,55 @@ void Stress::resizeEvent(QResizeEvent* event)
 void Stress::changeEvent(QEvent* event)
 {
     QWidget::changeEvent(event);
-    if (event->type() == QEvent::WindowStateChange)
-        Form_Resize();
+    if (event->type() == QEvent::WindowStateChange) Form_Resize();
 }
 
 void Stress::Form_Resize()
 {
-    if (inResize || unloaded)
-        return;
+    if (inResize || unloaded) return;
     inResize = true;
     const int16_t state = CurrentWindowState();
     const ResizeActions actions = layout.Resize(state, width(), DesignAreaHeight());
     // Painting is held while the controls move, so the screen never shows
     // half a layout.
-    if (actions.FreezeScreen)
-        setUpdatesEnabled(false);
-    if (actions.RestoreLoadSize && size() != loadSize)
-        resize(loadSize);
+    if (actions.FreezeScreen) setUpdatesEnabled(false);
+    if (actions.RestoreLoadSize && size() != loadSize) resize(loadSize);
     if (actions.LaidOut) {
         ApplyLayout();
-        for (PictureBox* view : {NativeStress, NativeSignal, NativePitch, StudentStress,
-                                 StudentSignal, StudentPitch})
-            view->Cls();
-        if (NativeLoaded)
-            DrawNativeViews();
-        if (StudentAnalysed != 0)
-            DrawStudentViews();
+        for (Speaker speaker : {Speaker::Native, Speaker::Student})
+            for (PictureBox* view : ViewsOf(speaker))
+                view->Cls();
+        if (NativeLoaded) DrawSpeakerViews(Speaker::Native);
+        if (StudentAnalysed != 0) DrawSpeakerViews(Speaker::Student);
         SavedWindowState = state;
-        if (state == WindowNormal)
-            StoreFormPosition(*this);
+        if (state == WindowNormal) StoreFormPosition(*this);
     }
-    if (!updatesEnabled() && state != WindowMinimised)
-        setUpdatesEnabled(true);
+    if (!updatesEnabled() && state != WindowMinimised) setUpdatesEnabled(true);
     inResize = false;
 }
 
-void Stress::ShowPair(PictureBox* native, PictureBox* student)
+void Stress::ShowPair(ViewKind kind)
 {
     HideCompareView();
-    // In the order native pitch, stress, signal, then the student's.
-    for (PictureBox* view : {NativePitch, NativeStress, NativeSignal})
-        view->setVisible(view == native);
-    for (PictureBox* view : {StudentPitch, StudentStress, StudentSignal})
-        view->setVisible(view == student);
+    // Both speakers' views of the one kind, native speaker's first.
+    for (Speaker speaker : {Speaker::Native, Speaker::Student})
+        for (ViewKind shown : SpeakerRowKinds)
+            View(speaker, shown)->setVisible(shown == kind);
 }
 
 void Stress::WaveformOption_Click()
 {
-    ShowPair(NativeSignal, StudentSignal);
+    ShowPair(ViewKind::Signal);
 }
 
 void Stress::StressOption_Click()
 {
-    ShowPair(NativeStress, StudentStress);
+    ShowPair(ViewKind::Stress);
 }
 
 void Stress::IntonationOption_Click()
 {
-    ShowPair(NativePitch, StudentPitch);
+    ShowPair(ViewKind::Pitch);
 }
 
 int32_t Stress::HelpTopicOf(const QString& waveFile)

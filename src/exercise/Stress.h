@@ -5,13 +5,15 @@
 // three views below them, with the buttons that play, record, explain,
 // step through the list and leave. Opened by the phrase screen, whose list
 // selection stays the record of the current phrase.
+#include "audio/LoadedPhrase.h"
 #include "audio/PhraseData.h"
 #include "audio/WaveInput.h"
-#include "engine/AnalysisCycle.h"
-#include "engine/RecordingFeedback.h"
+#include "engine/AnalysisEngine.h"
+#include "engine/PlaybackFollower.h"
 #include "exercise/HistoryPanel.h"
 #include "exercise/PracticeStrip.h"
 #include "exercise/StressLayout.h"
+#include "views/ViewKinds.h"
 #include "widgets/ImageButton.h"
 #include "widgets/PictureBox.h"
 #include "widgets/StatusDetail.h"
@@ -65,6 +67,7 @@ public:
     ImageButton* BadRecording;
     ImageButton* LowMemory;
     QTimer* PlayStepsTimer;
+    // The analysis engine's timers, under the screen's names.
     QTimer* RecordTimer;
     QTimer* StressShellTimer;
 
@@ -98,7 +101,8 @@ public:
     void StudentPitch_MouseDown(Qt::MouseButton button, double x);
     void StudentStress_MouseDown(Qt::MouseButton button, double x);
 
-    // Recording the student, then the analysis of the recording.
+    // Recording the student, then the analysis of the recording: the
+    // handlers hand on to the analysis engine, whose events the screen shows.
     void RecordStudentWave_Click();
     void RecordTimer_Timer();
     void CreateStudentSteps_Click();
@@ -106,11 +110,12 @@ public:
     // Esc while the analyser works: stops it and asks to record again.
     void CancelAnalysis();
 
-    bool IsRecording() const { return isRecording; }
+    bool IsRecording() const { return engine->IsRecording(); }
     // The sample position the follower has marked so far.
-    int32_t FollowerPosition() const { return PlayPosition; }
-    float AnalysisLimit() const { return analysisLimit; }
-    AnalysisClock& RecordStartClock() { return recordStartTime; }
+    int32_t FollowerPosition() const { return follower.Position(); }
+    float AnalysisLimit() const { return engine->AnalysisLimit(); }
+    AnalysisClock& RecordStartClock() { return engine->Clock(); }
+    AnalysisEngine& Analysis() { return *engine; }
 
     // The sound input recordings come from; tests put in their own.
     static void SetWaveInputFactory(std::function<std::unique_ptr<WaveInput>()> factory);
@@ -159,26 +164,37 @@ protected:
 
 private:
     void CreateControls();
+    void CreateViews();
+    QWidget* Control(StressControl control) const;
     void ApplyLayout();
-    void ShowPair(PictureBox* native, PictureBox* student);
-    void DrawNativeViews();
-    void DrawStudentViews();
+    // The box of one view of one speaker, and the phrase drawn in it.
+    PictureBox* View(Speaker speaker, ViewKind kind) const;
+    const LoadedPhrase& PhraseOf(Speaker speaker) const;
+    std::array<PictureBox*, SpeakerRowKinds.size()> ViewsOf(Speaker speaker) const;
+    void ShowPair(ViewKind kind);
+    void DrawSpeakerViews(Speaker speaker);
+    void DrawSpeakerView(Speaker speaker, ViewKind kind);
     void ClearStudentViews();
+    // The student's views play only while there is an analysed recording
+    // to play, not while the next one is made.
+    bool StudentTakeToPlay() const;
     void StepTopic(int direction);
     void UpdateTopicArrows();
     int16_t CurrentWindowState() const;
     void ConnectHandlers();
+    void ConnectAnalysisEvents();
     void SetUpKeyboardAndAccessibility();
     void PlaceStatusDetails();
-    void DescribeViews(bool student);
+    void DescribeViews(Speaker speaker);
     void DescribeTopicArrows();
     void PlaceHelpWindow();
     void ShowRecordFace(bool stop);
+    void PlaySpeaker(Speaker speaker);
     void EndPlayback();
     void EndAnalysis(bool success);
-    // "Please Record Again !" with the reason under it; an empty reason
-    // takes the analyser's from the result file.
+    // "Please Record Again !" with the reason under it.
     void ShowBadRecording(const QString& reason);
+    void HideTakeOutcome();
     void ShowTakeVerdict();
     void CreatePracticeParts();
     void PlacePracticeParts();
@@ -190,8 +206,16 @@ private:
     void ReviewTake(bool good);
     void ShowHistoryOfPhrase();
     bool TakeInProgress() const;
-    void PlayFromView(PictureBox* box, const PhraseData& phrase, Qt::MouseButton button, double x);
-    std::array<QWidget*, StressControlCount> controlsByLayout{};
+    void PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x);
+
+    // What the screen shows of the analysis cycle.
+    void OnRecordingStarted();
+    void OnRecordingStopping();
+    void OnRecordingEnded();
+    void OnRecordingProgress(const RecordingProgressReport& report);
+    void OnRecordingFailed(const QString& reason);
+    void OnAnalysisFinished(AnalysisOutcome outcome, const QString& reason);
+    void OnPhraseReadBack();
 
     // Follower state, filled when a whole phrase starts playing.
     PictureBox* PlayStressBox = nullptr;
@@ -199,19 +223,9 @@ private:
     PictureBox* PlaySignalBox = nullptr;
     PhraseData PlayPhrase;
     WaveFormat PlayFormat;
-    int32_t PlayedPosition = 0;
-    int32_t PlayPosition = 0;
+    PlaybackFollower follower;
 
-    // Recording and analysis state.
-    std::unique_ptr<WaveInput> waveInput;
-    bool isRecording = false;
-    AnalysisClock recordStartTime;
-    float analysisLimit = 0;
-    int32_t plannedRecordingMs = 0;
-    int32_t recordingStartResult = 0;
-    bool recordingEndedEarly = false;
-    bool takeHeardVoice = false;
-    TakeFacts takeFacts;
+    AnalysisEngine* engine = nullptr;
     PictureBox* noticeView = nullptr;
 
     std::optional<Comparison> comparison;

@@ -4,34 +4,61 @@
 
 namespace {
 
-const std::array<FormRect, StressControlCount> DesignRects = {{
-    {120, 120, 6480, 855},    // PhraseLabel
-    {120, 1080, 2160, 405},   // IntonationOption
-    {2280, 1080, 2160, 405},  // StressOption
-    {4440, 1080, 2160, 405},  // WaveformOption
-    {120, 1680, 6495, 1935},  // NativePitch
-    {120, 1680, 6495, 1935},  // NativeStress
-    {120, 1680, 6480, 1935},  // NativeSignal
-    {120, 3720, 6480, 1935},  // StudentPitch
-    {120, 3720, 6495, 1935},  // StudentStress
-    {120, 3720, 6495, 1935},  // StudentSignal
-    {6840, 120, 1110, 405},   // ExitButton
-    {6840, 600, 1110, 405},   // HelpButton
-    {6840, 1080, 555, 405},   // PrevTopic
-    {7380, 1080, 555, 405},   // NextTopic
-    {6840, 1800, 1110, 405},  // HintButton
-    {6900, 2280, 975, 495},   // TextNativeSpeaker
-    {6840, 3000, 1110, 405},  // PlayNativeWave
-    {6840, 3840, 1110, 405},  // RecordStudentWave
-    {6900, 4440, 972, 372},   // TextStudentSpeaker
-    {6840, 5040, 1110, 405},  // PlayStudentWave
-    {360, 4440, 1812, 372},   // TextRecordingButton
-    {4440, 4440, 1812, 372},  // TextAnalyzingButton
-    {1800, 4320, 3000, 720},  // BadRecording
-    {1680, 360, 3000, 720},   // LowMemory
-    {8400, 840, 852, 732},    // BMPForStop
-    {8400, 1920, 972, 732},   // BMPForRecord
+// The design rectangle of every control of the screen, in the order of the
+// control list; the check below keeps the two in step.
+struct ControlPlace
+{
+    StressControl Control;
+    FormRect Design;
+};
+
+constexpr std::array<ControlPlace, StressControlCount> DesignPlaces = {{
+    {StressControl::PhraseLabel, {120, 120, 6480, 855}},
+    {StressControl::IntonationOption, {120, 1080, 2160, 405}},
+    {StressControl::StressOption, {2280, 1080, 2160, 405}},
+    {StressControl::WaveformOption, {4440, 1080, 2160, 405}},
+    {StressControl::NativePitch, {120, 1680, 6495, 1935}},
+    {StressControl::NativeStress, {120, 1680, 6495, 1935}},
+    {StressControl::NativeSignal, {120, 1680, 6480, 1935}},
+    {StressControl::StudentPitch, {120, 3720, 6480, 1935}},
+    {StressControl::StudentStress, {120, 3720, 6495, 1935}},
+    {StressControl::StudentSignal, {120, 3720, 6495, 1935}},
+    {StressControl::ExitButton, {6840, 120, 1110, 405}},
+    {StressControl::HelpButton, {6840, 600, 1110, 405}},
+    {StressControl::PrevTopic, {6840, 1080, 555, 405}},
+    {StressControl::NextTopic, {7380, 1080, 555, 405}},
+    {StressControl::HintButton, {6840, 1800, 1110, 405}},
+    {StressControl::TextNativeSpeaker, {6900, 2280, 975, 495}},
+    {StressControl::PlayNativeWave, {6840, 3000, 1110, 405}},
+    {StressControl::RecordStudentWave, {6840, 3840, 1110, 405}},
+    {StressControl::TextStudentSpeaker, {6900, 4440, 972, 372}},
+    {StressControl::PlayStudentWave, {6840, 5040, 1110, 405}},
+    {StressControl::TextRecordingButton, {360, 4440, 1812, 372}},
+    {StressControl::TextAnalyzingButton, {4440, 4440, 1812, 372}},
+    {StressControl::BadRecording, {1800, 4320, 3000, 720}},
+    {StressControl::LowMemory, {1680, 360, 3000, 720}},
+    {StressControl::BMPForStop, {8400, 840, 852, 732}},
+    {StressControl::BMPForRecord, {8400, 1920, 972, 732}},
 }};
+
+constexpr bool EveryControlHasItsPlace()
+{
+    for (int i = 0; i < StressControlCount; ++i)
+        if (DesignPlaces[i].Control != static_cast<StressControl>(i)) return false;
+    return true;
+}
+static_assert(EveryControlHasItsPlace(),
+              "the layout table holds every control of the control list once, in its order");
+
+constexpr std::array<FormRect, StressControlCount> DesignRectsOf()
+{
+    std::array<FormRect, StressControlCount> rects{};
+    for (int i = 0; i < StressControlCount; ++i)
+        rects[i] = DesignPlaces[i].Design;
+    return rects;
+}
+
+const std::array<FormRect, StressControlCount> DesignRects = DesignRectsOf();
 
 int RoundHalfEven(double value)
 {
@@ -41,14 +68,14 @@ int RoundHalfEven(double value)
 } // namespace
 
 const std::vector<StressControl> StressLayout::ScaledControls = {
-    StressControl::NativePitch,  StressControl::NativeStress,  StressControl::NativeSignal,
-    StressControl::StudentPitch, StressControl::StudentStress, StressControl::StudentSignal,
+    StressControl::NativePitch,  StressControl::NativeStress,    StressControl::NativeSignal,
+    StressControl::StudentPitch, StressControl::StudentStress,   StressControl::StudentSignal,
     StressControl::PhraseLabel,  StressControl::IntonationOption};
 
 const std::vector<StressControl> StressLayout::RightColumnControls = {
-    StressControl::PlayNativeWave,    StressControl::PlayStudentWave,
-    StressControl::RecordStudentWave, StressControl::ExitButton,
-    StressControl::HelpButton,        StressControl::TextNativeSpeaker,
+    StressControl::PlayNativeWave,     StressControl::PlayStudentWave,
+    StressControl::RecordStudentWave,  StressControl::ExitButton,
+    StressControl::HelpButton,         StressControl::TextNativeSpeaker,
     StressControl::TextStudentSpeaker, StressControl::PrevTopic,
     StressControl::HintButton};
 
@@ -79,16 +106,14 @@ void StressLayout::Capture(int innerWidthPixels, int innerHeightPixels,
     LastWindowState = WindowNormal;
 }
 
-ResizeActions StressLayout::Resize(int16_t windowState, int innerWidthPixels,
-                                   int innerHeightPixels)
+ResizeActions StressLayout::Resize(int16_t windowState, int innerWidthPixels, int innerHeightPixels)
 {
     ResizeActions actions;
     if (LastWindowState == WindowNormal && windowState == WindowMaximised)
         actions.FreezeScreen = true;
     if (windowState == WindowMinimised)
         return actions; // minimising changes nothing, not even the remembered state
-    if (innerWidthPixels <= 0 || innerHeightPixels <= 0)
-        return actions;
+    if (innerWidthPixels <= 0 || innerHeightPixels <= 0) return actions;
 
     if (windowState == WindowMaximised) {
         // Maximised, the form measures its inner area in twips again.

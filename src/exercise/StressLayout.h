@@ -10,8 +10,9 @@
 #include <cstdint>
 #include <vector>
 
-enum class StressControl
-{
+// The controls the layout places, in the order of the layout table
+// (StressLayout.cpp checks the table against it when it compiles).
+enum class StressControl {
     PhraseLabel,
     IntonationOption,
     StressOption,
@@ -62,9 +63,9 @@ inline constexpr int16_t WindowMaximised = 2;
 // What the screen must do after a resize.
 struct ResizeActions
 {
-    bool FreezeScreen = false;  // maximising from normal: hide the work until the end
+    bool FreezeScreen = false;    // maximising from normal: hide the work until the end
     bool RestoreLoadSize = false; // a border drag in the normal state is undone
-    bool LaidOut = false;       // controls moved: apply the rects and redraw the views
+    bool LaidOut = false;         // controls moved: apply the rects and redraw the views
 };
 
 class StressLayout

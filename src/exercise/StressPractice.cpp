@@ -6,11 +6,12 @@
 #include "app/CommonVar.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
-#include "compare/DrawCompare.h"
 #include "engine/AnalysisCycle.h"
 #include "exercise/Stress.h"
 #include "exercise/TutorPractice.h"
-#include "views/PitchProcessing.h"
+#include "views/PhraseForDisplay.h"
+#include "views/ViewColours.h"
+#include "views/ViewKinds.h"
 
 #include <QFile>
 #include <QSaveFile>
@@ -39,13 +40,14 @@ void Stress::CreatePracticeParts()
     Practice = new PracticeStrip(this);
     CompareView = new PictureBox(this);
     CompareView->setObjectName("CompareView");
-    CompareView->SetBackColor(CompareBackColor);
+    CompareView->SetBackColor(ViewBackColor(ViewKind::Compare, Speaker::Student));
+    CompareView->SetForeColor(ViewForeColor);
     CompareView->setAccessibleName("Compare: your intonation over the native speaker's");
     CompareView->hide();
     // Under every other control: the status pictures and panels of a take
     // in progress stay in sight over it.
     CompareView->lower();
-    DrawCompareView(*CompareView, nullptr);
+    ShowCompareView(*CompareView, NativeSpeaker, nullptr);
 
     Practice->CompareOption->setAccessibleName("Compare");
     Practice->CompareOption->setAccessibleDescription(
@@ -84,7 +86,7 @@ void Stress::PlacePracticeParts()
     Practice->PlaceUnder(width(), height());
     // Both rows of views: the model's and the learner's contours at once.
     CompareView->setGeometry(NativePitch->geometry().united(StudentPitch->geometry()));
-    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+    ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);
 }
 
 void Stress::CompareOption_Click()
@@ -114,7 +116,7 @@ void Stress::ClearPractice()
     if (Practice == nullptr) return;
     comparison.reset();
     Practice->Feedback->Clear();
-    DrawCompareView(*CompareView, nullptr);
+    ShowCompareView(*CompareView, NativeSpeaker, nullptr);
 }
 
 void Stress::ReviewTake(bool good)
@@ -133,7 +135,7 @@ void Stress::ReviewTake(bool good)
     else
         Practice->Feedback->Clear();
     Practice->Feedback->ShowNotice(review.Notice);
-    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+    ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);
     if (History != nullptr && History->isVisible()) History->Reload();
 }
 
@@ -168,7 +170,7 @@ void Stress::ShowHistoryOfPhrase()
 
 bool Stress::TakeInProgress() const
 {
-    return isRecording || RecordTimer->isActive() || StressShellTimer->isActive();
+    return !engine->IsIdle();
 }
 
 void Stress::PlayHistoryTake(const StoredTake& take)
@@ -206,16 +208,14 @@ void Stress::ShowHistoryTake(const StoredTake& take)
         return;
     }
     ClearStudentViews();
-    const int32_t result = ReadPhraseFile(StudentLoadedBlock, StudentData, StudentFormat,
-                                          StudentWave, StudentMemory, StudentPitchTrack, 0, -1);
-    if (result != 0) {
+    if (LoadPhraseForDisplay(StudentSpeaker, StudentData.WaveFile,
+                             PhraseReading{.ReadText = false}) != PhraseFileOk) {
         PlayStudentWave->setEnabled(false);
         StudentAnalysed = 0;
         History->SetStatus("This take could not be read.");
         return;
     }
-    TrimPitchWindows(StudentData, StudentPitchTrack);
-    DrawStudentViews();
+    DrawSpeakerViews(Speaker::Student);
     PlayStudentWave->setEnabled(true);
     StudentAnalysed = -1;
     BadRecording->hide();
@@ -226,6 +226,6 @@ void Stress::ShowHistoryTake(const StoredTake& take)
         Practice->Feedback->ShowComparison(
             *comparison, QString("Your take of %1:").arg(HistoryPanel::TakeDate(take)));
     }
-    DrawCompareView(*CompareView, comparison ? &*comparison : nullptr);
+    ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);
     History->SetStatus(QString("Your take of %1 is shown.").arg(HistoryPanel::TakeDate(take)));
 }

@@ -3,10 +3,10 @@
 #include "app/CommonVar.h"
 #include "app/Tutor.h"
 #include "content/ContentText.h"
+#include "engine/WorkingFileCleanup.h"
 #include "history/PhraseKey.h"
 #include "navigation/PracticeMarks.h"
 #include "navigation/Sentences.h"
-#include "platform/WorkingFiles.h"
 #include "widgets/HelpWindow.h"
 
 #include <QCloseEvent>
@@ -92,11 +92,9 @@ void TreeNode::GoUpOneLevel()
 
 void TreeNode::FillNodeList()
 {
-    if (CurrentNode < 0 || CurrentNode > LastNodeIndex)
-        return;
+    if (CurrentNode < 0 || CurrentNode > LastNodeIndex) return;
     int32_t child = TreeNodes[CurrentNode].FirstChild;
-    if (child == -1)
-        return; // the list and the label keep what they show
+    if (child == -1) return; // the list and the label keep what they show
 
     ListOfNodes->clear();
     int selectPosition = -1;
@@ -105,8 +103,7 @@ void TreeNode::FillNodeList()
         ListOfNodes->addItem(DecodeContentText(TreeNodes[child].Name));
         codes.append(TreeNodes[child].FirstChild == -1 ? QString::fromUtf8(TreeNodes[child].Code)
                                                        : QString());
-        if (child == PreviousNode)
-            selectPosition = ListOfNodes->count() - 1;
+        if (child == PreviousNode) selectPosition = ListOfNodes->count() - 1;
         child = TreeNodes[child].NextSibling;
     }
     TreeNodeName->setText(DecodeContentText(TreeNodes[CurrentNode].Name));
@@ -122,20 +119,16 @@ void TreeNode::FillNodeList()
 void TreeNode::OpenSelectedNode()
 {
     StoreFormPosition(*this);
-    if (CurrentNode < 0 || CurrentNode > LastNodeIndex)
-        return;
+    if (CurrentNode < 0 || CurrentNode > LastNodeIndex) return;
     int32_t child = TreeNodes[CurrentNode].FirstChild;
-    if (child == -1)
-        return;
+    if (child == -1) return;
     for (int step = 0; step < ListOfNodes->SelectedPosition(); ++step) {
         child = TreeNodes[child].NextSibling;
-        if (child == -1)
-            return;
+        if (child == -1) return;
     }
     CurrentNode = child;
 
-    if (CurrentNode == 1)
-        WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
+    if (CurrentNode == 1) WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
 
     const LessonNode& node = TreeNodes[CurrentNode];
     if (node.FirstChild != -1) {
@@ -160,8 +153,7 @@ void TreeNode::ListOfNodes_DblClick()
 
 void TreeNode::ListOfNodes_KeyDown(int keyCode)
 {
-    if (keyCode == 13)
-        OpenSelectedNode();
+    if (keyCode == 13) OpenSelectedNode();
 }
 
 void TreeNode::ExitButton_Click()
@@ -218,5 +210,6 @@ void TreeNode::closeEvent(QCloseEvent* event)
 
 void DeleteStudentWorkingFiles()
 {
-    DeleteMatchingFiles(DataFolder, "Student.*");
+    CleanUpWorkingFiles({BinFolder, DataFolder, StudentData.WaveFile, StudentData.ResultFile},
+                        CleanUpMoment::TutorLeft);
 }

@@ -5,7 +5,7 @@
 #include "compare/PhraseComparison.h"
 #include "compare/Syllables.h"
 #include "tool/Commands.h"
-#include "views/PitchProcessing.h"
+#include "views/PhraseForDisplay.h"
 
 #include <QFile>
 
@@ -58,13 +58,12 @@ void PrintForPerson(const Comparison& c, std::ostream& out)
 // is not needed, so a learner's file without one reads as well.
 bool ReadForComparison(const QString& path, LoadedPhrase& speaker, std::ostream& err)
 {
-    const int32_t result = speaker.Read(path, 1);
+    const int32_t result = LoadPhraseForDisplay(speaker, path, {.ReadText = false});
     if (result != PhraseFileOk) {
         err << "tvtool compare: " << QFile::encodeName(path).toStdString()
             << ": cannot be read as a phrase sound file (result " << result << ")\n";
         return false;
     }
-    TrimPitchWindows(speaker.Phrase, speaker.Pitch);
     return true;
 }
 

@@ -4,7 +4,7 @@
 #include "audio/PhraseFile.h"
 #include "content/ContentText.h"
 #include "tool/Commands.h"
-#include "views/PitchProcessing.h"
+#include "views/PhraseForDisplay.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -42,8 +42,7 @@ int ParseInfoOptions(const QStringList& args, InfoOptions& options)
 {
     bool onlyFiles = false;
     for (const QString& arg : args) {
-        if (!onlyFiles && (arg == "--help" || arg == "-h"))
-            return 1;
+        if (!onlyFiles && (arg == "--help" || arg == "-h")) return 1;
         if (!onlyFiles && arg == "--skip-text")
             options.skipText = true;
         else if (!onlyFiles && arg == "--trim")
@@ -100,8 +99,7 @@ void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream&
                                  {"avgBytesPerSec", qint64(f.AvgBytesPerSec)},
                                  {"blockAlign", f.BlockAlign},
                                  {"bitsPerSample", f.BitsPerSample}};
-    if (!options.skipText)
-        root["text"] = DecodeContentText(info.Text);
+    if (!options.skipText) root["text"] = DecodeContentText(info.Text);
     const PhraseData& p = info.Phrase;
     root["phraseStart"] = p.PhraseStart;
     root["phraseEnd"] = p.PhraseEnd;
@@ -140,10 +138,8 @@ int InfoCommand(const QStringList& args, ToolStreams io)
         break;
     }
     PhraseInfo info;
-    info.Phrase.WaveFile = options.path;
-    const int32_t result =
-        ReadPhraseFile(info.Loaded, info.Phrase, info.Format, info.Samples, info.Memory,
-                       info.Pitch, 0, options.skipText ? -1 : 0, &info.Text);
+    const int32_t result = LoadPhraseForDisplay(
+        info, options.path, {.ReadText = !options.skipText, .TrimPitchWindows = options.trim});
     if (result != PhraseFileOk) {
         if (options.json)
             io.out << "{\"result\":" << result << "}\n";
@@ -151,8 +147,6 @@ int InfoCommand(const QStringList& args, ToolStreams io)
             io.out << "result " << result << '\n';
         return 1;
     }
-    if (options.trim)
-        TrimPitchWindows(info.Phrase, info.Pitch);
     if (options.json)
         PrintJson(info, options, io.out);
     else

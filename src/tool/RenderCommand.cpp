@@ -3,14 +3,13 @@
 // drawing call) or a PNG (the same pixels as the picture box).
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
-#include "compare/DrawCompare.h"
+#include "compare/PhraseComparison.h"
+#include "compare/Syllables.h"
 #include "tool/Commands.h"
 #include "views/CanvasOutput.h"
-#include "views/DrawPitch.h"
-#include "views/DrawSignal.h"
-#include "views/DrawStress.h"
-#include "views/PitchProcessing.h"
+#include "views/PhraseForDisplay.h"
 #include "views/ViewColours.h"
+#include "views/ViewKinds.h"
 
 namespace {
 
@@ -30,32 +29,22 @@ const char* RenderUsage =
     "the learner's laid onto the model's time, the steps that differ most shaded. When\n"
     "the two cannot be compared it says why on standard error and exits 1.\n";
 
-enum class View { Pitch, Stress, Signal, Compare };
-
 struct RenderOptions
 {
     QString path;
     QString learnerPath; // the compare view's second file
-    View view = View::Pitch;
+    ViewKind view = ViewKind::Pitch;
     int width = 0;
     int height = 0;
     QString out;
     bool student = false;
 };
 
-bool ParseView(const QString& text, View& view)
+bool ParseView(const QString& text, ViewKind& view)
 {
-    if (text == "pitch")
-        view = View::Pitch;
-    else if (text == "stress")
-        view = View::Stress;
-    else if (text == "signal")
-        view = View::Signal;
-    else if (text == "compare")
-        view = View::Compare;
-    else
-        return false;
-    return true;
+    const ViewKindEntry* entry = ViewKindNamed(text);
+    if (entry) view = entry->Kind;
+    return entry != nullptr;
 }
 
 // 0: options read; 1: help asked for; 2: wrong call.
@@ -88,51 +77,9 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
         }
     }
     if (!IsCanvasFileName(options.out)) return 2;
-    // The compare view takes both phrases, the others one.
-    if (options.learnerPath.isEmpty() != (options.view != View::Compare)) return 2;
+    // A view of a pair of phrases takes both, the others one.
+    if (options.learnerPath.isEmpty() != ViewKindOf(options.view).InSpeakerRow) return 2;
     return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
-}
-
-QColor BackColorOf(View view, bool student)
-{
-    switch (view) {
-    case View::Pitch:
-        return student ? StudentPitchBackColor : NativePitchBackColor;
-    case View::Stress:
-        return student ? StudentStressBackColor : NativeStressBackColor;
-    case View::Signal:
-        break;
-    case View::Compare:
-        return CompareBackColor;
-    }
-    return student ? StudentSignalBackColor : NativeSignalBackColor;
-}
-
-// What one view is drawn from: a phrase, or for the compare view the
-// comparison of two.
-struct RenderSource
-{
-    const LoadedPhrase& speaker;
-    const Comparison* comparison = nullptr;
-};
-
-void DrawView(Canvas& canvas, const RenderSource& source, View view, QColor back)
-{
-    const LoadedPhrase& speaker = source.speaker;
-    switch (view) {
-    case View::Pitch:
-        DrawPitch(canvas, speaker.Phrase, -1, -1, speaker.Pitch, ViewForeColor, back);
-        break;
-    case View::Stress:
-        DrawStress(canvas, speaker.Phrase, back, StandardLevelBounds, StandardLevelBoundCount);
-        break;
-    case View::Signal:
-        DrawSignal(canvas, speaker.Phrase, speaker.Samples, ViewForeColor, back);
-        break;
-    case View::Compare:
-        DrawCompare(canvas, *source.comparison);
-        break;
-    }
 }
 
 } // namespace
@@ -151,29 +98,25 @@ int RenderCommand(const QStringList& args, ToolStreams io)
         break;
     }
 
-    LoadedPhrase speaker;
-    speaker.Phrase.WaveFile = options.path;
-    // The comparison reads both phrases without their text, as a learner's
+    // A pair view reads both phrases without their text, as a learner's
     // file need not have one.
-    const bool skipText = options.student || options.view == View::Compare;
-    const int32_t result =
-        ReadPhraseFile(speaker.Loaded, speaker.Phrase, speaker.Format, speaker.Samples,
-                       speaker.Memory, speaker.Pitch, 0, skipText ? 1 : 0);
+    const bool pair = !ViewKindOf(options.view).InSpeakerRow;
+    const PhraseReading reading{.ReadText = !options.student && !pair};
+    LoadedPhrase speaker;
+    const int32_t result = LoadPhraseForDisplay(speaker, options.path, reading);
     if (result != PhraseFileOk) {
         io.err << "result " << result << "\n";
         return 1;
     }
-    TrimPitchWindows(speaker.Phrase, speaker.Pitch);
 
     LoadedPhrase learner;
     Comparison comparison;
-    if (options.view == View::Compare) {
-        const int32_t learnerResult = learner.Read(options.learnerPath, 1);
+    if (pair) {
+        const int32_t learnerResult = LoadPhraseForDisplay(learner, options.learnerPath, reading);
         if (learnerResult != PhraseFileOk) {
             io.err << "result " << learnerResult << "\n";
             return 1;
         }
-        TrimPitchWindows(learner.Phrase, learner.Pitch);
         comparison = ComparePhrases(speaker, learner, ReadSyllables(options.path));
         if (!comparison.Problem.isEmpty()) {
             io.err << "tvtool render: " << comparison.Problem.toStdString() << "\n";
@@ -183,9 +126,11 @@ int RenderCommand(const QStringList& args, ToolStreams io)
 
     // The picture box starts from its background, as after the screen
     // cleared it on loading the phrase.
-    const QColor back = BackColorOf(options.view, options.student);
+    const QColor back =
+        ViewBackColor(options.view, options.student ? Speaker::Student : Speaker::Native);
+    const ViewInput input{speaker, pair ? &comparison : nullptr};
     const auto draw = [&](Canvas& canvas) {
-        DrawView(canvas, RenderSource{speaker, &comparison}, options.view, back);
+        DrawView(canvas, options.view, input, ViewForeColor, back);
     };
     if (!WriteCanvasFile(options.out, options.width, options.height, back, draw)) {
         io.err << "tvtool render: cannot write " << options.out.toStdString() << "\n";

@@ -1,8 +1,10 @@
 #include "widgets/HelpWindow.h"
 
 #include "content/HelpDocument.h"
+#include "platform/HelpResources.h"
 
 #include <QApplication>
+#include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
 #include <QKeyEvent>
@@ -20,8 +22,12 @@ HelpWindow::HelpWindow()
 {
     setObjectName("HelpWindow");
     setWindowTitle("Tonvale Tutor Help");
+    // Links are followed here, never by the browser widget itself: a help
+    // document may only move within itself or hand a web address to the
+    // system's browser.
     setOpenExternalLinks(false);
-    setOpenLinks(true);
+    setOpenLinks(false);
+    connect(this, &QTextBrowser::anchorClicked, this, &HelpWindow::FollowLink);
     resize(560, 480);
 }
 
@@ -34,10 +40,39 @@ bool HelpWindow::Load(const QString& file)
         return false;
     }
     loadedHtml = QString::fromUtf8(help.readAll());
-    setSearchPaths({QFileInfo(file).absolutePath()});
+    resourceFolder = QFileInfo(file).absolutePath();
+    setSearchPaths({resourceFolder});
     setHtml(loadedHtml);
     loadedFile = file;
     return true;
+}
+
+QVariant HelpWindow::loadResource(int type, const QUrl& name)
+{
+    const QString file = AllowedHelpResource(name, resourceFolder);
+    if (file.isEmpty())
+        return {};
+    QFile resource(file);
+    if (!resource.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = resource.read(16 << 20);
+    if (type == QTextDocument::StyleSheetResource)
+        return QString::fromUtf8(bytes);
+    return bytes;
+}
+
+void HelpWindow::FollowLink(const QUrl& link)
+{
+    switch (ClassifyHelpLink(link)) {
+    case HelpLinkKind::Topic:
+        scrollToAnchor(link.fragment());
+        break;
+    case HelpLinkKind::Web:
+        QDesktopServices::openUrl(link);
+        break;
+    case HelpLinkKind::Ignored:
+        break;
+    }
 }
 
 void HelpWindow::ShowNotFound(const QString& what)

@@ -32,8 +32,14 @@ public:
     void PlaceAtNextOpening(const QRect& frame);
 
     QString LastTopicShown() const { return lastTopic; }
+    // The document is read again at the next request (it was rewritten).
+    void ForgetLoadedFile() { loadedFile.clear(); }
     // The text marked as the topic shown (its heading), empty for none.
     QString MarkedText() const;
+
+    // Pictures and style sheets come only from inside the course folder
+    // (HelpResources.h); the document is untrusted.
+    QVariant loadResource(int type, const QUrl& name) override;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -42,12 +48,14 @@ private:
     HelpWindow();
     bool Load(const QString& file);
     void ShowNotFound(const QString& what);
+    void FollowLink(const QUrl& link);
     void Present();
     void MarkTopic(const QString& anchor);
 
     QString loadedFile;
     QString loadedHtml;
     QString lastTopic;
+    QString resourceFolder;
     QPointer<QWidget> focusBefore;
     QRect nextPlace;
 };

@@ -107,3 +107,31 @@ TEST(ProminenceModel, HeightsOfAlikeScoresAreAlikeAndOfNoSyllablesEmpty)
     EXPECT_EQ(spread[0], MaxStepHeight);
     EXPECT_EQ(spread[1], 1);
 }
+
+TEST(ProminenceModel, PitchCountsForLessWhereThePhrasesPitchGoesAgainstItsLoudness)
+{
+    // Two phrases alike but for one loud syllable: higher than most in the
+    // first, so that pitch rises with loudness there; lower in the second,
+    // where pitch goes its own way. Neither changes the pitch range the
+    // phrase spans nor the neighbours of the syllables compared, yet the
+    // syllable that is only higher gains less in the second.
+    auto margin = [](float loudSyllablePitch) {
+        std::vector<SyllableMeasures> vowels(8, PlainVowel());
+        vowels.back().BeforePause = true;
+        vowels[1].MeanSemitones += 3;
+        vowels[1].PeakSemitones += 3;
+        vowels[4].NucleusDb += 6;
+        vowels[4].EnergyDb += 6;
+        vowels[4].MeanSemitones += loudSyllablePitch;
+        vowels[4].PeakSemitones += loudSyllablePitch;
+        vowels[6].MeanSemitones -= 4;
+        vowels[6].PeakSemitones -= 4;
+        vowels[7].MeanSemitones += 5;
+        vowels[7].PeakSemitones += 5;
+        const std::vector<float> scores = ScoreSyllables(vowels);
+        return scores[1] - scores[0];
+    };
+    const float agreeing = margin(2), opposed = margin(-2);
+    EXPECT_GT(agreeing, 0);
+    EXPECT_GT(agreeing, opposed + 0.1f) << agreeing << " " << opposed;
+}

@@ -42,17 +42,18 @@ fi
 # Run-time dependencies, linked or loaded.
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
 for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins \
-    libfftw3-single3 libsndfile1 libsoxr0; do
+    libfftw3-single3 libsndfile1 libsoxr0 libarchive13; do
     grep -Eq "(^|[ ,])$package([ ,(]|$)" <<<"$DEPENDS" || fail "Depends lacks $package: $DEPENDS"
 done
 
 ROOT="$SCRATCH/root"
 dpkg-deb -x "$DEB" "$ROOT"
 PREFIX="$ROOT/usr"
-for file in bin/tonvale-tutor bin/tvtool \
+for file in bin/tonvale-tutor bin/tonvale-studio bin/tvtool \
     share/tonvale-tutor/content/Sounds/Tree.txt share/tonvale-tutor/content/Sounds/SentList.txt \
     share/tonvale-tutor/content/Help/TVTutor.hlp \
     share/applications/org.tonvale.TonvaleTutor.desktop \
+    share/applications/org.tonvale.TonvaleStudio.desktop share/man/man1/tonvale-studio.1.gz \
     share/icons/hicolor/scalable/apps/org.tonvale.TonvaleTutor.svg \
     share/metainfo/org.tonvale.TonvaleTutor.metainfo.xml \
     share/man/man1/tonvale-tutor.1.gz share/man/man1/tvtool.1.gz share/man/man1/TVM.1.gz \
@@ -98,6 +99,47 @@ grep -qx "InstallCDDrive1331=$PREFIX/share/tonvale-tutor/content" "$SETTINGS" ||
 cp "$SETTINGS" "$SCRATCH/settings.first"
 start_tutor || fail "second start did not reach the lesson tree: $(cat "$SCRATCH/err.txt")"
 cmp -s "$SETTINGS" "$SCRATCH/settings.first" || fail "the second start changed the settings file"
+
+# Another user, with nothing set up yet, installs a shared course: the
+# demo pack with a manifest, zipped as the studio exports it.
+COURSE_HOME="$SCRATCH/learner"
+mkdir -p "$COURSE_HOME"
+python3 - "$PREFIX/share/tonvale-tutor/content" "$SCRATCH/shared.tvcourse" "$SCRATCH/hostile.tvcourse" <<'PY'
+import os, sys, zipfile
+content, shared, hostile = sys.argv[1:4]
+manifest = "Format=1\nTitle=Shared Demo\nAuthor=Package Test\nLanguage=en\nVersion=1\n"
+with zipfile.ZipFile(shared, "w", zipfile.ZIP_DEFLATED) as archive:
+    archive.writestr("Manifest.txt", manifest)
+    for folder in ("Sounds", "Help"):
+        for name in sorted(os.listdir(os.path.join(content, folder))):
+            archive.write(os.path.join(content, folder, name), folder + "/" + name)
+with zipfile.ZipFile(hostile, "w") as archive:
+    archive.writestr("Manifest.txt", manifest)
+    archive.writestr("Sounds/Tree.txt", "Root\r\n*A / 10\r\n")
+    archive.writestr("../escaped.txt", "boo")
+PY
+learner() {
+    env -i PATH="$PATH" HOME="$COURSE_HOME" XDG_DATA_HOME="$COURSE_HOME/data" \
+        XDG_RUNTIME_DIR="$SCRATCH/runtime" QT_QPA_PLATFORM=offscreen \
+        timeout 60 "$PREFIX/bin/tonvale-tutor" "$@" >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt"
+}
+COURSES="$COURSE_HOME/data/tonvale-tutor/Courses"
+if learner --install-course "$SCRATCH/hostile.tvcourse"; then
+    fail "a course archive with a path out of its folder was installed"
+fi
+[ -z "$(ls -A "$COURSES" 2>/dev/null)" ] || fail "a refused course left files: $(ls -A "$COURSES")"
+[ ! -e "$COURSE_HOME/data/tonvale-tutor/escaped.txt" ] || fail "a refused course wrote outside"
+learner --install-course "$SCRATCH/shared.tvcourse" ||
+    fail "installing a shared course failed: $(cat "$SCRATCH/err.txt")"
+[ -f "$COURSES/shared-demo/Sounds/Tree.txt" ] || fail "the shared course is not in $COURSES"
+grep -qx "InstallCDDrive1331=$COURSES/shared-demo" "$COURSE_HOME/.config/Tonvale/TonvaleTutor.conf" ||
+    fail "the settings do not name the course: $(cat "$COURSE_HOME/.config/Tonvale/TonvaleTutor.conf")"
+if learner --check-startup; then
+    grep -q "2 courses to choose from; the one used last is Shared Demo" "$SCRATCH/out.txt" ||
+        fail "the course chooser: $(cat "$SCRATCH/out.txt")"
+else
+    fail "the learner's tutor did not reach the course's lesson tree: $(cat "$SCRATCH/err.txt")"
+fi
 
 printf '[InstallDir]\n[OrntVr]\n' >"$SETTINGS"
 if start_tutor; then

@@ -33,7 +33,7 @@ WEIGHTS = os.path.join(HERE, "..", "..", "src", "analyser", "ProminenceWeights.h
 MAX_HEIGHT = 30000
 STRONG = 15000
 FESTIVAL = ("kal", "ked", "slt")
-FEATURES = 39  # ProminenceFeatureCount
+FEATURES = 51  # ProminenceFeatureCount
 # Cues of DescribeSyllables that can only raise prominence: the nucleus's
 # loudness and energy against the phrase and the neighbours, its pitch
 # against the median, the neighbours and the speaker's range, the

@@ -57,9 +57,10 @@ def periods(x):
 
 
 def envelope(x):
-    # SPTK's frame t starts at sample t * HOP; half a window of silence in
-    # front centres it there, as the excitation's frame t is.
-    raw = (np.concatenate([np.zeros(512), x]) * 32768).astype(np.float32).tobytes()
+    # SPTK's frame centres its frame t on sample t * HOP by itself (it puts
+    # half a window of zeros in front), as the excitation's frame t is; more
+    # zeros in front would delay the envelope behind the pulses and the labels.
+    raw = (np.asarray(x) * 32768).astype(np.float32).tobytes()
     framed = _run(["frame", "-l", 1024, "-p", HOP], raw)
     windowed = _run(["window", "-l", 1024, "-L", 1024, "-w", 1], framed)
     return _run(["mcep", "-l", 1024, "-m", ORDER, "-a", ALPHA, "-e", "1.0E-08"], windowed)

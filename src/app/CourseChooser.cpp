@@ -1,0 +1,124 @@
+#include "app/CourseChooser.h"
+
+#include "app/FirstRun.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <cstdio>
+
+namespace {
+
+QString Canonical(const QString& folder)
+{
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+}
+
+} // namespace
+
+CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int current) : courses(list)
+{
+    setObjectName("CourseChooser");
+    setWindowTitle("Tonvale Tutor");
+    auto* label = new QLabel("Choose a course:", this);
+    ListOfCourses = new QListWidget(this);
+    ListOfCourses->setObjectName("ListOfCourses");
+    ListOfCourses->setAccessibleName("Courses");
+    ListOfCourses->setAccessibleDescription("The courses installed; Enter opens the one selected");
+    label->setBuddy(ListOfCourses);
+    for (const InstalledCourse& course : courses) {
+        auto* item = new QListWidgetItem(course.Title, ListOfCourses);
+        item->setToolTip(course.Folder);
+    }
+    ListOfCourses->setCurrentRow(current >= 0 ? current : 0);
+
+    OpenButton = new QPushButton("Open", this);
+    OpenButton->setObjectName("OpenButton");
+    OpenButton->setDefault(true);
+    OpenButton->setAccessibleDescription("Open the course selected");
+    QuitButton = new QPushButton("Quit", this);
+    QuitButton->setObjectName("QuitButton");
+    QuitButton->setAccessibleDescription("Quit Tonvale Tutor");
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(OpenButton);
+    buttons->addWidget(QuitButton);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(label);
+    layout->addWidget(ListOfCourses);
+    layout->addLayout(buttons);
+    resize(420, 300);
+
+    connect(OpenButton, &QPushButton::clicked, this, &QDialog::accept);
+    connect(QuitButton, &QPushButton::clicked, this, &QDialog::reject);
+    connect(ListOfCourses, &QListWidget::itemActivated, this, &QDialog::accept);
+    ListOfCourses->setFocus();
+}
+
+QString CourseChooser::ChosenFolder() const
+{
+    const int row = ListOfCourses->currentRow();
+    return row >= 0 && row < static_cast<int>(courses.size()) ? courses[row].Folder : QString();
+}
+
+std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
+                                                 const QString& packagedContent, int& current)
+{
+    std::vector<InstalledCourse> courses = ListInstalledCourses(InstalledCoursesFolder(settings));
+    const auto indexOf = [&courses](const QString& folder) {
+        const QString wanted = Canonical(folder);
+        for (size_t i = 0; i < courses.size(); ++i) {
+            if (Canonical(courses[i].Folder) == wanted) return static_cast<int>(i);
+        }
+        return -1;
+    };
+    const auto holdsLessons = [](const QString& folder) {
+        return !folder.isEmpty() && QFileInfo(QDir(folder).filePath("Sounds/Tree.txt")).isFile();
+    };
+    // The course that came with the tutor, and the content the settings
+    // named before courses were installed (a disc, a folder), stay choices.
+    QStringList others = RememberedContentFolders(InstalledCoursesFolder(settings));
+    others.prepend(packagedContent);
+    for (const QString& other : others) {
+        if (holdsLessons(other) && indexOf(other) < 0)
+            courses.insert(courses.begin(), {other, CourseTitleOf(other)});
+    }
+    const std::optional<QString> content = settings.ReadValue("InstallCDDrive1331");
+    current = content ? indexOf(*content) : -1;
+    if (content && current < 0 && holdsLessons(*content)) {
+        courses.insert(courses.begin(), {*content, CourseTitleOf(*content)});
+        current = 0;
+    }
+    return courses;
+}
+
+bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
+{
+    const SettingsStore settings(SettingsStore::ChooseFile(commandLineSettingsFile));
+    int current = -1;
+    const std::vector<InstalledCourse> courses = CoursesToChooseFrom(
+        settings, InstalledFoldersBeside(QCoreApplication::applicationDirPath()).ContentFolder,
+        current);
+    if (courses.size() < 2) return true;
+    if (automatic) {
+        std::printf("tonvale-tutor: %zu courses to choose from; the one used last is %s\n",
+                    courses.size(), current >= 0 ? qPrintable(courses[current].Title) : "none");
+        return true;
+    }
+    CourseChooser chooser(courses, current);
+    if (chooser.exec() != QDialog::Accepted) return false;
+    const QString chosen = chooser.ChosenFolder();
+    if (chosen.isEmpty() || (current >= 0 && chosen == courses[current].Folder)) return true;
+    QString problem;
+    if (!PointSettingsAtContent(settings.Path(), chosen, &problem))
+        std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(problem));
+    return true;
+}

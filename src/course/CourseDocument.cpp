@@ -1,0 +1,377 @@
+#include "course/CourseDocument.h"
+
+#include "course/CourseArchive.h"
+#include "course/CoursePack.h"
+#include "course/PhraseLabels.h"
+#include "content/ContentText.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <map>
+
+// One undo step: the course (and its manifest) before and after the edit.
+// Courses are small, so whole copies keep every edit's undo exact.
+class CourseDocument::Edit : public QUndoCommand
+{
+public:
+    Edit(CourseDocument& document, const QString& text, Snapshot before, Snapshot after)
+        : QUndoCommand(text), document(document), before(std::move(before)), after(std::move(after))
+    {
+    }
+    void redo() override { document.Apply(after); }
+    void undo() override { document.Apply(before); }
+
+private:
+    CourseDocument& document;
+    Snapshot before;
+    Snapshot after;
+};
+
+namespace {
+
+const QString ReadOnlyProblem =
+    "This course cannot be changed here (it came with the tutor, or its folder is read-only). "
+    "Use File > Save a Copy to work on a copy of it.";
+
+bool Refuse(QString* problem, const QString& why)
+{
+    if (problem != nullptr) *problem = why;
+    return false;
+}
+
+void CollectPhrases(const CourseNode& node, std::map<QString, CoursePhrase>& into)
+{
+    for (const CoursePhrase& phrase : node.Phrases)
+        into[phrase.FileName] = phrase;
+    for (const CourseNode& child : node.Children)
+        CollectPhrases(child, into);
+}
+
+std::map<QString, CoursePhrase> PhrasesByFile(const CourseNode& root)
+{
+    std::map<QString, CoursePhrase> phrases;
+    CollectPhrases(root, phrases);
+    return phrases;
+}
+
+std::vector<QString> FileNamesOf(const CourseNode& node)
+{
+    std::vector<QString> names;
+    for (const CoursePhrase& phrase : node.Phrases)
+        names.push_back(phrase.FileName);
+    return names;
+}
+
+bool FolderIsEmpty(const QString& folder)
+{
+    const QFileInfo info(folder);
+    return !info.exists() ||
+           (info.isDir() && QDir(folder).isEmpty(QDir::AllEntries | QDir::NoDotAndDotDot |
+                                                 QDir::Hidden | QDir::System));
+}
+
+} // namespace
+
+CourseDocument::CourseDocument() = default;
+
+CourseDocument::~CourseDocument()
+{
+    Close();
+}
+
+bool CourseDocument::Create(const QString& target, const QString& title, QString* problem)
+{
+    if (!FolderIsEmpty(target))
+        return Refuse(
+            problem,
+            QString("%1 is not empty: a new course starts in an empty folder.").arg(target));
+    const QString name = title.trimmed().isEmpty() ? QString("My Course") : title.trimmed();
+    if (const QString why = CheckNodeName(name); !why.isEmpty()) return Refuse(problem, why);
+    const Course fresh = NewCourse(name);
+    const CourseManifest freshManifest{name, {}, "en", "1.0"};
+    if (!QDir().mkpath(target + "/Sounds") || !QDir().mkpath(target + "/Help"))
+        return Refuse(problem, QString("cannot create the folders of %1").arg(target));
+    if (!SaveCoursePack(target, fresh, freshManifest, nullptr, problem)) return false;
+    return Open(target, {}, problem);
+}
+
+bool CourseDocument::Open(const QString& target, const QString& installedContent, QString* problem)
+{
+    Course opened;
+    CourseManifest openedManifest;
+    if (!LoadCoursePack(target, opened, openedManifest, problem)) return false;
+    Close();
+    folder = QDir(target).absolutePath();
+    readOnly = !PackIsWritable(folder, installedContent);
+    course = opened;
+    saved = opened;
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root))
+        listedThisSession.insert(file);
+    manifest = openedManifest;
+    undo.clear();
+    emit Changed();
+    return true;
+}
+
+bool CourseDocument::SaveCopy(const QString& target, QString* problem)
+{
+    if (!IsOpen()) return Refuse(problem, "No course is open.");
+    if (!FolderIsEmpty(target))
+        return Refuse(problem,
+                      QString("%1 is not empty: a copy goes into an empty folder.").arg(target));
+    const QDir from(folder);
+    const QDir to(target);
+    QStringList files{TreeFileName, PhraseListFileName, HelpFileName};
+    for (const QString& sound : QDir(from.filePath("Sounds")).entryList({"*.wav", "*.WAV"}))
+        files << "Sounds/" + sound;
+    for (const QString& picture :
+         QDir(from.filePath("Help")).entryList({"*.png", "*.jpg", "*.jpeg", "*.gif"}))
+        files << "Help/" + picture;
+    for (const QString& file : files) {
+        QByteArray bytes;
+        if (!ReadWholeFile(from.filePath(file), bytes))
+            continue; // a pack without help or list is copied as it is
+        if (!WriteFileAtomically(to.filePath(file), bytes, problem)) return false;
+    }
+    if (!WriteFileAtomically(to.filePath(ManifestFileName), CourseManifestText(manifest), problem))
+        return false;
+    return Open(target, {}, problem);
+}
+
+void CourseDocument::Close()
+{
+    if (IsOpen() && !readOnly) {
+        for (const QString& name : UnlistedPhraseFiles(folder, course)) {
+            if (listedThisSession.count(name) != 0)
+                QFile::remove(QDir(folder).filePath("Sounds/" + name));
+        }
+    }
+    listedThisSession.clear();
+    undo.clear();
+    folder.clear();
+    course = Course();
+    saved = Course();
+}
+
+QString CourseDocument::SoundFile(const QString& fileName) const
+{
+    return QDir(folder).filePath("Sounds/" + fileName);
+}
+
+NodePath CourseDocument::ChildPath(const NodePath& parent, int index)
+{
+    NodePath path = parent;
+    path.push_back(index);
+    return path;
+}
+
+QString CourseDocument::Writable() const
+{
+    if (!IsOpen()) return "No course is open.";
+    return readOnly ? ReadOnlyProblem : QString();
+}
+
+std::vector<QString> CourseDocument::TakenCodes() const
+{
+    // Codes of phrase files that an undo may still list again are taken too.
+    std::vector<QString> taken = CategoryCodes(course);
+    for (const QString& name : UnlistedPhraseFiles(folder, course))
+        taken.push_back(CodeOfPhraseFile(name));
+    return taken;
+}
+
+QString CourseDocument::Push(const QString& text, const Course& next)
+{
+    return Push(text, next, manifest);
+}
+
+QString CourseDocument::Push(const QString& text, const Course& next,
+                             const CourseManifest& nextManifest)
+{
+    QString problem;
+    if (TreeTextOf(next, &problem).isEmpty() || PhraseListTextOf(next, &problem).isEmpty())
+        return problem;
+    undo.push(new Edit(*this, text, {course, manifest}, {next, nextManifest}));
+    return {};
+}
+
+void CourseDocument::Apply(const Snapshot& next)
+{
+    const std::map<QString, CoursePhrase> before = PhrasesByFile(course.Root);
+    course = next.CourseState;
+    manifest = next.ManifestState;
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root))
+        listedThisSession.insert(file);
+    QString problem;
+    bool ok = true;
+    for (const auto& [file, phrase] : PhrasesByFile(course.Root)) {
+        const auto old = before.find(file);
+        if (old == before.end() ||
+            (old->second.Text == phrase.Text && old->second.Syllables == phrase.Syllables))
+            continue;
+        ok = RewritePhraseLabels(SoundFile(file), phrase.Text.trimmed().toUtf8(), phrase.Syllables,
+                                 &problem) &&
+             ok;
+    }
+    if (ok && SaveCoursePack(folder, course, manifest, &saved, &problem))
+        saved = course;
+    else
+        emit SaveFailed(problem);
+    emit Changed();
+}
+
+QString CourseDocument::AddCategory(const NodePath& parent, int index, const QString& name)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    const QString code = NextCategoryCode(TakenCodes());
+    if (code.isEmpty()) return "The course holds as many categories as the studio can number.";
+    return AddNode(parent, index, MakeCategory(name.trimmed(), code), "Add Category");
+}
+
+QString CourseDocument::AddTopic(const NodePath& parent, int index, const QString& name)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    return AddNode(parent, index, MakeTopic(name.trimmed()), "Add Topic");
+}
+
+QString CourseDocument::AddNode(const NodePath& parent, int index, const CourseNode& node,
+                                const QString& text)
+{
+    if (QString why = CheckNodeName(node.Name); !why.isEmpty()) return why;
+    if (QString why = CheckPlacement(course, node, parent); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* into = NodeAt(next, parent);
+    index = std::clamp(index, 0, static_cast<int>(into->Children.size()));
+    into->Children.insert(into->Children.begin() + index, node);
+    return Push(text, next);
+}
+
+QString CourseDocument::RenameNode(const NodePath& path, const QString& name)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    if (QString why = CheckNodeName(name); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* node = NodeAt(next, path);
+    if (node == nullptr) return "There is no such entry.";
+    if (node->Name == name.trimmed()) return {};
+    node->Name = name.trimmed();
+    return Push(path.empty() ? "Rename Course" : "Rename", next);
+}
+
+QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent, int index,
+                                 NodePath* movedTo)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    const CourseNode* node = NodeAt(course, from);
+    if (node == nullptr || from.empty()) return "There is no such entry.";
+    if (QString why = CheckPlacement(course, *node, toParent, &from); !why.isEmpty()) return why;
+    Course next = course;
+    NodePath parentOfFrom(from.begin(), from.end() - 1);
+    CourseNode moved = *node;
+    CourseNode* oldParent = NodeAt(next, parentOfFrom);
+    oldParent->Children.erase(oldParent->Children.begin() + from.back());
+    // Removing the node shifts the later siblings (and the target, when it
+    // lies after the node under the same parent) one place up.
+    NodePath target = toParent;
+    if (target.size() > parentOfFrom.size() &&
+        std::equal(parentOfFrom.begin(), parentOfFrom.end(), target.begin()) &&
+        target[parentOfFrom.size()] > from.back())
+        --target[parentOfFrom.size()];
+    if (target == parentOfFrom && index > from.back()) --index;
+    CourseNode* newParent = NodeAt(next, target);
+    index = std::clamp(index, 0, static_cast<int>(newParent->Children.size()));
+    newParent->Children.insert(newParent->Children.begin() + index, moved);
+    if (movedTo != nullptr) *movedTo = ChildPath(target, index);
+    return Push("Move", next);
+}
+
+QString CourseDocument::RemoveNode(const NodePath& path)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    if (path.empty() || NodeAt(course, path) == nullptr) return "There is no such entry.";
+    Course next = course;
+    CourseNode* parent = NodeAt(next, NodePath(path.begin(), path.end() - 1));
+    parent->Children.erase(parent->Children.begin() + path.back());
+    return Push("Delete", next);
+}
+
+QString CourseDocument::AddPhrase(const NodePath& category, const CoursePhrase& phrase)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    if (QString why = CheckPhraseText(phrase.Text); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* node = NodeAt(next, category);
+    if (node == nullptr || !node->IsCategory) return "Phrases belong to a category.";
+    node->Phrases.push_back(phrase);
+    node->Phrases.back().Text = phrase.Text.trimmed();
+    std::sort(node->Phrases.begin(), node->Phrases.end(),
+              [](const CoursePhrase& a, const CoursePhrase& b) {
+                  return a.FileName.compare(b.FileName, Qt::CaseInsensitive) < 0;
+              });
+    return Push("Add Phrase", next);
+}
+
+QString CourseDocument::RemovePhrase(const NodePath& category, int index)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* node = NodeAt(next, category);
+    if (node == nullptr || index < 0 || index >= static_cast<int>(node->Phrases.size()))
+        return "There is no such phrase.";
+    node->Phrases.erase(node->Phrases.begin() + index);
+    return Push("Delete Phrase", next);
+}
+
+QString CourseDocument::SetPhraseText(const NodePath& category, int index, const QString& text,
+                                      const QString& syllables)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    if (QString why = CheckPhraseText(text); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* node = NodeAt(next, category);
+    if (node == nullptr || index < 0 || index >= static_cast<int>(node->Phrases.size()))
+        return "There is no such phrase.";
+    CoursePhrase& phrase = node->Phrases[static_cast<size_t>(index)];
+    if (phrase.Text == text.trimmed() && phrase.Syllables == syllables.trimmed()) return {};
+    phrase.Text = text.trimmed();
+    phrase.Syllables = syllables.trimmed();
+    return Push("Edit Phrase", next);
+}
+
+QString CourseDocument::SetExplanation(const NodePath& path, int index, const QString& html)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    Course next = course;
+    CourseNode* node = NodeAt(next, path);
+    if (node == nullptr) return "There is no such entry.";
+    QString* body = &node->Explanation;
+    if (index >= 0) {
+        if (index >= static_cast<int>(node->Phrases.size())) return "There is no such phrase.";
+        body = &node->Phrases[static_cast<size_t>(index)].Explanation;
+    }
+    if (*body == html) return {};
+    *body = html;
+    return Push("Edit Explanation", next);
+}
+
+QString CourseDocument::SetManifest(const CourseManifest& next)
+{
+    if (QString why = Writable(); !why.isEmpty()) return why;
+    const CourseManifest tidy = Tidied(next);
+    if (tidy.Title == manifest.Title && tidy.Author == manifest.Author &&
+        tidy.Language == manifest.Language && tidy.Version == manifest.Version)
+        return {};
+    return Push("Edit Course Details", course, tidy);
+}
+
+QString CourseDocument::NewPhraseFileName(const NodePath& category) const
+{
+    const CourseNode* node = NodeAt(course, category);
+    if (node == nullptr || !node->IsCategory) return {};
+    std::vector<QString> inUse = FileNamesOf(*node);
+    for (const QString& name : UnlistedPhraseFiles(folder, course))
+        inUse.push_back(name);
+    return NextPhraseFileName(node->Code, inUse);
+}

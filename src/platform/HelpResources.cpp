@@ -1,0 +1,25 @@
+#include "platform/HelpResources.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+QString AllowedHelpResource(const QUrl& name, const QString& helpFolder)
+{
+    if (!name.scheme().isEmpty() || !name.host().isEmpty()) return {};
+    const QString relative = name.path();
+    if (relative.isEmpty() || relative.startsWith('/') || QDir::isAbsolutePath(relative)) return {};
+    const QString course = QFileInfo(helpFolder + "/..").canonicalFilePath();
+    const QString file = QFileInfo(QDir(helpFolder).filePath(relative)).canonicalFilePath();
+    if (course.isEmpty() || file.isEmpty() || !file.startsWith(course + "/") ||
+        !QFileInfo(file).isFile())
+        return {};
+    return file;
+}
+
+HelpLinkKind ClassifyHelpLink(const QUrl& link)
+{
+    const QString scheme = link.scheme().toLower();
+    if (scheme.isEmpty() && link.path().isEmpty() && link.hasFragment()) return HelpLinkKind::Topic;
+    if (scheme == "http" || scheme == "https" || scheme == "mailto") return HelpLinkKind::Web;
+    return HelpLinkKind::Ignored;
+}

@@ -1,0 +1,22 @@
+#pragma once
+// A course's help document is untrusted: it arrives with a shared course.
+// The help viewer shows it without loading anything from outside the
+// course folder: a picture or style sheet is taken only by a relative name
+// that leads, with every link followed, to a file inside the course folder
+// (the help document's folder's parent); absolute paths, file and remote
+// addresses load nothing. A web or mail link is opened in the system's
+// browser only when the learner clicks it.
+#include <QString>
+#include <QUrl>
+
+// The file a resource name of the help document stands for, or empty when
+// it must not be loaded. helpFolder is the folder of the help document.
+QString AllowedHelpResource(const QUrl& name, const QString& helpFolder);
+
+enum class HelpLinkKind {
+    Topic,  // "#1203": a place in the document itself
+    Web,    // http, https or mailto: for the system's browser, on a click
+    Ignored // anything else: another file, a program, a scheme the viewer cannot trust
+};
+
+HelpLinkKind ClassifyHelpLink(const QUrl& link);

@@ -1,0 +1,117 @@
+#include "studio/ExplanationEditor.h"
+
+#include "course/CourseHelp.h"
+
+#include <QAction>
+#include <QEvent>
+#include <QLabel>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QTextList>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+ExplanationEditor::ExplanationEditor(QWidget* parent) : QWidget(parent)
+{
+    TopicLabel = new QLabel(this);
+    TopicLabel->setObjectName("ExplanationTopic");
+    Text = new QTextEdit(this);
+    Text->setObjectName("ExplanationText");
+    Text->setAcceptRichText(false); // pasted HTML would bring markup the help keeps out
+    Text->setAccessibleName("Explanation");
+    Text->setTabChangesFocus(true);
+    TopicLabel->setBuddy(Text);
+    auto* tools = new QToolBar(this);
+    tools->setObjectName("ExplanationTools");
+    BoldAction = tools->addAction("Bold");
+    ItalicAction = tools->addAction("Italic");
+    BulletsAction = tools->addAction("Bullets");
+    NumbersAction = tools->addAction("Numbers");
+    BoldAction->setShortcut(QKeySequence::Bold);
+    ItalicAction->setShortcut(QKeySequence::Italic);
+    BulletsAction->setShortcut(QKeySequence("Ctrl+Shift+8"));
+    NumbersAction->setShortcut(QKeySequence("Ctrl+Shift+7"));
+    // The keys work while the text has the keyboard, not only the tool bar.
+    addActions({BoldAction, ItalicAction, BulletsAction, NumbersAction});
+    for (QAction* action : {BoldAction, ItalicAction, BulletsAction, NumbersAction}) {
+        action->setCheckable(true);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        action->setToolTip(QString("%1 (%2)").arg(
+            action->text(), action->shortcut().toString(QKeySequence::NativeText)));
+    }
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(TopicLabel);
+    layout->addWidget(tools);
+    layout->addWidget(Text, 1);
+
+    connect(BoldAction, &QAction::triggered, this,
+            [this](bool on) { Text->setFontWeight(on ? QFont::Bold : QFont::Normal); });
+    connect(ItalicAction, &QAction::triggered, this, [this](bool on) { Text->setFontItalic(on); });
+    connect(BulletsAction, &QAction::triggered, this, [this] { ToggleList(false); });
+    connect(NumbersAction, &QAction::triggered, this, [this] { ToggleList(true); });
+    connect(Text, &QTextEdit::cursorPositionChanged, this, &ExplanationEditor::ShowFormat);
+    connect(Text, &QTextEdit::currentCharFormatChanged, this, &ExplanationEditor::ShowFormat);
+    Text->installEventFilter(this);
+    Load({}, {}, false);
+}
+
+void ExplanationEditor::Load(const QString& title, const QString& html, bool editable)
+{
+    Commit();
+    loading = true;
+    TopicLabel->setText(title.isEmpty() ? QString("No explanation here") : title);
+    Text->setHtml(html);
+    loadedHtml = ExplanationHtml(*Text->document());
+    Text->document()->clearUndoRedoStacks();
+    const bool enabled = editable && !title.isEmpty();
+    Text->setReadOnly(!enabled);
+    Text->setEnabled(!title.isEmpty());
+    for (QAction* action : {BoldAction, ItalicAction, BulletsAction, NumbersAction})
+        action->setEnabled(enabled);
+    loading = false;
+    ShowFormat();
+}
+
+void ExplanationEditor::Commit()
+{
+    if (loading || Text->isReadOnly()) return;
+    const QString html = ExplanationHtml(*Text->document());
+    if (html == loadedHtml) return;
+    loadedHtml = html;
+    emit Committed(html);
+}
+
+bool ExplanationEditor::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text && event->type() == QEvent::FocusOut) Commit();
+    return QWidget::eventFilter(watched, event);
+}
+
+void ExplanationEditor::ToggleList(bool numbered)
+{
+    QTextCursor cursor = Text->textCursor();
+    const QTextListFormat::Style style =
+        numbered ? QTextListFormat::ListDecimal : QTextListFormat::ListDisc;
+    if (QTextList* list = cursor.currentList();
+        list != nullptr && list->format().style() == style) {
+        // Out of the list: the block becomes a paragraph again.
+        QTextBlockFormat plain;
+        plain.setIndent(0);
+        list->remove(cursor.block());
+        cursor.setBlockFormat(plain);
+    } else {
+        cursor.createList(style);
+    }
+    ShowFormat();
+}
+
+void ExplanationEditor::ShowFormat()
+{
+    const QTextCharFormat format = Text->currentCharFormat();
+    BoldAction->setChecked(format.fontWeight() >= QFont::Bold);
+    ItalicAction->setChecked(format.fontItalic());
+    const QTextList* list = Text->textCursor().currentList();
+    BulletsAction->setChecked(list && list->format().style() != QTextListFormat::ListDecimal);
+    NumbersAction->setChecked(list && list->format().style() == QTextListFormat::ListDecimal);
+}

@@ -1,0 +1,94 @@
+#pragma once
+// One entry of the lesson tree in the studio: for a category its phrases
+// (added by importing a recording or by recording one, deleted), for the
+// phrase chosen its text, syllables and three views with playback, the
+// means to record it again or replace its sound, and for both the
+// explanation the learner's Explain and Help show.
+#include "course/CourseModel.h"
+
+#include <QWidget>
+
+class CourseDocument;
+class ExplanationEditor;
+class PhraseAuthoringJob;
+class PhraseViews;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+class QTemporaryDir;
+class TakeRecorder;
+
+class PhrasePanel : public QWidget
+{
+    Q_OBJECT
+public:
+    PhrasePanel(CourseDocument& document, QWidget* parent = nullptr);
+    ~PhrasePanel() override;
+
+    QLabel* EntryTitle;
+    QGroupBox* PhrasesBox;
+    QListWidget* ListOfPhrases;
+    QPushButton* ImportButton;
+    QPushButton* RecordButton;
+    QPushButton* DeletePhraseButton;
+    QGroupBox* PhraseBox;
+    QLineEdit* PhraseText;
+    QLineEdit* PhraseSyllables;
+    PhraseViews* Views;
+    QPushButton* RecordAgainButton;
+    QPushButton* ReplaceButton;
+    QPushButton* PreviewButton;
+    ExplanationEditor* Explanation;
+
+    // Shows an entry of the tree (and, for a category, one of its phrases).
+    void ShowEntry(const NodePath& node, int phraseIndex = -1);
+    // The course changed: show the same entry as it now is.
+    void Refresh();
+    NodePath Entry() const { return entry; }
+    int SelectedPhrase() const;
+
+    // The steps behind the buttons, with what the dialogs would ask given
+    // (the tests and the menus call them too). A new phrase's file is
+    // authored in the background; Busy tells when.
+    bool ImportPhrase(const QString& recording, const QString& text, const QString& syllables);
+    bool ReplacePhraseSound(int index, const QString& recording);
+    bool AddRecordedPhrase(const QString& takeFile, const QString& text);
+    bool Busy() const;
+    void WaitUntilIdle();
+
+    void ImportButton_Click();
+    void RecordButton_Click();
+    void DeletePhraseButton_Click();
+    void RecordAgainButton_Click();
+    void ReplaceButton_Click();
+    void PreviewButton_Click();
+
+signals:
+    void Problem(const QString& why);
+    void Done(const QString& what);
+
+private:
+    void FillPhrases();
+    void ShowPhrase(int index);
+    void CommitText();
+    void CommitExplanation(const QString& html);
+    void LoadExplanation();
+    bool StartJob(const QString& recording, const QString& fileName, const QString& text,
+                  const QString& syllables, bool adding);
+    void JobDone(bool written, const QString& problem);
+    bool RecordTake(const QString& text);
+    const CourseNode* Node() const;
+
+    CourseDocument& document;
+    NodePath entry;
+    std::unique_ptr<QTemporaryDir> scratch;
+    PhraseAuthoringJob* job;
+    TakeRecorder* recorder;
+    // The phrase the running job writes, and whether it is a new one.
+    CoursePhrase pending;
+    NodePath pendingCategory;
+    bool pendingIsNew = false;
+    bool filling = false;
+};

@@ -1,0 +1,61 @@
+// What the studio does to a recording a teacher imports and to the
+// manifest a course arrives with.
+#include "course/CourseManifest.h"
+#include "course/CourseTestSupport.h"
+#include "course/SilenceTrim.h"
+
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
+{
+    QTemporaryDir dir;
+    const QString original = dir.filePath("take.flac");
+    // Two seconds of silence before the voice, at a rate of its own.
+    const std::vector<float> samples =
+        SynthesiseVoice({{2.0, 0, 0, 0}, {0.5, 200, 180, 0.5}, {1.0, 0, 0, 0}}, 44100).Samples;
+    SF_INFO info{};
+    info.samplerate = 44100;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(QFile::encodeName(original).constData(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    sf_writef_float(file, samples.data(), sf_count_t(samples.size()));
+    sf_close(file);
+    const QByteArray before = ReadBytes(original);
+
+    const TrimResult result = TrimSilence(original, dir.filePath("trimmed.wav"));
+    ASSERT_TRUE(result.Written) << result.Problem.toStdString();
+    EXPECT_NEAR(result.SecondsBefore, 3.5, 0.01);
+    EXPECT_NEAR(result.SecondsAfter, 0.5 + 2 * 0.15, 0.05);
+    EXPECT_EQ(ReadBytes(original), before);
+
+    const std::vector<float> silence(22050, 0.0f);
+    info.samplerate = 22050;
+    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
+    file = sf_open(QFile::encodeName(dir.filePath("silent.wav")).constData(), SFM_WRITE, &info);
+    sf_writef_float(file, silence.data(), sf_count_t(silence.size()));
+    sf_close(file);
+    EXPECT_FALSE(TrimSilence(dir.filePath("silent.wav"), dir.filePath("out.wav")).Written);
+    EXPECT_FALSE(TrimSilence(dir.filePath("missing.wav"), dir.filePath("out.wav")).Written);
+}
+
+TEST(CourseManifest, WhatIsWrittenParsesAndWhatIsHostileIsRefused)
+{
+    const CourseManifest manifest{"Stress \xc3\xa0 la carte\nwith a break", "Ann\tSmith", "en-GB",
+                                  QString(500, 'v')};
+    const std::optional<CourseManifest> read = ParseCourseManifest(CourseManifestText(manifest));
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->Title, QString::fromUtf8("Stress \xc3\xa0 la carte with a break"));
+    EXPECT_EQ(read->Author, "Ann Smith");
+    EXPECT_EQ(read->Version.size(), MaxManifestValueChars);
+
+    EXPECT_TRUE(ParseCourseManifest("\xEF\xBB\xBF# shared\r\nFormat=1\r\nTitle=A\r\nLater=1\r\n"));
+    EXPECT_FALSE(ParseCourseManifest("Format=1\nTitle=\xff\xfe\n"));
+    EXPECT_FALSE(ParseCourseManifest("Format=1\nTitle=A\x07"
+                                     "B\n"));
+    EXPECT_FALSE(ParseCourseManifest("Format=1\nAuthor=nobody\n"));
+    EXPECT_FALSE(ParseCourseManifest("Title=A\n"));
+    EXPECT_FALSE(ParseCourseManifest("Format=1\nTitle=" + QByteArray(MaxManifestBytes, 'a')));
+}

@@ -1,0 +1,110 @@
+// A category's phrases in the studio: imported recordings become listed
+// phrase files with their views, texts and explanations reach the pack, the
+// original recording is never touched, and deleting is undone.
+#include "audio/LoadedPhrase.h"
+#include "course/CourseTestSupport.h"
+#include "widgets/PictureBox.h"
+#include "studio/ExplanationEditor.h"
+#include "studio/PhrasePanel.h"
+#include "studio/PhraseViews.h"
+#include "studio/StudioFixture.h"
+#include "authoring/ContentLint.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTextEdit>
+
+namespace {
+
+int DrawnPixels(PictureBox* box)
+{
+    const QImage picture = box->Picture();
+    int drawn = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x)
+            drawn += (picture.pixel(x, y) & 0xFFFFFF) != (box->BackColor().rgb() & 0xFFFFFF);
+    return drawn;
+}
+
+} // namespace
+
+class StudioPhraseList : public StudioFixture
+{
+protected:
+    bool Import(const QString& recording, const QString& text, const QString& syllables = {})
+    {
+        PhrasePanel* panel = window->Panel;
+        if (!panel->ImportPhrase(recording, text, syllables)) return false;
+        panel->WaitUntilIdle();
+        QCoreApplication::processEvents();
+        return true;
+    }
+};
+
+TEST_F(StudioPhraseList, ImportedRecordingsBecomePhrasesWithTheirViewsTextsAndExplanations)
+{
+    PhrasePanel* panel = window->Panel;
+    window->Tree->SelectPath({1});
+    ASSERT_EQ(panel->Entry(), NodePath({1}));
+    const QString recording = dir.filePath("take.wav");
+    ASSERT_TRUE(WriteVoiceRecording(recording, 44100, 1.5));
+    const QByteArray original = ReadBytes(recording);
+
+    ASSERT_TRUE(Import(recording, "photograph", "PHO|to"));
+    ASSERT_TRUE(Import(recording, "photographer"));
+    EXPECT_EQ(ReadBytes(recording), original);
+    ASSERT_EQ(panel->ListOfPhrases->count(), 2) << Problem().toStdString();
+    EXPECT_EQ(panel->ListOfPhrases->item(0)->text(), "photograph");
+    EXPECT_TRUE(PackFile("Sounds/SentList.txt")
+                    .contains("11_01.wav;photograph\r\n"
+                              "11_02.wav;photographer\r\n"));
+    EXPECT_EQ(panel->ListOfPhrases->currentRow(), 1);
+    for (PictureBox* view :
+         {panel->Views->NativePitch, panel->Views->NativeStress, panel->Views->NativeSignal})
+        EXPECT_GT(DrawnPixels(view), 20) << view->objectName().toStdString();
+    // The silence before the voice was trimmed to a short margin.
+    const LoadedPhrase* phrase = panel->Views->Phrase();
+    ASSERT_NE(phrase, nullptr);
+    EXPECT_LT(phrase->Phrase.PhraseStart, 22050 * 0.5);
+
+    // A new text reaches the list and the phrase file itself.
+    panel->PhraseText->setText("photographic");
+    emit panel->PhraseText->editingFinished();
+    EXPECT_TRUE(PackFile("Sounds/SentList.txt").contains("11_02.wav;photographic\r\n"));
+    LoadedPhrase file;
+    ASSERT_EQ(file.Read(course + "/Sounds/11_02.wav"), PhraseFileOk);
+    EXPECT_EQ(file.Text, "photographic");
+
+    // The explanation becomes help topic 1102.
+    panel->Explanation->Text->setPlainText("Stress the third syllable <here>.");
+    panel->Explanation->Commit();
+    const QString help = QString::fromUtf8(PackFile("Help/TVTutor.hlp"));
+    EXPECT_TRUE(help.contains("<a name=\"1102\"></a>photographic</h3>\n<p>Stress the third "
+                              "syllable &lt;here&gt;.</p>"))
+        << help.toStdString();
+    for (const LintFinding& finding : LintContent(course))
+        EXPECT_NE(finding.Severity, LintSeverity::Error)
+            << FormatLintFinding(finding).toStdString();
+
+    panel->ListOfPhrases->setCurrentRow(0);
+    panel->DeletePhraseButton_Click();
+    EXPECT_EQ(panel->ListOfPhrases->count(), 1);
+    window->UndoAction->trigger();
+    EXPECT_EQ(panel->ListOfPhrases->count(), 2);
+}
+
+TEST_F(StudioPhraseList, ARecordingThatIsNoVoiceIsRefusedAndChangesNothing)
+{
+    PhrasePanel* panel = window->Panel;
+    window->Tree->SelectPath({1});
+    const QString noise = dir.filePath("noise.wav");
+    ASSERT_TRUE(WriteBytes(noise, "this is no sound file at all"));
+    const QByteArray list = PackFile("Sounds/SentList.txt");
+    ASSERT_TRUE(Import(noise, "anything"));
+    EXPECT_TRUE(Problem().contains("not used")) << Problem().toStdString();
+    EXPECT_EQ(panel->ListOfPhrases->count(), 0);
+    EXPECT_EQ(PackFile("Sounds/SentList.txt"), list);
+    EXPECT_FALSE(QFile::exists(course + "/Sounds/11_01.wav"));
+    EXPECT_FALSE(panel->ImportPhrase(noise, "two\nlines", {}));
+}
