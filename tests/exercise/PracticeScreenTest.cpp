@@ -3,6 +3,7 @@
 // Compare view comes with key 4, every analysed take reaches the history,
 // and the History window lists, plays and shows the takes.
 #include "../compare/SpokenPhrase.h"
+#include "app/Main.h"
 #include "exercise/ExerciseLoopFixture.h"
 #include "exercise/TutorPractice.h"
 #include "support/HistoryFolder.h"
@@ -249,4 +250,17 @@ TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedback)
     EXPECT_EQ(phrases[0].Attempts, 1);
     EXPECT_EQ(phrases[0].TakesKept, 0);
     EXPECT_EQ(phrases[0].Key.Stem, "11_01");
+}
+
+TEST_F(PracticeScreen, TheKeptTakesLimitComesFromTheSettings)
+{
+    const QString settings = WriteSettings();
+    QFile file(settings);
+    ASSERT_TRUE(file.open(QIODevice::Append));
+    file.write("\n[HistoryKeptTakes]\nHistoryKeptTakes=2\n");
+    file.close();
+    auto* start = new Main(SettingsStore(settings), [] { return std::vector<MountPoint>{}; });
+    start->show();
+    EXPECT_EQ(TutorPractice().KeptTakesPerPhrase(), 2);
+    TutorPractice().SetKeptTakesPerPhrase(DefaultKeptTakesPerPhrase);
 }
