@@ -205,7 +205,8 @@ private:
     // The end of an analysis the analyser answered: compare and keep.
     void ReviewTake(bool good);
     void ShowHistoryOfPhrase();
-    bool TakeInProgress() const;
+    // False, saying why, while a take is made; else ends any playback.
+    bool FreeForHistoryTake();
     void PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x);
 
     // What the screen shows of the analysis cycle.

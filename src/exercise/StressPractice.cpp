@@ -168,19 +168,21 @@ void Stress::ShowHistoryOfPhrase()
             .replace("This take was not kept in your history: ", "Your history cannot be shown: "));
 }
 
-bool Stress::TakeInProgress() const
+bool Stress::FreeForHistoryTake()
 {
-    return !engine->IsIdle();
+    // A take in the making owns the working set and the views.
+    if (!engine->IsIdle()) {
+        History->SetStatus("Wait until your take is analysed.");
+        return false;
+    }
+    if (PlayStepsTimer->isActive()) EndPlayback();
+    Send("close wavefile");
+    return true;
 }
 
 void Stress::PlayHistoryTake(const StoredTake& take)
 {
-    if (TakeInProgress()) {
-        History->SetStatus("Wait until your take is analysed.");
-        return;
-    }
-    if (PlayStepsTimer->isActive()) EndPlayback();
-    Send("close wavefile");
+    if (!FreeForHistoryTake()) return;
     if (Send("open " + take.File + " type waveaudio alias wavefile") != MciOk) {
         History->SetStatus("This take could not be opened.");
         return;
@@ -192,12 +194,7 @@ void Stress::PlayHistoryTake(const StoredTake& take)
 
 void Stress::ShowHistoryTake(const StoredTake& take)
 {
-    if (TakeInProgress()) {
-        History->SetStatus("Wait until your take is analysed.");
-        return;
-    }
-    if (PlayStepsTimer->isActive()) EndPlayback();
-    Send("close wavefile");
+    if (!FreeForHistoryTake()) return;
     // The take becomes the working recording, read by the same reader as
     // every take, so that playing and clicking the views hear what they show.
     QFile source(take.File);

@@ -211,6 +211,26 @@ TEST_F(PracticeScreen, TwoTakesAreListedNewestFirstAndShowDrawsTheOlder)
     EXPECT_EQ(history->TakeList->topLevelItemCount(), 2);
 }
 
+TEST_F(PracticeScreen, NoKeptTakeIsShownOrPlayedWhileATakeIsMade)
+{
+    Stress* exercise = OpenActive(0);
+    ASSERT_NE(exercise, nullptr);
+    Take(exercise);
+    exercise->HistoryButton_Click();
+    HistoryPanel* history = exercise->History;
+    ASSERT_EQ(history->TakeList->topLevelItemCount(), 1);
+
+    // Recording: the working set and the sound device belong to the take.
+    exercise->RecordStudentWave_Click();
+    ASSERT_TRUE(exercise->IsRecording());
+    const int starts = sound->StartCount;
+    history->ShowButton->click();
+    history->PlayButton->click();
+    EXPECT_EQ(history->StatusLabel->text(), "Wait until your take is analysed.");
+    EXPECT_EQ(sound->StartCount, starts);
+    EXPECT_TRUE(exercise->IsRecording());
+}
+
 TEST_F(PracticeScreen, AHistoryThatCannotBeWrittenGivesOneNoticeAndTheExerciseGoesOn)
 {
     WriteFile("history", "a file where the history folder should be");
