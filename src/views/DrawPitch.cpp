@@ -1,6 +1,7 @@
 #include "views/DrawPitch.h"
 
 #include "views/PitchProcessing.h"
+#include "views/PlotFrame.h"
 #include "views/ViewArithmetic.h"
 
 #include <algorithm>
@@ -275,8 +276,8 @@ PitchContour ComputePitchContour(const PhraseData& phrase, const PitchTrack& tra
     Box box;
     box.width = width;
     box.height = height;
-    box.mx = int64_t(RoundHalfEven(box.width * 0.1));
-    box.my = int64_t(RoundHalfEven(box.height * 0.1));
+    box.mx = ViewMargin(box.width);
+    box.my = ViewMargin(box.height);
     contour.MarginX = box.mx;
     contour.MarginY = box.my;
     contour.Height = box.height;
