@@ -44,10 +44,7 @@ QString RecordInto(const QString& folder, enginetest::FakeAnalyser& analyser)
                      [&reason](const QString& why) { reason = why; });
     engine.StartRecording("record");
     if (microphone == nullptr) return "no microphone";
-    QByteArray voice(11025 * 2, '\0');
-    for (int i = 0; i < 11025; ++i)
-        qToLittleEndian(int16_t((i % 50) * 200 - 5000), voice.data() + 2 * i);
-    microphone->Deliver(voice);
+    microphone->Deliver(enginetest::HalfASecondOfVoice());
     engine.StopEarly();
     engine.FinishRecording();
     return reason;
