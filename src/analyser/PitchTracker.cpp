@@ -480,3 +480,23 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     SmoothVoicedRuns(result);
     return result;
 }
+
+PitchTrackerFront::PitchTrackerFront(int rate, const PitchSettings& settings)
+    : rate(rate), settings(settings)
+{
+}
+
+void PitchTrackerFront::Feed(const float* block, size_t count)
+{
+    if (count > 0) samples.insert(samples.end(), block, block + count);
+}
+
+const std::vector<PitchFrame>& PitchTrackerFront::Frames()
+{
+    if (!tracked || trackedCount != samples.size()) {
+        frames = TrackPitch(samples, rate, settings);
+        trackedCount = samples.size();
+        tracked = true;
+    }
+    return frames;
+}

@@ -65,3 +65,35 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal,
 
 // Samples between frame centres: round(rate / 100), at least 1.
 int PitchHop(int rate);
+
+// The tracker fed as the samples arrive, block by block, for a live
+// display. The search weighs the whole recording (the speaker's typical
+// pitch, the whitening, the best path through every frame), so the frames
+// read before the last block are provisional: each read tracks everything
+// fed so far as if the recording ended there, and a later block may revise
+// them. Once every sample is in, the frames are those TrackPitch gives for
+// the whole recording.
+class PitchTrackerFront
+{
+public:
+    explicit PitchTrackerFront(int rate, const PitchSettings& settings = {});
+
+    // Appends a block of mono samples in [-1, 1].
+    void Feed(const float* samples, size_t count);
+    void Feed(const std::vector<float>& block) { Feed(block.data(), block.size()); }
+
+    // The frames of every sample fed so far, tracked again only when
+    // samples have arrived since the last read.
+    const std::vector<PitchFrame>& Frames();
+
+    size_t SampleCount() const { return samples.size(); }
+    int Rate() const { return rate; }
+
+private:
+    int rate;
+    PitchSettings settings;
+    std::vector<float> samples;
+    std::vector<PitchFrame> frames;
+    size_t trackedCount = 0;
+    bool tracked = false;
+};

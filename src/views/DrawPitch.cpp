@@ -1,6 +1,7 @@
 #include "views/DrawPitch.h"
 
 #include "views/PitchProcessing.h"
+#include "views/PlotFrame.h"
 #include "views/ViewArithmetic.h"
 
 #include <algorithm>
@@ -253,33 +254,72 @@ bool AverageColumns(const Values& a, int32_t phraseStart, float spp, int64_t g,
     return true;
 }
 
-void DrawColumns(Canvas& canvas, const Box& box, const std::vector<int32_t>& columns, int64_t first,
-                 int64_t last, const VerticalScale& vertical, QColor foreground)
+void DrawColumns(Canvas& canvas, const PitchContour& contour, int64_t first, int64_t last,
+                 QColor foreground)
 {
-    auto y = [&](int32_t value) {
-        return float(double(box.height - box.my) -
-                     double(vertical.scale) * double(int64_t(value) - vertical.base));
-    };
+    const std::vector<int32_t>& columns = contour.Columns;
+    const int32_t base = contour.Base;
     for (int64_t l = first; l <= last; ++l) {
-        if (columns[l - 1] > vertical.base && columns[l] > vertical.base &&
-            columns[l + 1] > vertical.base)
-            canvas.DrawLine(float(box.mx + l), y(columns[l]), float(box.mx + l + 1),
-                            y(columns[l + 1]), foreground, ContourPenWidth);
+        if (columns[l - 1] > base && columns[l] > base && columns[l + 1] > base)
+            canvas.DrawLine(float(contour.MarginX + l), contour.Y(columns[l]),
+                            float(contour.MarginX + l + 1), contour.Y(columns[l + 1]), foreground,
+                            ContourPenWidth);
     }
 }
 
 } // namespace
 
+PitchContour ComputePitchContour(const PhraseData& phrase, const PitchTrack& track, int width,
+                                 int height)
+{
+    PitchContour contour;
+    Box box;
+    box.width = width;
+    box.height = height;
+    box.mx = ViewMargin(box.width);
+    box.my = ViewMargin(box.height);
+    contour.MarginX = box.mx;
+    contour.MarginY = box.my;
+    contour.Height = box.height;
+    if (track.size() < 2) return contour;
+
+    Values a = WindowedCopy(phrase, track);
+    if (!SmoothStretches(phrase, a)) return contour;
+    StraightenValues(a);
+
+    const int32_t phraseStart = phrase.PhraseStart;
+    const auto span = Checked(int64_t(phrase.PhraseEnd) - phraseStart);
+    const int64_t plotWidth = box.width - 2 * box.mx;
+    if (!span || plotWidth == 0) return contour;
+    float spp = float(double(*span) / double(plotWidth));
+    if (!(spp > 0)) spp = 1;
+
+    const auto vertical = FitVerticalScale(a, box);
+    if (!vertical) return contour;
+
+    const int64_t g = plotWidth + 1;
+    std::vector<int32_t> columns(size_t(g + 11), 0);
+    if (!AverageColumns(a, phraseStart, spp, g, columns)) return contour;
+    FlattenZigzags(columns);
+
+    // Columns are counted in whole samples per column; half a sample or
+    // less rounds to none and the division fails, leaving the box cleared.
+    const auto wholeSpp = RoundToInt32(spp);
+    if (!wholeSpp || *wholeSpp == 0) return contour;
+
+    contour.Base = vertical->base;
+    contour.Scale = vertical->scale;
+    contour.SamplesPerColumn = *wholeSpp;
+    contour.Columns = std::move(columns);
+    contour.ColumnCount = g;
+    contour.Valid = true;
+    return contour;
+}
+
 void DrawPitch(Canvas& canvas, const PhraseData& phrase, int32_t rangeStart, int32_t rangeEnd,
                const PitchTrack& track, QColor foreground, QColor background)
 {
     if (track.size() < 2) return;
-    Box box;
-    box.width = canvas.Width();
-    box.height = canvas.Height();
-    box.mx = int64_t(RoundHalfEven(box.width * 0.1));
-    box.my = int64_t(RoundHalfEven(box.height * 0.1));
-
     const int32_t phraseStart = phrase.PhraseStart;
     Range range{rangeStart, rangeEnd};
     if (rangeStart == -1) {
@@ -288,31 +328,15 @@ void DrawPitch(Canvas& canvas, const PhraseData& phrase, int32_t rangeStart, int
     }
     range = WidenToSteps(phrase, range);
 
-    Values a = WindowedCopy(phrase, track);
-    if (!SmoothStretches(phrase, a)) return;
-    StraightenValues(a);
+    const PitchContour contour =
+        ComputePitchContour(phrase, track, canvas.Width(), canvas.Height());
+    if (!contour.Valid) return;
 
-    const auto span = Checked(int64_t(phrase.PhraseEnd) - phraseStart);
-    const int64_t plotWidth = box.width - 2 * box.mx;
-    if (!span || plotWidth == 0) return;
-    float spp = float(double(*span) / double(plotWidth));
-    if (!(spp > 0)) spp = 1;
-
-    const auto vertical = FitVerticalScale(a, box);
-    if (!vertical) return;
-
-    const int64_t g = plotWidth + 1;
-    std::vector<int32_t> columns(size_t(g + 11), 0);
-    if (!AverageColumns(a, phraseStart, spp, g, columns)) return;
-    FlattenZigzags(columns);
-
-    // Columns are counted in whole samples per column; half a sample or
-    // less rounds to none and the division fails, leaving the box cleared.
-    const auto wholeSpp = RoundToInt32(spp);
     const auto endOffset = Checked(range.end - phraseStart);
     const auto startOffset = Checked(range.start - phraseStart);
-    if (!wholeSpp || *wholeSpp == 0 || !endOffset || !startOffset) return;
-    const int64_t last = std::min<int64_t>(*endOffset / *wholeSpp, g - 2);
-    const int64_t first = std::max<int64_t>(*startOffset / *wholeSpp, 2);
-    DrawColumns(canvas, box, columns, first, last, *vertical, foreground);
+    if (!endOffset || !startOffset) return;
+    const int64_t last =
+        std::min<int64_t>(*endOffset / contour.SamplesPerColumn, contour.ColumnCount - 2);
+    const int64_t first = std::max<int64_t>(*startOffset / contour.SamplesPerColumn, 2);
+    DrawColumns(canvas, contour, first, last, foreground);
 }

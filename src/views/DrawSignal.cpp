@@ -1,5 +1,6 @@
 #include "views/DrawSignal.h"
 
+#include "views/PlotFrame.h"
 #include "views/ViewArithmetic.h"
 
 #include <algorithm>
@@ -94,8 +95,8 @@ void DrawSignal(Canvas& canvas, const PhraseData& phrase, const WaveHeader& samp
     canvas.Clear(background);
     const int boxWidth = canvas.Width();
     const int boxHeight = canvas.Height();
-    const int64_t mx = int64_t(RoundHalfEven(boxWidth * 0.1));
-    const int64_t my = int64_t(RoundHalfEven(boxHeight * 0.1));
+    const int64_t mx = ViewMargin(boxWidth);
+    const int64_t my = ViewMargin(boxHeight);
     const int64_t plotWidth = boxWidth - 2 * mx;
 
     const SampleTable table(samples);

@@ -142,3 +142,35 @@ TEST(PitchTracker, WorksAtOtherSampleRates)
         EXPECT_GE(good, 0.85 * voicedTruth) << rate;
     }
 }
+
+// Fed in uneven blocks, read part-way and at the end, the front gives the
+// whole-recording frames; a read before the end is no stale answer later.
+TEST(PitchTrackerFront, FedInBlocksGivesTheWholeRecordingsFrames)
+{
+    const SyntheticVoice voice =
+        SynthesiseVoice({{0.2, 0, 0, 0}, {0.6, 120, 180, 0.5}, {0.2, 0, 0, 0}}, Rate);
+    const std::vector<PitchFrame> whole = TrackPitch(voice.Samples, Rate);
+    ASSERT_GT(whole.size(), 50u);
+
+    PitchTrackerFront front(Rate);
+    EXPECT_TRUE(front.Frames().empty());
+    const size_t half = voice.Samples.size() / 2;
+    size_t fed = 0;
+    for (size_t block = 1; fed < voice.Samples.size(); block = block * 3 % 4097 + 1) {
+        const size_t count = std::min(block, voice.Samples.size() - fed);
+        front.Feed(voice.Samples.data() + fed, count);
+        fed += count;
+        if (fed >= half && fed - count < half) {
+            const std::vector<float> firstHalf(voice.Samples.begin(), voice.Samples.begin() + fed);
+            EXPECT_EQ(front.Frames().size(), TrackPitch(firstHalf, Rate).size());
+        }
+    }
+    const std::vector<PitchFrame>& frames = front.Frames();
+    ASSERT_EQ(frames.size(), whole.size());
+    for (size_t i = 0; i < whole.size(); ++i) {
+        EXPECT_EQ(frames[i].Position, whole[i].Position) << i;
+        EXPECT_EQ(frames[i].Frequency, whole[i].Frequency) << i;
+        EXPECT_EQ(frames[i].Periodicity, whole[i].Periodicity) << i;
+        EXPECT_EQ(frames[i].LevelDb, whole[i].LevelDb) << i;
+    }
+}

@@ -82,3 +82,26 @@ TEST(PhraseListSelection, StemIsHeldToItsFieldButTheFolderIsKeptWhole)
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[1].FileStem, folder + QByteArray(124, 's'));
 }
+
+// A phrase's key (its stem under Sounds/ and its category code) is the same
+// wherever the content folder is mounted; only FileStem carries the folder.
+TEST(PhraseListSelection, KeyOfAPhraseSurvivesAMovedContentFolder)
+{
+    const QByteArray file = "14_02.wav;Are you coming?\n14_01.wav; You're coming.\n";
+    std::vector<PhraseEntry> here;
+    std::vector<PhraseEntry> moved;
+    SelectPhrases(file, "14", "/home/a/pack/Sounds/", here);
+    SelectPhrases(file, "14", "/media/usb/pack/Sounds/", moved);
+    ASSERT_EQ(here.size(), 3u);
+    ASSERT_EQ(moved.size(), 3u);
+    for (size_t i = 1; i < here.size(); ++i) {
+        EXPECT_EQ(here[i].Stem, moved[i].Stem);
+        EXPECT_EQ(here[i].CategoryCode, "14");
+        EXPECT_EQ(moved[i].CategoryCode, "14");
+        EXPECT_NE(here[i].FileStem, moved[i].FileStem);
+    }
+    EXPECT_EQ(here[1].Stem, "14_01");
+    EXPECT_EQ(here[1].FileStem, "/home/a/pack/Sounds/14_01");
+    EXPECT_EQ(here[2].Stem, "14_02");
+    EXPECT_TRUE(here[0].Stem.isEmpty()) << "the placeholder has no key";
+}

@@ -85,10 +85,7 @@ protected:
     {
         engine.StartRecording("record");
         ASSERT_NE(microphone, nullptr);
-        QByteArray voice(11025 * 2, '\0');
-        for (int i = 0; i < 11025; ++i)
-            qToLittleEndian(int16_t((i % 50) * 200 - 5000), voice.data() + 2 * i);
-        microphone->Deliver(voice);
+        microphone->Deliver(enginetest::HalfASecondOfVoice());
         engine.ReportProgress();
         engine.StopEarly();
         engine.FinishRecording();

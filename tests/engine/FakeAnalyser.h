@@ -31,6 +31,16 @@ inline QByteArray OneSecondPhrase()
     return chunks.File();
 }
 
+// Half a second of a buzzing voice at 22050 Hz, 16-bit mono, as a
+// microphone would deliver it.
+inline QByteArray HalfASecondOfVoice()
+{
+    QByteArray voice(11025 * 2, '\0');
+    for (int i = 0; i < 11025; ++i)
+        qToLittleEndian(int16_t((i % 50) * 200 - 5000), voice.data() + 2 * i);
+    return voice;
+}
+
 // An analyser that answers at once: it rewrites the recording as an analysed
 // phrase file and leaves the given result, or fails to start.
 class FakeAnalyser final : public AnalyserLauncher

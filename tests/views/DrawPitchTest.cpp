@@ -133,3 +133,29 @@ TEST(PitchView, SubRangeIsWidenedToWholeStepsAndDrawnWithoutClearing)
     EXPECT_EQ(lines.front().Num("x1"), 20 + 50);
     EXPECT_EQ(lines.back().Num("x1"), 20 + 110);
 }
+
+// The contour on its own is what the view draws: each line joins two
+// neighbouring columns at the contour's own heights, a rising track rises
+// on the screen, and nothing outside the pitch window is voiced.
+TEST(PitchContour, IsWhatTheViewDrawsAndRisesWithThePitch)
+{
+    std::vector<int32_t> rising(161);
+    for (int i = 0; i < 161; ++i)
+        rising[i] = 1500 + 5 * i;
+    const PhraseData phrase = MakePhrase(0, 16000, {{0, 16000, 4000, 12000, 10}});
+    const PitchTrack track = EvenTrack(0, 100, rising);
+    const PitchContour contour = ComputePitchContour(phrase, track, BoxWidth, BoxHeight);
+    ASSERT_TRUE(contour.Valid);
+    EXPECT_EQ(contour.SamplesPerColumn, 100);
+    EXPECT_EQ(contour.Columns[10], 0) << "before the pitch window";
+    EXPECT_EQ(contour.Columns[150], 0) << "after the pitch window";
+    EXPECT_LT(contour.Y(contour.Columns[110]), contour.Y(contour.Columns[60]));
+
+    const auto lines = Contour(Pitch(phrase, track));
+    ASSERT_GT(lines.size(), 50u);
+    for (const SvgElement& line : lines) {
+        const int64_t column = int64_t(line.Num("x1")) - contour.MarginX;
+        EXPECT_NEAR(line.Num("y1"), contour.Y(contour.Columns[column]), 1e-3);
+        EXPECT_NEAR(line.Num("y2"), contour.Y(contour.Columns[column + 1]), 1e-3);
+    }
+}

@@ -1,0 +1,126 @@
+// A take that cannot be stored because the disk is full or the folder is
+// read-only: the learner is told which, and the take before it stays whole.
+// Root ignores file permissions, so real file systems are used: two small
+// tmpfs mounted in a mount namespace of their own, where this program runs
+// the disabled test below again.
+#include "audio/FakeWaveInput.h"
+#include "engine/AnalysisEngine.h"
+#include "engine/FakeAnalyser.h"
+#include "support/QtPrinters.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStorageInfo>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QByteArray EarlierTake = QByteArray("the take before, whole\n").repeated(40);
+
+// Records half a second into folder and returns the reason the engine gave
+// for failing, or "" when it did not fail.
+QString RecordInto(const QString& folder, enginetest::FakeAnalyser& analyser)
+{
+    RecordingBlock block;
+    LoadedPhrase learner;
+    learner.Phrase.WaveFile = folder + "/Student.wav";
+    learner.Phrase.TextFile = folder + "/Student.txt";
+    learner.Phrase.StepFile = folder + "/Student.stp";
+    learner.Phrase.ResultFile = folder + "/Student.rsl";
+    AnalysisEngine engine{block, learner};
+    FakeWaveInput* microphone = nullptr;
+    engine.SetWaveInputFactory([&microphone] {
+        auto input = std::make_unique<FakeWaveInput>();
+        microphone = input.get();
+        return std::unique_ptr<WaveInput>(std::move(input));
+    });
+    engine.SetAnalyser(folder + "/TVM", [&analyser]() -> AnalyserLauncher& { return analyser; });
+    QString reason;
+    QObject::connect(&engine, &AnalysisEngine::RecordingFailed,
+                     [&reason](const QString& why) { reason = why; });
+    engine.StartRecording("record");
+    if (microphone == nullptr) return "no microphone";
+    microphone->Deliver(enginetest::HalfASecondOfVoice());
+    engine.StopEarly();
+    engine.FinishRecording();
+    return reason;
+}
+
+bool WriteWhole(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush();
+}
+
+QByteArray ReadWhole(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+// Runs only inside the namespace that the test after it makes:
+// $TONVALE_SMALL_DISKS names a tmpfs to fill and one to make read-only.
+TEST(DISABLED_RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
+{
+    const QStringList disks = qEnvironmentVariable("TONVALE_SMALL_DISKS").split(':');
+    ASSERT_EQ(disks.size(), 2);
+    const QString full = disks[0];
+    const QString readOnly = disks[1];
+    // Filling anything but a small file system of its own would fill the
+    // machine's disk.
+    for (const QString& disk : disks)
+        ASSERT_LT(QStorageInfo(disk).bytesTotal(), 16 << 20) << disk.toStdString();
+    enginetest::FakeAnalyser analyser;
+    analyser.Result = "Good\r\n";
+
+    ASSERT_TRUE(WriteWhole(full + "/Student.wav", EarlierTake));
+    {
+        QFile filler(full + "/filler");
+        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
+        const QByteArray block(4096, 'x');
+        while (filler.write(block) == block.size() && filler.flush()) {
+        }
+    }
+    EXPECT_EQ(RecordInto(full, analyser), "Your recording could not be saved: the disk is full");
+    EXPECT_EQ(ReadWhole(full + "/Student.wav"), EarlierTake);
+    EXPECT_EQ(QDir(full).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList())
+        << "a half-written take is taken away";
+
+    ASSERT_TRUE(WriteWhole(readOnly + "/Student.wav", EarlierTake));
+    ASSERT_EQ(QProcess::execute("mount", {"-o", "remount,ro", readOnly}), 0);
+    EXPECT_EQ(RecordInto(readOnly, analyser),
+              "Your recording could not be saved: the folder is read-only");
+    EXPECT_EQ(ReadWhole(readOnly + "/Student.wav"), EarlierTake);
+
+    EXPECT_EQ(analyser.Starts, 0) << "nothing reaches the analyser";
+}
+
+TEST(RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
+{
+    QProcess probe;
+    probe.start("unshare", {"--map-root-user", "--mount", "true"});
+    if (!probe.waitForFinished(10000) || probe.exitStatus() != QProcess::NormalExit ||
+        probe.exitCode() != 0)
+        GTEST_SKIP() << "this machine allows no mount namespace (unshare)";
+
+    QTemporaryDir full;
+    QTemporaryDir readOnly;
+    const QString script =
+        "mount -t tmpfs -o size=512k tmpfs \"$1\" && mount -t tmpfs -o size=512k tmpfs \"$2\" && "
+        "TONVALE_SMALL_DISKS=\"$1:$2\" exec \"$3\" --gtest_also_run_disabled_tests "
+        "--gtest_filter=DISABLED_RecordingOnSmallDisks.*";
+    QProcess inner;
+    inner.setProcessChannelMode(QProcess::MergedChannels);
+    inner.start("unshare", {"--map-root-user", "--mount", "sh", "-c", script, "sh", full.path(),
+                            readOnly.path(), QCoreApplication::applicationFilePath()});
+    ASSERT_TRUE(inner.waitForFinished(60000));
+    const QByteArray output = inner.readAll();
+    EXPECT_EQ(inner.exitCode(), 0) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+}
