@@ -8,6 +8,7 @@
 #include "exercise/TutorPractice.h"
 #include "support/HistoryFolder.h"
 
+#include <QApplication>
 #include <QTest>
 
 namespace {
@@ -119,7 +120,14 @@ TEST_F(PracticeScreen, AGoodTakeGivesScoreAndStressAdviceInTheSameTickBesideTheD
     EXPECT_EQ(feedback->accessibleName(), "Feedback");
     EXPECT_TRUE(feedback->accessibleDescription().startsWith(
         QString("Score %1 of 100. The model stresses the 1st beat").arg(comparison.Score)));
-    EXPECT_TRUE(feedback->focusPolicy() & Qt::TabFocus);
+    // Tab reaches the strip after the designed controls.
+    exercise->PlayStudentWave->setFocus();
+    QStringList order;
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        order << QApplication::focusWidget()->objectName();
+    }
+    EXPECT_EQ(order, (QStringList{"CompareOption", "HistoryButton", "CompareFeedback"}));
     ExpectDesignUntouched(exercise, "after a take");
 
     exercise->setWindowState(Qt::WindowMaximized);
