@@ -162,10 +162,9 @@ void Stress::HistoryButton_Click()
 void Stress::ShowHistoryOfPhrase()
 {
     PracticeHistory* history = TutorPractice().History();
-    History->ShowPhrase(
-        history, CurrentPhraseKey(), PhraseLabel->text(),
-        HistoryNotice(TutorPractice().OpenResult())
-            .replace("This take was not kept in your history: ", "Your history cannot be shown: "));
+    History->ShowPhrase(history, CurrentPhraseKey(), PhraseLabel->text(),
+                        HistoryNotice(TutorPractice().OpenResult(),
+                                      QStringLiteral("Your history cannot be shown: ")));
 }
 
 bool Stress::FreeForHistoryTake()

@@ -16,9 +16,8 @@ constexpr int SqliteNotADatabase = 26;
 
 } // namespace
 
-QString HistoryNotice(int32_t result)
+QString HistoryNotice(int32_t result, const QString& lead)
 {
-    const QString lead = QStringLiteral("This take was not kept in your history: ");
     switch (result) {
     case HistoryOk:
         return QString();

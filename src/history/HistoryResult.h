@@ -18,9 +18,11 @@ inline constexpr int32_t HistoryNewerVersion = -7;   // written by a newer tutor
 inline constexpr int32_t HistoryOutdated = -8; // older than this program, and opened to read only
 inline constexpr int32_t HistoryFailed = -9;   // any other failure
 
-// One short sentence for the learner on why a take was not kept; empty for
-// HistoryOk.
-QString HistoryNotice(int32_t result);
+inline const QString TakeNotKeptLead = QStringLiteral("This take was not kept in your history: ");
+
+// One short sentence for the learner on why a take was not kept (or, with
+// another lead, why the history cannot be used); empty for HistoryOk.
+QString HistoryNotice(int32_t result, const QString& lead = TakeNotKeptLead);
 
 // The result code that a database error stands for.
 int32_t HistoryResultOf(const QSqlError& error);
