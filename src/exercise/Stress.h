@@ -205,6 +205,7 @@ private:
     // The end of an analysis the analyser answered: compare and keep.
     void ReviewTake(bool good);
     void ShowHistoryOfPhrase();
+    void PlaceHistoryWindow();
     // False, saying why, while a take is made; else ends any playback.
     bool FreeForHistoryTake();
     void PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x);

@@ -15,7 +15,10 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <QScreen>
 #include <QShortcut>
+
+#include <algorithm>
 
 namespace {
 
@@ -151,12 +154,26 @@ void Stress::HistoryButton_Click()
         return;
     }
     ShowHistoryOfPhrase();
-    // Beside the exercise where the screen has room, so the views stay in sight.
-    History->move(frameGeometry().topRight() + QPoint(8, 0));
+    // Placed once shown, when its frame is known.
     History->show();
+    PlaceHistoryWindow();
     History->raise();
     History->activateWindow();
     History->TakeList->setFocus();
+}
+
+void Stress::PlaceHistoryWindow()
+{
+    // Beside the exercise where the screen has room, so the views stay in
+    // sight; else at the screen's right edge, never beyond it.
+    QPoint place = frameGeometry().topRight() + QPoint(8, 0);
+    if (const QScreen* screen = this->screen()) {
+        const QRect room = screen->availableGeometry();
+        const QSize size = History->frameGeometry().size();
+        place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - size.width())));
+        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() + 1 - size.height())));
+    }
+    History->move(place);
 }
 
 void Stress::ShowHistoryOfPhrase()

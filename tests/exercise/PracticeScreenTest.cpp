@@ -135,6 +135,12 @@ TEST_F(PracticeScreen, AGoodTakeGivesScoreAndStressAdviceInTheSameTickBesideTheD
     ASSERT_GT(exercise->height(), Stress::DesignInnerSize().height() + PracticeStrip::StripHeight);
     ExpectDesignUntouched(exercise, "maximised");
     EXPECT_TRUE(feedback->HasComparison()) << "a new layout keeps the feedback";
+    // The History window opens on the screen, not beyond its edge.
+    QTest::keyClick(exercise, Qt::Key_H);
+    ASSERT_NE(exercise->History, nullptr);
+    EXPECT_TRUE(
+        exercise->screen()->availableGeometry().contains(exercise->History->frameGeometry()));
+    exercise->History->close();
 
     // The next phrase has no take yet: the feedback goes with the views.
     exercise->setWindowState(Qt::WindowNoState);
