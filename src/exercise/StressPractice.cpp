@@ -133,10 +133,15 @@ void Stress::ReviewTake(bool good)
     const TakeReview review = TutorPractice().FinishTake(
         take, NativeLoaded ? &NativeSpeaker : nullptr, good ? &StudentSpeaker : nullptr);
     comparison = review.Compared;
-    if (comparison)
+    if (comparison) {
         Practice->Feedback->ShowComparison(*comparison);
-    else
+    } else if (good) {
+        Comparison none;
+        none.Problem = QStringLiteral("the native speaker's phrase could not be read.");
+        Practice->Feedback->ShowComparison(none);
+    } else {
         Practice->Feedback->Clear();
+    }
     Practice->Feedback->ShowNotice(review.Notice);
     ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);
     if (History != nullptr && History->isVisible()) History->Reload();
