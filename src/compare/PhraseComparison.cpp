@@ -19,6 +19,12 @@ constexpr double DurationPoints = 15;
 // The learner's stress peak must lie within half a mean step of the
 // model's: a step of one speaker may hold two syllables of the other.
 constexpr double StressDistanceSteps = 0.5;
+// A learner whose step at the model's stress is within half a semitone of
+// pitch peak (or its worth in voicing and loudness) of their strongest step
+// has not stressed elsewhere: listeners do not hear so small a difference
+// as more prominence, and the model's own voice, taken through a
+// microphone, moves the measure by about as much.
+constexpr double StressTieStrength = 0.5;
 // A phrase of this many steps carries several accents, and which of them
 // comes out highest varies from speaker to speaker; there the learner also
 // stresses as the model does when the prominences of the aligned steps
@@ -44,6 +50,23 @@ bool PathHolds(const std::vector<StepPair>& path, int model, int learner)
     return std::any_of(path.begin(), path.end(), [&](const StepPair& pair) {
         return pair.Model == model && pair.Learner == learner;
     });
+}
+
+// Of the learner's steps aligned with the model's stressed step, the
+// strongest, when it is as strong as the learner's strongest but for a
+// tie's width; -1 otherwise.
+int TiedWithModelStress(const SpeakerProsody& model, const SpeakerProsody& learner,
+                        const std::vector<StepPair>& path)
+{
+    int best = -1;
+    for (const StepPair& pair : path) {
+        if (pair.Model != model.StressedStep) continue;
+        if (best < 0 || learner.Steps[pair.Learner].Strength > learner.Steps[best].Strength)
+            best = pair.Learner;
+    }
+    if (best < 0) return -1;
+    const double strongest = learner.Steps[learner.StressedStep].Strength;
+    return learner.Steps[best].Strength >= strongest - StressTieStrength ? best : -1;
 }
 
 // The learner's stress peak laid onto the model's time, less the model's
@@ -160,6 +183,8 @@ Comparison ComparePhrases(const SpeakerPhrase& model, const SpeakerPhrase& learn
     if (!comparison.Problem.isEmpty()) return comparison;
 
     const std::vector<StepPair> path = AlignSteps(modelProsody.Steps, learnerProsody.Steps);
+    const int tied = TiedWithModelStress(modelProsody, learnerProsody, path);
+    if (tied >= 0) learnerProsody.StressedStep = tied;
     comparison.StressOffset = StressOffset(modelProsody, learnerProsody, path);
     comparison.StressPattern = ProminencePattern(modelProsody, learnerProsody, path);
     comparison.SameStressedStep =

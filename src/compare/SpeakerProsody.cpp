@@ -140,8 +140,10 @@ int AddProminence(std::vector<StepProsody>& steps)
                         LoudnessWeight * step.LoudnessDb);
     const auto [low, high] = std::minmax_element(score.begin(), score.end());
     const double span = *high - *low;
-    for (size_t i = 0; i < steps.size(); ++i)
+    for (size_t i = 0; i < steps.size(); ++i) {
+        steps[i].Strength = score[i];
         steps[i].Prominence = span > 0 ? (score[i] - *low) / span : 1;
+    }
     return int(high - score.begin());
 }
 

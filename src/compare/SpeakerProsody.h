@@ -34,6 +34,7 @@ struct StepProsody
     double LoudnessDb = 0;    // loudest 40 ms, dB below the phrase's loudest step (<= 0)
     double Bar = 0;           // Height over the phrase's highest Height, 0..1
     double Prominence = 0;    // 0..1: from the least (0) to the most prominent step (1)
+    double Strength = 0;      // what Prominence is scaled from, in semitones of pitch peak
 };
 
 struct SpeakerProsody

@@ -255,6 +255,9 @@ TEST_F(ExerciseEndToEnd, AStressElsewhereIsSaidAndBothTakesAreKept)
               << qPrintable(feedback->ScoreLabel->text()) << "; "
               << qPrintable(feedback->AdviceLabel->text().replace('\n', ' ')) << "\n";
     ASSERT_NE(exercise->StudentPitch->Picture(), olderPitch) << "the two takes differ";
+    // The model's own voice, taken through the microphone, stresses as the model does.
+    EXPECT_TRUE(feedback->AdviceLabel->text().startsWith("You stress TEEN, as the model does."))
+        << qPrintable(feedback->AdviceLabel->text());
 
     exercise->HistoryButton_Click();
     HistoryPanel* history = exercise->History;

@@ -94,3 +94,22 @@ TEST(StepAlignment, AVoiceAnOctaveLowerPairsStepForStepWithTheSamePitchFigures)
         EXPECT_NEAR(step.PitchSemitones, 0, 0.3);
     EXPECT_GE(comparison.Score, 90);
 }
+
+// Two steps the learner says almost alike are not a stress elsewhere, while
+// a clearly stronger other step is.
+TEST(StepAlignment, ANearTieWithTheModelsStressIsNoStressElsewhere)
+{
+    const std::vector<SpokenStep> model = {{0.25, 150, 150, 0.15}, {0.3, 210, 190, 0.3}};
+    const std::vector<SpokenStep> alike = {{0.25, 171, 171, 0.25}, {0.25, 170, 170, 0.25}};
+    const Comparison tied = ComparePhrases(Speak(model).Speaker(), Speak(alike).Speaker());
+    ASSERT_TRUE(tied.Problem.isEmpty());
+    EXPECT_EQ(tied.ModelStress, 2);
+    EXPECT_TRUE(tied.StressMatch);
+    EXPECT_EQ(tied.LearnerStress, 2);
+
+    const std::vector<SpokenStep> first = {{0.3, 210, 190, 0.3}, {0.25, 150, 150, 0.15}};
+    const Comparison elsewhere = ComparePhrases(Speak(model).Speaker(), Speak(first).Speaker());
+    ASSERT_TRUE(elsewhere.Problem.isEmpty());
+    EXPECT_FALSE(elsewhere.StressMatch);
+    EXPECT_EQ(elsewhere.LearnerStress, 1);
+}

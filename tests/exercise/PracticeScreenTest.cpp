@@ -35,9 +35,9 @@ public:
 };
 
 // The model stresses its first step and falls; the learner stresses the
-// second and rises.
+// second, louder, and rises.
 const SpokenPhrase Model = Speak({{0.25, 210, 220}, {0.3, 180, 130}});
-const SpokenPhrase Learner = Speak({{0.25, 150, 150}, {0.3, 190, 260}});
+const SpokenPhrase Learner = Speak({{0.25, 150, 150, 0.1}, {0.3, 190, 260, 0.4}});
 
 class PracticeScreen : public ExerciseLoop
 {

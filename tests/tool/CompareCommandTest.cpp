@@ -15,7 +15,7 @@ using namespace testbytes;
 namespace {
 
 // The model stresses its first step and falls at the end; the learner
-// stresses the second and rises.
+// stresses the second, louder, and rises.
 SpokenPhrase Model()
 {
     return Speak({{0.25, 210, 220}, {0.3, 180, 130}});
@@ -23,7 +23,7 @@ SpokenPhrase Model()
 
 SpokenPhrase Learner()
 {
-    return Speak({{0.25, 150, 150}, {0.3, 190, 260}}, 0.6);
+    return Speak({{0.25, 150, 150, 0.1}, {0.3, 190, 260, 0.4}}, 0.6);
 }
 
 QJsonObject CompareAsJson(const QString& model, const QString& learner)
