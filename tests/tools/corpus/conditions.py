@@ -25,9 +25,9 @@ def white(x, rng, snr_db):
 
 
 def pink(x, rng, snr_db):
-    spec = np.fft.rfft(rng.standard_normal(len(x)))
+    spectrum = np.fft.rfft(rng.standard_normal(len(x)))
     f = np.maximum(np.fft.rfftfreq(len(x), 1.0 / RATE), 20.0)
-    return _noise_at(x, np.fft.irfft(spec / np.sqrt(f), len(x)), snr_db), "snr=%g" % snr_db
+    return _noise_at(x, np.fft.irfft(spectrum / np.sqrt(f), len(x)), snr_db), "snr=%g" % snr_db
 
 
 def hum(x, rng, mains=50):
