@@ -4,6 +4,7 @@
 #include "views/ViewKinds.h"
 
 #include <QAccessible>
+#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QStyle>
 #include <QVBoxLayout>
@@ -72,6 +73,7 @@ CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
 
 void CompareFeedback::ShowComparison(const Comparison& comparison, const QString& lead)
 {
+    SetFaded(false);
     QStringList lines;
     if (!lead.isEmpty()) lines << lead;
     compared = comparison.Problem.isEmpty();
@@ -96,6 +98,7 @@ void CompareFeedback::ShowNotice(const QString& notice)
 
 void CompareFeedback::Clear()
 {
+    SetFaded(false);
     compared = false;
     ScoreLabel->clear();
     AdviceLabel->setText(WaitingText);
@@ -149,4 +152,16 @@ void ShowCompareView(PictureBox& box, const LoadedPhrase& model, const Compariso
                        .arg(comparison->Advice.join(' '))
                  : QString("Nothing to compare yet: record the phrase."));
     box.update();
+}
+
+void CompareFeedback::SetFaded(bool faded)
+{
+    if (faded == IsFaded()) return;
+    if (!faded) {
+        setGraphicsEffect(nullptr); // deletes the effect
+        return;
+    }
+    auto* fade = new QGraphicsOpacityEffect(this);
+    fade->setOpacity(0.45);
+    setGraphicsEffect(fade);
 }

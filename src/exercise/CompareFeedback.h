@@ -24,6 +24,10 @@ public:
     void ShowNotice(const QString& notice);
     // Back to the empty panel of a phrase not yet compared.
     void Clear();
+    // Faded while the next take is made, like the learner's views it speaks
+    // of; a new comparison or Clear brings it back.
+    void SetFaded(bool faded);
+    bool IsFaded() const { return graphicsEffect() != nullptr; }
 
     // Everything the panel says, as a screen reader reads it.
     QString Text() const { return accessibleDescription(); }

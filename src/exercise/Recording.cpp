@@ -80,6 +80,7 @@ void Stress::OnRecordingStarted()
     // which take is shown is never in doubt.
     for (PictureBox* view : ViewsOf(Speaker::Student))
         view->SetDimmed(StudentAnalysed != 0);
+    Practice->Feedback->SetFaded(StudentAnalysed != 0 && Practice->Feedback->HasComparison());
     for (QWidget* control : std::initializer_list<QWidget*>{PlayStudentWave, PlayNativeWave,
                                                             ExitButton, NextTopic, PrevTopic})
         control->setEnabled(false);

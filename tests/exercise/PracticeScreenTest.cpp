@@ -243,6 +243,12 @@ TEST_F(PracticeScreen, NoKeptTakeIsShownOrPlayedWhileATakeIsMade)
     EXPECT_EQ(history->StatusLabel->text(), "Wait until your take is analysed.");
     EXPECT_EQ(sound->StartCount, starts);
     EXPECT_TRUE(exercise->IsRecording());
+    // The last take's feedback fades with its views until the new take's replaces it.
+    EXPECT_TRUE(exercise->Practice->Feedback->IsFaded());
+    exercise->RecordTimer_Timer();
+    exercise->StressShellTimer_Timer();
+    ASSERT_EQ(StudentAnalysed, -1);
+    EXPECT_FALSE(exercise->Practice->Feedback->IsFaded());
 }
 
 TEST_F(PracticeScreen, AHistoryThatCannotBeWrittenGivesOneNoticeAndTheExerciseGoesOn)
