@@ -13,6 +13,22 @@ struct ToolStreams
     std::ostream& err;
 };
 
+// Answers what a command's parser made of its words: 1, help asked for, puts
+// the usage on out and ends with 0; 2, a wrong call, puts it on err and ends
+// with 2. Gives the status to end with, or -1 to go on.
+inline int AnswerUsageRequest(int parsed, const char* usage, ToolStreams io)
+{
+    if (parsed == 1) {
+        io.out << usage;
+        return 0;
+    }
+    if (parsed == 2) {
+        io.err << usage;
+        return 2;
+    }
+    return -1;
+}
+
 int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
 int InfoCommand(const QStringList& args, ToolStreams io);

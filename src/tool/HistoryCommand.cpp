@@ -217,16 +217,9 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
 int HistoryCommand(const QStringList& args, ToolStreams io)
 {
     HistoryCall call;
-    switch (ParseHistoryCall(args, call)) {
-    case 1:
-        io.out << HistoryUsage;
-        return 0;
-    case 2:
-        io.err << HistoryUsage;
-        return 2;
-    default:
-        break;
-    }
+    if (const int status = AnswerUsageRequest(ParseHistoryCall(args, call), HistoryUsage, io);
+        status >= 0)
+        return status;
     PracticeHistory history(call.database);
     // Reading never creates, migrates or writes anything; forgetting must
     // not create a history where there was none.

@@ -127,16 +127,9 @@ void PrintJson(const PhraseInfo& info, const InfoOptions& options, std::ostream&
 int InfoCommand(const QStringList& args, ToolStreams io)
 {
     InfoOptions options;
-    switch (ParseInfoOptions(args, options)) {
-    case 1:
-        io.out << InfoUsage;
-        return 0;
-    case 2:
-        io.err << InfoUsage;
-        return 2;
-    default:
-        break;
-    }
+    if (const int status = AnswerUsageRequest(ParseInfoOptions(args, options), InfoUsage, io);
+        status >= 0)
+        return status;
     PhraseInfo info;
     const int32_t result = LoadPhraseForDisplay(
         info, options.path, {.ReadText = !options.skipText, .TrimPitchWindows = options.trim});

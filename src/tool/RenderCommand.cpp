@@ -87,16 +87,9 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
 int RenderCommand(const QStringList& args, ToolStreams io)
 {
     RenderOptions options;
-    switch (ParseRenderOptions(args, options)) {
-    case 1:
-        io.out << RenderUsage;
-        return 0;
-    case 2:
-        io.err << RenderUsage;
-        return 2;
-    default:
-        break;
-    }
+    if (const int status = AnswerUsageRequest(ParseRenderOptions(args, options), RenderUsage, io);
+        status >= 0)
+        return status;
 
     // A pair view reads both phrases without their text, as a learner's
     // file need not have one.
