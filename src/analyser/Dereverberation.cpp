@@ -27,6 +27,15 @@ float RoomDecayRate(const std::vector<PitchFrame>& levels, float loudDb, int lag
     return Percentile(falls, 0.95f) / (lagFrames * 0.01f);
 }
 
+float ReverberantDecayRate(const std::vector<PitchFrame>& levels, float loudDb,
+                           const PitchSettings& settings)
+{
+    const int lagFrames =
+        std::max(1, static_cast<int>(std::lround(settings.TailDelaySeconds * 100)));
+    const float decayRate = RoomDecayRate(levels, loudDb, lagFrames);
+    return decayRate > 0 && 60 / decayRate >= settings.ReverberantSeconds ? decayRate : 0.0f;
+}
+
 std::vector<float> SuppressLateReverberation(const std::vector<float>& samples, double rate,
                                              float decayDbPerSecond, float delaySeconds,
                                              float floorDb, float echoScale)

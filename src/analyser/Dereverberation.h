@@ -11,6 +11,12 @@
 // few falls from well above its background to tell.
 float RoomDecayRate(const std::vector<PitchFrame>& levels, float loudDb, int lagFrames);
 
+// The room's decay as RoomDecayRate measures it over the settings' tail
+// delay, when it is slow enough (ReverberantSeconds) for the recording's
+// echoes to matter; 0 in a dry one.
+float ReverberantDecayRate(const std::vector<PitchFrame>& levels, float loudDb,
+                           const PitchSettings& settings);
+
 // Spectral subtraction of the late reverberation (Lebart, Boucher and
 // Denbigh 2001): in a room that decays at `decayDbPerSecond`, what is heard
 // `delaySeconds` after a sound, less the decay, is echo; each short-time

@@ -388,8 +388,8 @@ std::vector<PitchFrame> TrackPitch(const PreparedSignal& signal, const PitchSett
     const int factor = signal.Factor;
     const double lowRate = signal.LowRate;
     const int tailLag = std::max(1, static_cast<int>(std::lround(settings.TailDelaySeconds * 100)));
-    const float decayRate = RoomDecayRate(result, loudDb, tailLag);
-    const bool reverberant = decayRate > 0 && 60 / decayRate >= settings.ReverberantSeconds;
+    const float decayRate = ReverberantDecayRate(result, loudDb, settings);
+    const bool reverberant = decayRate > 0;
     // In a reverberant room the correlation looks at the recording with its
     // late reverberation taken out: the echoes of an ended vowel are as
     // periodic as the vowel was.

@@ -22,6 +22,10 @@ struct StepSettings
     float MinDipDb = 2;         // two nuclei need a dip this deep between them
     float VowelBalanceDb = 6;   // vowel band this much above the band over 3 kHz: vowel-like
     float PauseSeconds = 0.15f; // a quiet stretch this long between nuclei is a pause
+    // In a reverberant room the contours come from the recording with its
+    // late reverberation taken out down to this, as the pitch tracker's
+    // correlation does; 0 measures them on the recording as it is.
+    float EchoFloorDb = PitchSettings{}.EchoFloorDb;
     // Scales of the prominence model's learnt cue groups (1 = as learnt, 0 = left out).
     float LoudnessWeight = 1;
     float LengthWeight = 1;

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -118,8 +119,7 @@ TEST(StepFinder, RanksTheSyllableWithTheFlatterSpectrumHigher)
     // The middle syllable against the first, which the brightening leaves
     // alone (where in the phrase a syllable stands counts too, so the two
     // are not alike to begin with).
-    auto middleAgainstFirst = [&](const std::vector<float>& samples,
-                                  const StepSettings& settings) {
+    auto middleAgainstFirst = [&](const std::vector<float>& samples, const StepSettings& settings) {
         const PhraseSteps found = FindSteps(samples, Rate, pitch, settings);
         EXPECT_EQ(found.Steps.size(), 3u);
         if (found.Steps.size() != 3) return 0.0;
@@ -172,6 +172,118 @@ TEST(StepFinder, JoinsPitchWindowsAcrossContinuousVoicingOnly)
         EXPECT_GT(step.Reserved2, 1100);
         EXPECT_LT(step.Reserved2, 1560);
     }
+}
+
+TEST(StepFinder, KeepsSyllablesWholeInLoudNoise)
+{
+    // Four syllables whose onsets and codas are 6 dB softer than their
+    // vowels, with short breaks between them, in white noise 5 dB below the
+    // voice: the vowels rise only about 9 dB above the noise, and the soft
+    // edges stay part of their syllables instead of reading as pauses that
+    // cut each step down to its vowel.
+    std::vector<VoiceSegment> segments{{0.4, 0, 0, 0}};
+    for (int i = 0; i < 4; ++i) {
+        const double hz = 150.0 - 8 * i;
+        segments.push_back({0.07, hz, hz, 0.25});
+        segments.push_back({0.12, hz, hz - 4, 0.5});
+        segments.push_back({0.07, hz - 4, hz - 6, 0.25});
+        segments.push_back({0.04, 0, 0, 0});
+    }
+    segments.push_back({0.4, 0, 0, 0});
+    const SyntheticVoice voice = SynthesiseVoice(segments, Rate);
+    double power = 0;
+    size_t voicedSamples = 0;
+    for (size_t i = 0; i < voice.Samples.size(); ++i) {
+        if (voice.TrueHz[i] <= 0) continue;
+        power += voice.Samples[i] * voice.Samples[i];
+        ++voicedSamples;
+    }
+    const double noiseRms = std::sqrt(power / voicedSamples) / std::pow(10.0, 5.0 / 20);
+    std::vector<float> noisy = voice.Samples;
+    const std::vector<float> noise = WhiteNoise(noisy.size(), noiseRms, 11);
+    for (size_t i = 0; i < noisy.size(); ++i)
+        noisy[i] += noise[i];
+
+    const PhraseSteps found = FindSteps(noisy, Rate, TrackPitch(noisy, Rate));
+    const auto syllables = VoicedRanges(voice);
+    ASSERT_EQ(found.Steps.size(), syllables.size());
+    const int32_t slack = Rate * 3 / 100;
+    for (size_t i = 0; i < syllables.size(); ++i) {
+        EXPECT_LE(found.Steps[i].Start, syllables[i].first + slack) << i;
+        EXPECT_GE(End(found.Steps[i]), syllables[i].second - slack) << i;
+        // No pause inside the phrase: each step ends where the next begins.
+        if (i > 0) {
+            EXPECT_EQ(found.Steps[i].Start, End(found.Steps[i - 1]) + 1) << i;
+        }
+    }
+}
+
+// A living room's reverberation (RT60 about 0.8 s, the speaker beyond the
+// critical distance) from four parallel comb filters and two all-passes,
+// mixed with the direct sound.
+std::vector<float> InARoom(const std::vector<float>& dry)
+{
+    const double rt60 = 0.8;
+    std::vector<float> wet(dry.size(), 0.0f);
+    for (const int delay : {1117, 1277, 1423, 1559}) {
+        const double gain = std::pow(10.0, -3.0 * delay / (Rate * rt60));
+        std::vector<float> comb(dry.size(), 0.0f);
+        for (size_t i = 0; i < dry.size(); ++i)
+            comb[i] = dry[i] + (i >= static_cast<size_t>(delay) ? gain * comb[i - delay] : 0.0);
+        for (size_t i = 0; i < dry.size(); ++i)
+            wet[i] += comb[i] / 4;
+    }
+    for (const int delay : {225, 341}) {
+        std::vector<float> passed(wet.size(), 0.0f);
+        for (size_t i = 0; i < wet.size(); ++i) {
+            const bool back = i >= static_cast<size_t>(delay);
+            passed[i] = -0.7f * wet[i] + (back ? wet[i - delay] + 0.7f * passed[i - delay] : 0.0f);
+        }
+        wet = passed;
+    }
+    std::vector<float> heard(dry.size());
+    for (size_t i = 0; i < dry.size(); ++i)
+        heard[i] = 0.5f * dry[i] + 1.0f * wet[i];
+    return heard;
+}
+
+TEST(StepFinder, KeepsTheEchoOfALoudSyllableOutOfTheNextInARoom)
+{
+    // Loud syllables each followed closely by a quiet one. In the room the
+    // loud one's echo fills the dip before the quiet one, which measured on
+    // the recording as it is would vanish into its step.
+    std::vector<VoiceSegment> segments{{0.4, 0, 0, 0}};
+    for (int i = 0; i < 5; ++i) {
+        segments.push_back({0.2, 140, 150, 0.6});
+        segments.push_back({0.08, 0, 0, 0});
+        segments.push_back({0.14, 125, 120, 0.15});
+        segments.push_back({0.12, 0, 0, 0});
+    }
+    segments.push_back({0.6, 0, 0, 0});
+    const SyntheticVoice voice = SynthesiseVoice(segments, Rate);
+    const std::vector<float> room = InARoom(voice.Samples);
+    const PhraseSteps found = FindSteps(room, Rate, TrackPitch(room, Rate));
+
+    // The step holding each syllable's middle, -1 for none.
+    const auto syllables = VoicedRanges(voice);
+    ASSERT_EQ(syllables.size(), 10u);
+    std::vector<int> holder;
+    for (const auto& [first, last] : syllables) {
+        const int32_t middle = (first + last) / 2;
+        const auto step =
+            std::find_if(found.Steps.begin(), found.Steps.end(), [&](const StepRecord& s) {
+                return s.Start <= middle && middle <= End(s);
+            });
+        holder.push_back(step == found.Steps.end() ? -1
+                                                   : static_cast<int>(step - found.Steps.begin()));
+    }
+    int pairsApart = 0;
+    for (size_t i = 0; i + 1 < holder.size(); i += 2) {
+        if (holder[i] < 0 || holder[i + 1] < 0 || holder[i] == holder[i + 1]) continue;
+        ++pairsApart;
+        EXPECT_GT(found.Steps[holder[i]].Height, 2 * found.Steps[holder[i + 1]].Height) << i;
+    }
+    EXPECT_GE(pairsApart, 4);
 }
 
 TEST(StepFinder, FindsNothingInSilenceOrNoise)
