@@ -60,38 +60,64 @@ std::vector<float> SuppressLateReverberation(const std::vector<float>& samples, 
     const long count = static_cast<long>(samples.size());
     const long frames = (count + size) / hop + 1;
     std::vector<float> out(count + 2 * size, 0.0f);
-    std::vector<float> re(size), im(size);
+    std::vector<float> re(size), im(size), gains(2 * static_cast<size_t>(bins));
     // The power spectra of the last `delay` frames, a ring.
     std::vector<float> history(static_cast<size_t>(delay) * bins, 0.0f);
-    for (long f = 0; f < frames; ++f) {
+    auto sample = [&](long n) { return n >= 0 && n < count ? samples[n] : 0.0f; };
+    // Two frames share one complex transform, the first in the real part
+    // and the second in the imaginary part: their spectra are each
+    // symmetric, so they part again by their even and odd halves.
+    for (long f = 0; f < frames; f += 2) {
         const long start = f * hop - size;
         for (int i = 0; i < size; ++i) {
-            const long n = start + i;
-            re[i] = n >= 0 && n < count ? samples[n] * window[i] : 0.0f;
-            im[i] = 0;
+            re[i] = sample(start + i) * window[i];
+            im[i] = f + 1 < frames ? sample(start + hop + i) * window[i] : 0.0f;
         }
         FourierTransform(re, im, cosines, sines);
-        float* past = history.data() + static_cast<size_t>(f % delay) * bins;
+        for (int pair = 0; pair < 2; ++pair) {
+            float* past = history.data() + static_cast<size_t>((f + pair) % delay) * bins;
+            float* gain = gains.data() + static_cast<size_t>(pair) * bins;
+            for (int b = 0; b < bins; ++b) {
+                const int mirror = (size - b) % size;
+                // The first frame's bin is (Z[b] + conj Z[-b]) / 2, the
+                // second's (Z[b] - conj Z[-b]) / 2i.
+                const float partRe = pair == 0 ? re[b] + re[mirror] : im[b] + im[mirror];
+                const float partIm = pair == 0 ? im[b] - im[mirror] : re[mirror] - re[b];
+                const float power = 0.25f * (partRe * partRe + partIm * partIm);
+                const float late = echo * past[b];
+                gain[b] = power > 0
+                              ? std::max(std::sqrt(std::max(0.0f, 1 - late / power)), floorGain)
+                              : 0.0f;
+                past[b] = power;
+            }
+        }
+        // Each frame's spectrum times its gains, joined again as first +
+        // i second, and conjugated, so that the forward transform below is
+        // the inverse one.
         for (int b = 0; b < bins; ++b) {
-            const float power = re[b] * re[b] + im[b] * im[b];
-            const float late = echo * past[b];
-            const float gain =
-                power > 0 ? std::max(std::sqrt(std::max(0.0f, 1 - late / power)), floorGain) : 0;
-            past[b] = power;
-            // The gain is real and the same for a bin and its mirror, so the
-            // frame stays real. Conjugating here makes the forward transform
-            // below the inverse one.
-            re[b] *= gain;
-            im[b] *= -gain;
-            if (b > 0 && b < size - b) {
-                re[size - b] *= gain;
-                im[size - b] *= -gain;
+            const int mirror = (size - b) % size;
+            const float firstRe = 0.5f * (re[b] + re[mirror]),
+                        firstIm = 0.5f * (im[b] - im[mirror]);
+            const float secondRe = 0.5f * (im[b] + im[mirror]),
+                        secondIm = 0.5f * (re[mirror] - re[b]);
+            const float g1 = gains[b], g2 = gains[bins + b];
+            // Bin b, and its mirror, whose parts are the conjugates.
+            const float yRe = g1 * firstRe - g2 * secondIm, yIm = g1 * firstIm + g2 * secondRe;
+            const float mRe = g1 * firstRe + g2 * secondIm, mIm = -g1 * firstIm + g2 * secondRe;
+            re[b] = yRe;
+            im[b] = -yIm;
+            if (mirror != b) {
+                re[mirror] = mRe;
+                im[mirror] = -mIm;
             }
         }
         FourierTransform(re, im, cosines, sines);
         for (int i = 0; i < size; ++i) {
             const long n = start + i + size;
             if (n >= 0 && n < static_cast<long>(out.size())) out[n] += re[i] / size * window[i];
+            const long m = n + hop;
+            if (f + 1 < frames && m >= 0 && m < static_cast<long>(out.size()))
+                out[m] -= im[i] / size * window[i];
         }
     }
     // Four square-root Hann windows squared overlap to two.

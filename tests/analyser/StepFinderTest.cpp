@@ -218,35 +218,6 @@ TEST(StepFinder, KeepsSyllablesWholeInLoudNoise)
     }
 }
 
-// A living room's reverberation (RT60 about 0.8 s, the speaker beyond the
-// critical distance) from four parallel comb filters and two all-passes,
-// mixed with the direct sound.
-std::vector<float> InARoom(const std::vector<float>& dry)
-{
-    const double rt60 = 0.8;
-    std::vector<float> wet(dry.size(), 0.0f);
-    for (const int delay : {1117, 1277, 1423, 1559}) {
-        const double gain = std::pow(10.0, -3.0 * delay / (Rate * rt60));
-        std::vector<float> comb(dry.size(), 0.0f);
-        for (size_t i = 0; i < dry.size(); ++i)
-            comb[i] = dry[i] + (i >= static_cast<size_t>(delay) ? gain * comb[i - delay] : 0.0);
-        for (size_t i = 0; i < dry.size(); ++i)
-            wet[i] += comb[i] / 4;
-    }
-    for (const int delay : {225, 341}) {
-        std::vector<float> passed(wet.size(), 0.0f);
-        for (size_t i = 0; i < wet.size(); ++i) {
-            const bool back = i >= static_cast<size_t>(delay);
-            passed[i] = -0.7f * wet[i] + (back ? wet[i - delay] + 0.7f * passed[i - delay] : 0.0f);
-        }
-        wet = passed;
-    }
-    std::vector<float> heard(dry.size());
-    for (size_t i = 0; i < dry.size(); ++i)
-        heard[i] = 0.5f * dry[i] + 1.0f * wet[i];
-    return heard;
-}
-
 TEST(StepFinder, KeepsTheEchoOfALoudSyllableOutOfTheNextInARoom)
 {
     // Loud syllables each followed closely by a quiet one. In the room the
@@ -261,7 +232,7 @@ TEST(StepFinder, KeepsTheEchoOfALoudSyllableOutOfTheNextInARoom)
     }
     segments.push_back({0.6, 0, 0, 0});
     const SyntheticVoice voice = SynthesiseVoice(segments, Rate);
-    const std::vector<float> room = InARoom(voice.Samples);
+    const std::vector<float> room = InALivingRoom(voice.Samples, Rate);
     const PhraseSteps found = FindSteps(room, Rate, TrackPitch(room, Rate));
 
     // The step holding each syllable's middle, -1 for none.

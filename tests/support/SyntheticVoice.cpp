@@ -41,6 +41,34 @@ std::vector<float> WhiteNoise(size_t count, double rms, unsigned seed)
     return noise;
 }
 
+std::vector<float> InALivingRoom(const std::vector<float>& dry, int rate)
+{
+    // Four parallel comb filters and two all-passes make the room's echoes.
+    const double rt60 = 0.8;
+    std::vector<float> wet(dry.size(), 0.0f);
+    for (const int delay : {1117, 1277, 1423, 1559}) {
+        const double gain = std::pow(10.0, -3.0 * delay / (rate * rt60));
+        std::vector<float> comb(dry.size(), 0.0f);
+        for (size_t i = 0; i < dry.size(); ++i)
+            comb[i] = static_cast<float>(
+                dry[i] + (i >= static_cast<size_t>(delay) ? gain * comb[i - delay] : 0.0));
+        for (size_t i = 0; i < dry.size(); ++i)
+            wet[i] += comb[i] / 4;
+    }
+    for (const int delay : {225, 341}) {
+        std::vector<float> passed(wet.size(), 0.0f);
+        for (size_t i = 0; i < wet.size(); ++i) {
+            const bool back = i >= static_cast<size_t>(delay);
+            passed[i] = -0.7f * wet[i] + (back ? wet[i - delay] + 0.7f * passed[i - delay] : 0.0f);
+        }
+        wet = passed;
+    }
+    std::vector<float> heard(dry.size());
+    for (size_t i = 0; i < dry.size(); ++i)
+        heard[i] = 0.5f * dry[i] + 1.0f * wet[i];
+    return heard;
+}
+
 SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int rate, unsigned seed)
 {
     SyntheticVoice voice;

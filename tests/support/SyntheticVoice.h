@@ -33,6 +33,11 @@ SyntheticVoice SynthesiseVoice(const std::vector<VoiceSegment>& segments, int ra
 // White noise of the given RMS.
 std::vector<float> WhiteNoise(size_t count, double rms, unsigned seed);
 
+// The samples as heard in a living room: echoes that decay by 60 dB in
+// 0.8 s, mixed at twice the direct sound's gain, as from a speaker beyond
+// the critical distance.
+std::vector<float> InALivingRoom(const std::vector<float>& dry, int rate);
+
 // Samples in [-1, 1] as little-endian PCM of 8 (unsigned), 16, 24 or 32 bits,
 // the same value in every channel.
 QByteArray PcmBytes(const std::vector<float>& samples, int bits, int channels);
