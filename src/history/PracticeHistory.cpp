@@ -4,12 +4,14 @@
 
 #include <QAtomicInteger>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStandardPaths>
 #include <QStorageInfo>
+#include <QThread>
 #include <QUrl>
 
 #include <algorithm>
@@ -233,9 +235,21 @@ int32_t PracticeHistory::PrepareForWriting()
 {
     // With the write-ahead log a reader never waits for a writer, and a
     // commit that a kill interrupts is simply not there after recovery.
+    // Switching a new history to the log needs the file to itself. When a
+    // second tutor opens the same new history at that moment, SQLite says
+    // "locked" at once instead of waiting (two readers that both want the
+    // file to themselves would wait for each other for ever), so the
+    // switch is tried again for as long as a busy history is waited for.
     QSqlQuery query(db);
-    if (!query.exec("PRAGMA journal_mode = WAL") || !query.next())
-        return SqlFail(query.lastError(), "cannot open the history");
+    QElapsedTimer waited;
+    waited.start();
+    while (!query.exec("PRAGMA journal_mode = WAL") || !query.next()) {
+        const QSqlError error = query.lastError();
+        if (HistoryResultOf(error) != HistoryBusy || waited.elapsed() >= options.BusyTimeoutMs)
+            return SqlFail(error, "cannot open the history");
+        query.finish();
+        QThread::msleep(5);
+    }
     if (query.value(0).toString().compare("wal", Qt::CaseInsensitive) != 0)
         return Fail(HistoryReadOnly, "cannot keep the history's log beside " + databaseFile);
     query.finish();
