@@ -96,8 +96,9 @@ class File:
         with open(stem + ".steps") as f:
             lines = [ln.split() for ln in f if ln.strip()]
         steps = [(int(p[0]), int(p[1])) for p in lines[1:]]
+        # A recording in which the analyser found no step has no cues.
         feat = np.loadtxt(stem + ".feat", ndmin=2) if steps else np.zeros((0, FEATURES))
-        self.row, self.x = row, feat.reshape(len(steps), -1)
+        self.row, self.x = row, feat.reshape(len(steps), FEATURES)
         self.sylls = read_syllables(os.path.join(set_dir, row["syl_file"]))
         self.to = match(self.sylls, steps, wav_rate(os.path.join(set_dir, row["file"])))
         self.voice = row["voice"]
