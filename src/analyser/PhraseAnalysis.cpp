@@ -65,8 +65,9 @@ PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
     const std::vector<PitchFrame> track = TrackPitch(signal);
     // A voice stands out of steady background noise; a recording whose loud
     // frames hardly rise above its quiet ones holds noise, not speech.
-    if (LevelPercentile(track, 0.95f) - LevelPercentile(track, 0.10f) < MinSignalToNoiseDb)
-        return NotGood(ReasonTooNoisy);
+    const float loudDb = LevelPercentile(track, 0.95f);
+    if (loudDb - LevelPercentile(track, 0.10f) < MinSignalToNoiseDb)
+        return NotGood(loudDb < MaxSilentLevelDb ? ReasonTooQuiet : ReasonTooNoisy);
     const size_t voiced = static_cast<size_t>(std::count_if(
         track.begin(), track.end(), [](const PitchFrame& f) { return f.Frequency > 0; }));
     result.Steps = FindSteps(signal, track);

@@ -32,6 +32,10 @@ struct PhraseAnalysis
 inline constexpr double MaxClippedShare = 0.25; // a square wave, no longer a voice
 inline constexpr float MinPeakDb = -70;         // dB full scale
 inline constexpr float MinSignalToNoiseDb = 3;  // loud frames over the background
+// A steady recording whose loud frames stay under this level (dB full
+// scale) holds a quiet room, not noise: nobody spoke, or the microphone is
+// muted or turned down.
+inline constexpr float MaxSilentLevelDb = -45;
 
 // The lowest sample rate analysed. Its Nyquist frequency, 4 kHz, lies far
 // above the highest voice the pitch tracker follows, and the method's

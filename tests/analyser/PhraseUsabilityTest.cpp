@@ -70,6 +70,9 @@ TEST(PhraseUsability, GivesAReasonForEveryUnusableRecording)
     EXPECT_EQ(AnalysePhrase(Samples(Phrase(0.0002))).Reason, ReasonTooQuiet);
     EXPECT_EQ(AnalysePhrase(Samples({})).Reason, ReasonTooQuiet);
     EXPECT_EQ(AnalysePhrase(Samples(WhiteNoise(2 * Rate, 0.1, 9))).Reason, ReasonTooNoisy);
+    // The faint hiss of a quiet room with nobody speaking is no noise: the
+    // learner is to speak up, not to look for a quieter room.
+    EXPECT_EQ(AnalysePhrase(Samples(WhiteNoise(2 * Rate, 0.001, 9))).Reason, ReasonTooQuiet);
     EXPECT_EQ(AnalysePhrase(Samples(Phrase(), 0.3)).Reason, ReasonClipped);
     // A hum without a voice: steady, so no louder frames stand out.
     EXPECT_EQ(AnalysePhrase(Samples(std::vector<float>(101 * Rate, 0.1f))).Reason, ReasonTooLong);

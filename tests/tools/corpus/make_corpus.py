@@ -7,7 +7,9 @@ Texts come from templates and word lists (texts.py): phrases of the dev
 set's kinds and many words whose stress moves (record / record, fifteen /
 fifty, photograph / photographer). Each text is said by two of festival's
 voices kal, ked and slt (labelled from the festival utterance: lexical
-stress, pitch accents, syllable and vowel times) and some texts by espeak-ng
+stress, pitch accents, syllable and vowel times), some by flite's voices awb
+and rms (statistical voices trained on real speakers, labelled alike from
+flite's utterance) and some texts by espeak-ng
 from phonemes with the stress marked (labelled by construction, from the
 library's phoneme events), in many voice variants, rates and pitches. Every
 recording is resynthesised on a known pitch track (resynth.py), so its
@@ -18,7 +20,7 @@ OUT_DIR gets the dev set's layout: <id>.wav (22050 Hz, 16-bit, with the
 phrase text), <id>.f0, <id>.syl.tsv and manifest.tsv, plus the columns
 text_id and speaker that cross-validation groups by. The dev set's harness
 scores it as it scores the dev set. Needs festival with festvox-kallpc16k,
-festvox-kdlpc16k and festvox-us-slt-hts, espeak-ng, SPTK, numpy and scipy
+festvox-kdlpc16k and festvox-us-slt-hts, flite with flite1-dev, espeak-ng, SPTK, numpy and scipy
 (scripts/setup-bench installs them).
 """
 import argparse
@@ -38,6 +40,7 @@ sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import conditions  # noqa: E402
 import espeak_voice  # noqa: E402
 import festival_voice  # noqa: E402
+import flite_voice  # noqa: E402
 import lexicon  # noqa: E402
 import resynth  # noqa: E402
 import texts  # noqa: E402
@@ -181,6 +184,7 @@ def plan(args, work):
     said = drawer.draw(args.texts)
     # espeak-ng says texts of its own, so the corpus holds more words.
     spoken = drawer.draw(args.espeak_texts)
+    heard = drawer.draw(args.flite_texts)
     jobs, per_voice = [], {v: [] for v in FESTIVAL}
     conds = MILD + HARD
     for i, (cat, text, toks) in enumerate(said):
@@ -210,6 +214,20 @@ def plan(args, work):
                     speaker="%s+%s rate=%d pitch=%d range=%d" % ((language, variant) + setting))
         jobs.append([base, os.path.join(work, base + ".wav"), sylls, meta, rng.choice(conds),
                      rng.randrange(1 << 30), args.out])
+    # flite's voices came last and draw from a generator of their own, so
+    # the recordings made before them stay exactly as they were.
+    frng = random.Random(args.seed + 2)
+    per_flite = {v: [] for v in flite_voice.VOICES}
+    for i, (cat, text, toks) in enumerate(heard, len(said) + len(spoken)):
+        for v in flite_voice.VOICES:
+            base = "c%04d_%s" % (i, v)
+            per_flite[v].append((base, text))
+            meta = dict(text=text, voice=v, engine="flite", category=cat,
+                        text_id="t%04d" % i, speaker=v)
+            jobs.append([base, os.path.join(work, base + ".wav"), base, meta,
+                         frng.choice(conds), frng.randrange(1 << 30), args.out])
+    for v, items in per_flite.items():
+        flite_voice.synthesise(v, items, work)
     for job in jobs:
         if isinstance(job[2], str):
             lab = os.path.join(work, job[2] + ".lab")
@@ -223,6 +241,8 @@ def main():
     ap.add_argument("--seed", type=int, default=13)
     ap.add_argument("--texts", type=int, default=420, help="texts said by festival voices")
     ap.add_argument("--espeak-texts", type=int, default=400, help="texts said by espeak-ng")
+    ap.add_argument("--flite-texts", type=int, default=200,
+                    help="texts said by each of flite's voices")
     ap.add_argument("--jobs", type=int, default=2)
     args = ap.parse_args()
     os.makedirs(args.out, exist_ok=True)
@@ -233,13 +253,16 @@ def main():
         with multiprocessing.Pool(args.jobs) as pool:
             rows = [r for rs in pool.imap(render, jobs, chunksize=4) for r in rs]
             done = [r for r in rows if "pending" not in r]
-            cleans = [r for r in done if r["condition"] == "clean"]
+            cleans = {r["base"]: r for r in done if r["condition"] == "clean"}
+            # The other talkers come from the voices before flite's, so that
+            # adding flite changed no earlier recording's babble.
+            talkers = [r for r in cleans.values() if r["engine"] != "flite"]
             rng = random.Random(args.seed + 1)
             babble = []
             for r in rows:
                 if "pending" in r:
-                    row = next(c for c in cleans if c["base"] == r["base"])
-                    others = [c["file"] for c in rng.sample(cleans, 4) if c["base"] != r["base"]][:3]
+                    row = cleans[r["base"]]
+                    others = [c["file"] for c in rng.sample(talkers, 4) if c["base"] != r["base"]][:3]
                     babble.append((r["pending"], row, others, rng.randrange(1 << 30), args.out))
             done += pool.map(mix_babble, babble)
     finally:
