@@ -1,4 +1,5 @@
-"""The corpus generator's stress labels against espeak-ng's own.
+"""The corpus generator's stress labels against espeak-ng's own, and
+flite's labels against the words flite says.
 
 A word's label comes from the lexicon the generator reads; espeak-ng, asked
 for the word's stress (`espeak-ng -x`), marks the same syllables when the
@@ -12,6 +13,8 @@ import sys
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import festival_voice  # noqa: E402
+import flite_voice  # noqa: E402
 import lexicon  # noqa: E402
 
 # Words whose stress both dictionaries give alike, several of them with the
@@ -60,6 +63,27 @@ class GeneratorLabels(unittest.TestCase):
                 (marked, said), = espeak_marks("[[%s]]" % text)
                 self.assertEqual(said, count, (word, text))
                 self.assertEqual(marked, [k], (word, text))
+
+
+@unittest.skipUnless(os.path.exists("/usr/include/flite/flite.h"), "flite1-dev is not installed")
+class FliteLabels(unittest.TestCase):
+    def test_noun_and_verb_keep_their_stress_and_times_follow_the_wave(self):
+        import tempfile
+        import wave
+        with tempfile.TemporaryDirectory() as work:
+            for voice in flite_voice.VOICES:
+                flite_voice.synthesise(voice, [("t", "Did you record the record?")], work)
+                sylls = festival_voice.read_labels(os.path.join(work, "t.lab"))
+                record = [[s["stress"] for s in sylls if s["word_index"] == w] for w in (2, 4)]
+                self.assertEqual(record, [[0, 1], [1, 0]], voice)
+                with wave.open(os.path.join(work, "t.wav")) as w:
+                    seconds = w.getnframes() / w.getframerate()
+                for s, after in zip(sylls, sylls[1:]):
+                    self.assertLessEqual(s["syl_start"], s["vowel_start"], voice)
+                    self.assertLess(s["vowel_start"], s["vowel_end"], voice)
+                    self.assertLessEqual(s["vowel_end"], s["syl_end"], voice)
+                    self.assertAlmostEqual(s["syl_end"], after["syl_start"], 3, voice)
+                self.assertLess(sylls[-1]["syl_end"], seconds, voice)
 
 
 if __name__ == "__main__":
