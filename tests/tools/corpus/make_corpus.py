@@ -176,8 +176,8 @@ def mix_babble(job):
 
 
 def plan(args, work):
-    """Texts, voices and conditions drawn from the seed; the festival and
-    espeak-ng recordings made. Returns the render jobs."""
+    """Texts, voices and conditions drawn from the seed; the festival,
+    espeak-ng and flite recordings made. Returns the render jobs."""
     rng = random.Random(args.seed)
     lex = lexicon.read_lexicon()
     drawer = texts.TextDrawer(lex, args.seed)
@@ -185,18 +185,26 @@ def plan(args, work):
     # espeak-ng says texts of its own, so the corpus holds more words.
     spoken = drawer.draw(args.espeak_texts)
     heard = drawer.draw(args.flite_texts)
-    jobs, per_voice = [], {v: [] for v in FESTIVAL}
     conds = MILD + HARD
-    for i, (cat, text, toks) in enumerate(said):
-        for v in rng.sample(FESTIVAL, 2):
-            base = "c%04d_%s" % (i, v)
-            per_voice[v].append((base, text))
-            meta = dict(text=text, voice=v, engine="festival", category=cat,
-                        text_id="t%04d" % i, speaker=v)
-            jobs.append([base, os.path.join(work, base + ".wav"), base, meta,
-                         rng.choice(conds), rng.randrange(1 << 30), args.out])
-    for v, items in per_voice.items():
-        festival_voice.synthesise(v, items, work)
+
+    def say_labelled(engine, module, voices, texts, first, voices_of, draw):
+        """Jobs of texts said by an engine that labels its own utterances
+        (`module` says them); each text by the voices voices_of() picks."""
+        made, per_voice = [], {v: [] for v in voices}
+        for i, (cat, text, _toks) in enumerate(texts, first):
+            for v in voices_of():
+                base = "c%04d_%s" % (i, v)
+                per_voice[v].append((base, text))
+                meta = dict(text=text, voice=v, engine=engine, category=cat,
+                            text_id="t%04d" % i, speaker=v)
+                made.append([base, os.path.join(work, base + ".wav"), base, meta,
+                             draw.choice(conds), draw.randrange(1 << 30), args.out])
+        for v, items in per_voice.items():
+            module.synthesise(v, items, work)
+        return made
+
+    jobs = say_labelled("festival", festival_voice, FESTIVAL, said, 0,
+                        lambda: rng.sample(FESTIVAL, 2), rng)
     speaker = espeak_voice.Espeak()
     for i, (cat, text, toks) in enumerate(spoken, len(said)):
         variant = rng.choice(espeak_voice.VARIANTS)
@@ -216,18 +224,9 @@ def plan(args, work):
                      rng.randrange(1 << 30), args.out])
     # flite's voices came last and draw from a generator of their own, so
     # the recordings made before them stay exactly as they were.
-    frng = random.Random(args.seed + 2)
-    per_flite = {v: [] for v in flite_voice.VOICES}
-    for i, (cat, text, toks) in enumerate(heard, len(said) + len(spoken)):
-        for v in flite_voice.VOICES:
-            base = "c%04d_%s" % (i, v)
-            per_flite[v].append((base, text))
-            meta = dict(text=text, voice=v, engine="flite", category=cat,
-                        text_id="t%04d" % i, speaker=v)
-            jobs.append([base, os.path.join(work, base + ".wav"), base, meta,
-                         frng.choice(conds), frng.randrange(1 << 30), args.out])
-    for v, items in per_flite.items():
-        flite_voice.synthesise(v, items, work)
+    jobs += say_labelled("flite", flite_voice, flite_voice.VOICES, heard,
+                         len(said) + len(spoken), lambda: flite_voice.VOICES,
+                         random.Random(args.seed + 2))
     for job in jobs:
         if isinstance(job[2], str):
             lab = os.path.join(work, job[2] + ".lab")
