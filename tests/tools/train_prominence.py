@@ -13,8 +13,8 @@ with a regularised loss of four parts: a step's log-loss for "accented"
 (festival's pitch accents), its log-loss for "lexically stressed", a
 pairwise ranking loss that puts each word's stressed syllables above its
 unstressed ones, and a listwise loss: the chance that a word's top step is
-a stressed one. The strength of the regularisation and the mix of the
-three parts are chosen by cross-validation that holds out a whole voice
+a stressed one. The strength of the regularisation, the mix of the four
+parts and whether flite's voices are learnt from are chosen by cross-validation that holds out a whole voice
 and a third of the texts at once, never by the dev set. The figures it
 prints are those held-out predictions, scored as the harness scores
 (strAcc, AUCacc, AUCstr) and per held-out voice.
@@ -374,7 +374,7 @@ def main():
         print("  %-8s strAcc %.3f (%4d words)  AUCacc %.3f  AUCstr %.3f" % (
             name, m["strAcc"], m["words"], m["AUCacc"], m["AUCstr"]))
     held = cross_validate(files, l2, mix, voices=False, trains=trains)
-    print("texts held out, every voice it trains on trained on:")
+    print("texts held out, trained on every voice it learns from:")
     for name, sel in [(v, [f for f in files if f.voice == v]) for v in FESTIVAL] + \
             [("festival", festival), ("all", files)]:
         m = score_files(sel, lambda f: held[id(f)])

@@ -2,14 +2,13 @@
    real speaker's recordings, so its prosody is learnt, not made by rules)
    and writes, per text, the wave and its syllable labels in the layout
    festival_voice.py writes:
-       flite_say awb|rms|slt WORK_DIR < lines of "name<TAB>text"            */
+       flite_say awb|rms WORK_DIR < lines of "name<TAB>text"                */
 #include <flite.h>
 #include <stdio.h>
 #include <string.h>
 
 cst_voice *register_cmu_us_awb(const char *voxdir);
 cst_voice *register_cmu_us_rms(const char *voxdir);
-cst_voice *register_cmu_us_slt(const char *voxdir);
 
 static const cst_item *first_vowel(const cst_item *syl)
 {
@@ -59,13 +58,12 @@ int main(int argc, char **argv)
     cst_voice *voice;
     char line[4096], path[8192];
     if (argc != 3) {
-        fprintf(stderr, "usage: flite_say awb|rms|slt WORK_DIR < name<TAB>text lines\n");
+        fprintf(stderr, "usage: flite_say awb|rms WORK_DIR < name<TAB>text lines\n");
         return 2;
     }
     flite_init();
     voice = strcmp(argv[1], "awb") == 0   ? register_cmu_us_awb(NULL)
             : strcmp(argv[1], "rms") == 0 ? register_cmu_us_rms(NULL)
-            : strcmp(argv[1], "slt") == 0 ? register_cmu_us_slt(NULL)
                                           : NULL;
     if (!voice) {
         fprintf(stderr, "flite_say: no voice %s\n", argv[1]);

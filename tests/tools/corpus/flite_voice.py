@@ -17,8 +17,7 @@ def _program(work):
     path = os.path.join(work, "flite_say")
     if not os.path.exists(path):
         subprocess.run(["cc", "-O2", "-I/usr/include/flite", "-o", path, _SOURCE,
-                        "-lflite_cmu_us_awb", "-lflite_cmu_us_rms", "-lflite_cmu_us_slt",
-                        "-lflite_usenglish", "-lflite_cmulex", "-lflite", "-lm"], check=True)
+                        "-lflite_cmu_us_awb", "-lflite_cmu_us_rms", "-lflite_usenglish", "-lflite_cmulex", "-lflite", "-lm"], check=True)
     return path
 
 

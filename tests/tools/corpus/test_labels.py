@@ -10,7 +10,9 @@ corpus labelled by construction.
 import os
 import subprocess
 import sys
+import tempfile
 import unittest
+import wave
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import festival_voice  # noqa: E402
@@ -68,8 +70,6 @@ class GeneratorLabels(unittest.TestCase):
 @unittest.skipUnless(os.path.exists("/usr/include/flite/flite.h"), "flite1-dev is not installed")
 class FliteLabels(unittest.TestCase):
     def test_noun_and_verb_keep_their_stress_and_times_follow_the_wave(self):
-        import tempfile
-        import wave
         with tempfile.TemporaryDirectory() as work:
             for voice in flite_voice.VOICES:
                 flite_voice.synthesise(voice, [("t", "Did you record the record?")], work)
