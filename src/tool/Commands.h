@@ -29,6 +29,17 @@ inline int AnswerUsageRequest(int parsed, const char* usage, ToolStreams io)
     return -1;
 }
 
+// The same, for a parser that says why it refused a call: the reason comes
+// after the usage, as the last line, where the user's eye is.
+inline int AnswerUsageRequest(int parsed, const char* usage, const char* command,
+                              const QString& why, ToolStreams io)
+{
+    const int status = AnswerUsageRequest(parsed, usage, io);
+    if (parsed == 2 && !why.isEmpty())
+        io.err << "tvtool " << command << ": " << why.toStdString() << '\n';
+    return status;
+}
+
 int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
 int InfoCommand(const QStringList& args, ToolStreams io);

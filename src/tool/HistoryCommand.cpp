@@ -43,9 +43,13 @@ struct HistoryCall
     int height = 0;
 };
 
-// 0: call read; 1: help asked for; 2: wrong call.
-int ParseHistoryCall(const QStringList& args, HistoryCall& call)
+// 0: call read; 1: help asked for; 2: wrong call, with the reason in why.
+int ParseHistoryCall(const QStringList& args, HistoryCall& call, QString& why)
 {
+    auto wrong = [&why](const QString& reason) {
+        why = reason;
+        return 2;
+    };
     for (qsizetype i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -59,24 +63,39 @@ int ParseHistoryCall(const QStringList& args, HistoryCall& call)
         else if (arg == "--out" && hasValue)
             call.out = args[++i];
         else if (arg == "--size" && hasValue) {
-            if (!ParseCanvasSize(args[++i], call.width, call.height)) return 2;
-        } else if (arg.startsWith('-') && arg.size() > 1)
-            return 2;
+            if (!ParseCanvasSize(args[++i], call.width, call.height))
+                return wrong(QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
+                                 .arg(MaxCanvasSide)
+                                 .arg(args[i]));
+        } else if (arg == "--db" || arg == "--out" || arg == "--size")
+            return wrong(arg + " needs a value");
+        else if (arg.startsWith('-') && arg.size() > 1)
+            return wrong("unknown option " + arg);
         else if (call.action.isEmpty())
             call.action = arg;
         else
             call.words.append(arg);
     }
     if (call.database.isEmpty()) call.database = DefaultHistoryDatabase();
-    const bool formatsOnlyForExport = call.action == "export" || (!call.json && !call.csv);
-    const bool chartOptionsOnlyForChart =
-        call.action == "chart" || (call.out.isEmpty() && call.width == 0);
-    if (!formatsOnlyForExport || !chartOptionsOnlyForChart || (call.json && call.csv)) return 2;
-    if (call.action == "export" || call.action == "stats") return call.words.isEmpty() ? 0 : 2;
-    if (call.action == "forget") return call.words.size() == 3 ? 0 : 2;
-    if (call.action == "chart")
-        return call.words.size() == 3 && call.width > 0 && IsCanvasFileName(call.out) ? 0 : 2;
-    return 2;
+    const bool exports = call.action == "export";
+    const bool charts = call.action == "chart";
+    const bool phrase = charts || call.action == "forget";
+    if (!exports && call.action != "stats" && !phrase)
+        return wrong(call.action.isEmpty()
+                         ? QString("no action named (export, stats, chart or forget)")
+                         : "no action is called '" + call.action + "'");
+    if (!exports && (call.json || call.csv)) return wrong("--csv and --json are for export");
+    if (call.json && call.csv) return wrong("--csv or --json, not both");
+    if (!charts && (!call.out.isEmpty() || call.width != 0))
+        return wrong("--size and --out are for chart");
+    if (!phrase) return call.words.isEmpty() ? 0 : wrong("unexpected word " + call.words.first());
+    if (call.words.size() != 3)
+        return wrong(call.action + " needs the phrase's PACK CATEGORY STEM, three words");
+    if (charts && call.width == 0) return wrong("--size is missing");
+    if (charts && !IsCanvasFileName(call.out))
+        return wrong(call.out.isEmpty() ? QString("--out is missing")
+                                        : "--out must name an .svg or a .png file");
+    return 0;
 }
 
 QString CsvField(const QString& text)
@@ -217,7 +236,9 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
 int HistoryCommand(const QStringList& args, ToolStreams io)
 {
     HistoryCall call;
-    if (const int status = AnswerUsageRequest(ParseHistoryCall(args, call), HistoryUsage, io);
+    QString why;
+    if (const int status = AnswerUsageRequest(ParseHistoryCall(args, call, why), HistoryUsage,
+                                              "history", why, io);
         status >= 0)
         return status;
     PracticeHistory history(call.database);

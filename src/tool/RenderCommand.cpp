@@ -47,9 +47,13 @@ bool ParseView(const QString& text, ViewKind& view)
     return entry != nullptr;
 }
 
-// 0: options read; 1: help asked for; 2: wrong call.
-int ParseRenderOptions(const QStringList& args, RenderOptions& options)
+// 0: options read; 1: help asked for; 2: wrong call, with the reason in why.
+int ParseRenderOptions(const QStringList& args, RenderOptions& options, QString& why)
 {
+    auto wrong = [&why](const QString& reason) {
+        why = reason;
+        return 2;
+    };
     bool hasView = false;
     bool hasSize = false;
     for (qsizetype i = 0; i < args.size(); ++i) {
@@ -59,27 +63,43 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
         if (arg == "--student") {
             options.student = true;
         } else if (arg == "--view" && hasValue) {
-            if (!ParseView(args[++i], options.view)) return 2;
+            if (!ParseView(args[++i], options.view))
+                return wrong(QString("no view is called '%1' (pitch, stress, signal or compare)")
+                                 .arg(args[i]));
             hasView = true;
         } else if (arg == "--size" && hasValue) {
-            if (!ParseCanvasSize(args[++i], options.width, options.height)) return 2;
+            if (!ParseCanvasSize(args[++i], options.width, options.height))
+                return wrong(QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
+                                 .arg(MaxCanvasSide)
+                                 .arg(args[i]));
             hasSize = true;
         } else if (arg == "--out" && hasValue) {
             options.out = args[++i];
+        } else if (arg == "--view" || arg == "--size" || arg == "--out") {
+            return wrong(arg + " needs a value");
         } else if (arg.startsWith('-') && arg.size() > 1) {
-            return 2;
+            return wrong("unknown option " + arg);
         } else if (options.path.isEmpty()) {
             options.path = arg;
         } else if (options.learnerPath.isEmpty()) {
             options.learnerPath = arg;
         } else {
-            return 2;
+            return wrong("too many files: " + arg);
         }
     }
-    if (!IsCanvasFileName(options.out)) return 2;
+    if (options.path.isEmpty()) return wrong("no phrase sound file named");
+    if (!hasView) return wrong("--view is missing");
+    if (!hasSize) return wrong("--size is missing");
+    if (!IsCanvasFileName(options.out))
+        return wrong(options.out.isEmpty() ? QString("--out is missing")
+                                           : "--out must name an .svg or a .png file");
     // A view of a pair of phrases takes both, the others one.
-    if (options.learnerPath.isEmpty() != ViewKindOf(options.view).InSpeakerRow) return 2;
-    return options.path.isEmpty() || !hasView || !hasSize ? 2 : 0;
+    if (options.learnerPath.isEmpty() != ViewKindOf(options.view).InSpeakerRow)
+        return wrong(options.learnerPath.isEmpty()
+                         ? QString("the compare view needs the model's file and the learner's")
+                         : "the " + QString(ViewKindOf(options.view).Name) +
+                               " view draws one file");
+    return 0;
 }
 
 } // namespace
@@ -87,7 +107,9 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options)
 int RenderCommand(const QStringList& args, ToolStreams io)
 {
     RenderOptions options;
-    if (const int status = AnswerUsageRequest(ParseRenderOptions(args, options), RenderUsage, io);
+    QString why;
+    if (const int status = AnswerUsageRequest(ParseRenderOptions(args, options, why), RenderUsage,
+                                              "render", why, io);
         status >= 0)
         return status;
 

@@ -92,5 +92,10 @@ TEST(HistoryCommand, StatsCountPerCategoryAndForgetRemovesOnePhrase)
     EXPECT_EQ(RunTvtool({"history", "stats", "--db", missing}).exitCode, 1);
     EXPECT_EQ(RunTvtool({"history", "forget", "a", "b", "c", "--db", missing}).exitCode, 1);
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("elsewhere")));
-    EXPECT_EQ(RunTvtool({"history", "export", "--csv", "--json", "--db", database}).exitCode, 2);
+    const ToolRun both = RunTvtool({"history", "export", "--csv", "--json", "--db", database});
+    EXPECT_EQ(both.exitCode, 2);
+    EXPECT_TRUE(both.err.endsWith("tvtool history: --csv or --json, not both\n"));
+    const ToolRun chart = RunTvtool({"history", "chart", "demo", "14", "14_02", "--db", database});
+    EXPECT_EQ(chart.exitCode, 2);
+    EXPECT_TRUE(chart.err.endsWith("tvtool history: --size is missing\n"));
 }

@@ -101,7 +101,7 @@ TEST(TvtoolRender, PngIsThePictureTheBoxShows)
     EXPECT_EQ(png.pixel(24, 60) & 0xFFFFFF, 0x000000u); // the first bar's left edge, x = 24
 }
 
-TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsage)
+TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsageAndWhy)
 {
     Scratch scratch;
     const QString out = scratch.Path("pitch.png");
@@ -111,15 +111,24 @@ TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsage)
     EXPECT_EQ(missing.err, "result -5\n");
     EXPECT_FALSE(QFile::exists(out));
 
+    // The usage, then why the call was refused as its last line.
     const QString file = scratch.Write(PhraseChunks().File());
-    for (const QStringList& args :
-         {QStringList{"render", file, "--view", "pitch", "--out", out},
-          QStringList{"render", file, "--view", "contour", "--size", "100x50", "--out", out},
-          QStringList{"render", file, "--view", "pitch", "--size", "0x50", "--out", out},
-          QStringList{"render", file, "--view", "pitch", "--size", "100x50", "--out", "a.jpg"}}) {
+    const std::pair<QStringList, QString> calls[] = {
+        {{"render", file, "--view", "pitch", "--out", out}, "--size is missing"},
+        {{"render", file, "--view", "contour", "--size", "100x50", "--out", out},
+         "no view is called 'contour'"},
+        {{"render", file, "--view", "pitch", "--size", "0x50", "--out", out}, "not '0x50'"},
+        {{"render", file, "--view", "pitch", "--size", "100x50", "--out", "a.jpg"},
+         "--out must name an .svg or a .png file"},
+        {{"render", file, "--view", "pitch", "--size", "100x50", "--out"}, "--out needs a value"},
+        {{"render", file, file, "--view", "signal", "--size", "100x50", "--out", out},
+         "the signal view draws one file"}};
+    for (const auto& [args, why] : calls) {
         const ToolRun wrong = RunTvtool(args);
         EXPECT_EQ(wrong.exitCode, 2) << args.join(' ').toStdString();
         EXPECT_TRUE(wrong.err.startsWith("usage: tvtool render")) << args.join(' ').toStdString();
+        const QString last = QString::fromUtf8(wrong.err).trimmed().section('\n', -1);
+        EXPECT_TRUE(last.startsWith("tvtool render: ") && last.contains(why)) << last.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
 }
