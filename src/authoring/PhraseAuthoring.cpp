@@ -2,6 +2,7 @@
 
 #include "analyser/PcmSamples.h"
 #include "analyser/PhraseAnalysis.h"
+#include "analyser/PitchTracker.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 
@@ -16,6 +17,20 @@
 
 namespace {
 
+// The most frames of a recording at rate that can make a phrase: the
+// analyser takes at most MaxPitchPoints pitch frames at the native rate, and
+// a tenth of a second more leaves the last word on that to the analysis.
+sf_count_t LongestRecording(int rate)
+{
+    const double seconds =
+        double(MaxPitchPoints) * PitchHop(NativeRate) / NativeRate + 0.1;
+    return static_cast<sf_count_t>(std::ceil(seconds * rate));
+}
+
+// Reads the recording a block at a time and mixes its channels down as it
+// goes, refusing one too long to be a phrase from its header or, when the
+// header does not say, as soon as it has read that much: a whole lesson
+// picked by mistake must neither fill the memory nor keep the author waiting.
 bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::string& problem)
 {
     SF_INFO info{};
@@ -24,19 +39,41 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
         problem = std::string("cannot read the recording: ") + sf_strerror(nullptr);
         return false;
     }
-    std::vector<float> interleaved(static_cast<size_t>(info.frames) * info.channels);
-    const sf_count_t frames = sf_readf_float(file, interleaved.data(), info.frames);
-    sf_close(file);
-    if (frames <= 0 || info.channels <= 0 || info.samplerate <= 0) {
+    const auto tooLong = [&problem] {
+        problem = std::string("the analysis is not good: ") + ReasonTooLong;
+        return false;
+    };
+    struct Closer
+    {
+        SNDFILE* file;
+        ~Closer() { sf_close(file); }
+    } closer{file};
+    if (info.channels <= 0 || info.samplerate <= 0) {
         problem = "the recording holds no samples";
         return false;
     }
-    mono.assign(static_cast<size_t>(frames), 0.0f);
-    for (sf_count_t i = 0; i < frames; ++i) {
-        float sum = 0;
-        for (int c = 0; c < info.channels; ++c)
-            sum += interleaved[static_cast<size_t>(i) * info.channels + c];
-        mono[static_cast<size_t>(i)] = sum / static_cast<float>(info.channels);
+    const sf_count_t longest = LongestRecording(info.samplerate);
+    // A stream whose length the header leaves open says SF_COUNT_MAX.
+    const bool lengthKnown = info.frames >= 0 && info.frames != SF_COUNT_MAX;
+    if (lengthKnown && info.frames > longest) return tooLong();
+    constexpr sf_count_t blockFrames = 16384;
+    const size_t channels = static_cast<size_t>(info.channels);
+    std::vector<float> block(static_cast<size_t>(blockFrames) * channels);
+    mono.clear();
+    if (lengthKnown) mono.reserve(static_cast<size_t>(info.frames));
+    sf_count_t got = 0;
+    while ((got = sf_readf_float(file, block.data(), blockFrames)) > 0) {
+        if (static_cast<sf_count_t>(mono.size()) + got > longest) return tooLong();
+        for (sf_count_t i = 0; i < got; ++i) {
+            float sum = 0;
+            for (size_t c = 0; c < channels; ++c)
+                sum += block[static_cast<size_t>(i) * channels + c];
+            mono.push_back(sum / static_cast<float>(channels));
+        }
+    }
+    if (mono.empty()) {
+        problem = "the recording holds no samples";
+        return false;
     }
     rate = info.samplerate;
     return true;

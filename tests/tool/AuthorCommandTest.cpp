@@ -117,6 +117,35 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
     EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
 }
 
+// A whole lesson picked by mistake is refused from its header, never read
+// whole: it neither fills the memory nor keeps the author waiting.
+TEST(TvtoolAuthor, RefusesARecordingTooLongForAPhraseWithoutReadingItWhole)
+{
+    QTemporaryDir folder;
+    const QString in = folder.filePath("lesson.flac");
+    // An hour at 8 kHz: read whole and resampled it needs over 400 MB.
+    SF_INFO info{};
+    info.samplerate = 8000;
+    info.channels = 1;
+    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+    SNDFILE* file = sf_open(QFile::encodeName(in).constData(), SFM_WRITE, &info);
+    ASSERT_NE(file, nullptr);
+    const std::vector<float> second(8000, 0.0f);
+    for (int s = 0; s < 3600; ++s)
+        ASSERT_EQ(sf_writef_float(file, second.data(), 8000), 8000);
+    sf_close(file);
+
+    const QString out = folder.filePath("out.wav");
+    QProcess process;
+    process.start("/bin/sh", {"-c", "ulimit -v 300000; exec \"$0\" author \"$1\" \"$2\" --text Hi",
+                              TONVALE_BINARY_DIR "/src/tvtool", in, out});
+    ASSERT_TRUE(process.waitForFinished(60000));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1);
+    EXPECT_TRUE(process.readAllStandardError().contains("too long"));
+    EXPECT_FALSE(QFile::exists(out));
+}
+
 TEST(TvtoolAuthor, KeepsTheAuthorsSyllablesOnTheStepsAfterTheChunksTheTutorReads)
 {
     QTemporaryDir folder;
