@@ -22,8 +22,7 @@ namespace {
 // a tenth of a second more leaves the last word on that to the analysis.
 sf_count_t LongestRecording(int rate)
 {
-    const double seconds =
-        double(MaxPitchPoints) * PitchHop(NativeRate) / NativeRate + 0.1;
+    const double seconds = double(MaxPitchPoints) * PitchHop(NativeRate) / NativeRate + 0.1;
     return static_cast<sf_count_t>(std::ceil(seconds * rate));
 }
 

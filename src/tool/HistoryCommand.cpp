@@ -64,9 +64,10 @@ int ParseHistoryCall(const QStringList& args, HistoryCall& call, QString& why)
             call.out = args[++i];
         else if (arg == "--size" && hasValue) {
             if (!ParseCanvasSize(args[++i], call.width, call.height))
-                return wrong(QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
-                                 .arg(MaxCanvasSide)
-                                 .arg(args[i]));
+                return wrong(
+                    QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
+                        .arg(MaxCanvasSide)
+                        .arg(args[i]));
         } else if (arg == "--db" || arg == "--out" || arg == "--size")
             return wrong(arg + " needs a value");
         else if (arg.startsWith('-') && arg.size() > 1)
@@ -237,8 +238,8 @@ int HistoryCommand(const QStringList& args, ToolStreams io)
 {
     HistoryCall call;
     QString why;
-    if (const int status = AnswerUsageRequest(ParseHistoryCall(args, call, why), HistoryUsage,
-                                              "history", why, io);
+    if (const int status =
+            AnswerUsageRequest(ParseHistoryCall(args, call, why), HistoryUsage, "history", why, io);
         status >= 0)
         return status;
     PracticeHistory history(call.database);

@@ -69,9 +69,10 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options, QString&
             hasView = true;
         } else if (arg == "--size" && hasValue) {
             if (!ParseCanvasSize(args[++i], options.width, options.height))
-                return wrong(QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
-                                 .arg(MaxCanvasSide)
-                                 .arg(args[i]));
+                return wrong(
+                    QString("--size takes WIDTHxHEIGHT, each from 1 to %1 pixels, not '%2'")
+                        .arg(MaxCanvasSide)
+                        .arg(args[i]));
             hasSize = true;
         } else if (arg == "--out" && hasValue) {
             options.out = args[++i];
