@@ -1,9 +1,9 @@
 #include "app/InstalledCourses.h"
 
 #include "app/FirstRun.h"
+#include "content/ContentText.h"
 #include "course/CourseArchive.h"
 #include "course/CoursePack.h"
-#include "content/ContentText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -104,8 +104,17 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     QTemporaryFile scratch(target + ".XXXXXX");
     scratch.setAutoRemove(true);
     if (!scratch.open()) return Refuse(problem, QString("cannot write beside %1").arg(target));
+    // Every other setting must survive: a file that is there but cannot be
+    // read whole is refused, never replaced by one that holds only this key.
     QFile original(settingsFile);
-    if (original.open(QIODevice::ReadOnly)) scratch.write(original.readAll());
+    if (original.exists()) {
+        if (!original.open(QIODevice::ReadOnly))
+            return Refuse(problem, QString("cannot read the settings %1").arg(settingsFile));
+        const QByteArray bytes = original.readAll();
+        if (original.error() != QFileDevice::NoError || scratch.write(bytes) != bytes.size() ||
+            !scratch.flush())
+            return Refuse(problem, QString("cannot copy the settings %1").arg(settingsFile));
+    }
     scratch.close();
     {
         QSettings settings(scratch.fileName(), QSettings::IniFormat);

@@ -1,0 +1,81 @@
+// Pointing the tutor's settings at another course keeps every other setting.
+#include "app/InstalledCourses.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+namespace {
+
+bool WriteText(const QString& path, const QByteArray& text)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
+}
+
+QByteArray ReadText(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// While it lives, files are opened as an unprivileged user would open them
+// (the tests may run as the superuser, who may read anything).
+class AsOrdinaryUser
+{
+public:
+    AsOrdinaryUser() : dropped(geteuid() == 0 && seteuid(65534) == 0) {}
+    ~AsOrdinaryUser()
+    {
+        if (dropped) {
+            EXPECT_EQ(seteuid(0), 0);
+        }
+    }
+
+private:
+    bool dropped;
+};
+
+} // namespace
+
+TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
+{
+    // Beside the test run's own scratch folder, which only its owner may enter.
+    QTemporaryDir folder("/tmp/tvtests-settings-XXXXXX");
+    ASSERT_TRUE(folder.isValid());
+    using P = QFileDevice;
+    ASSERT_TRUE(QFile::setPermissions(
+        folder.path(), P::ReadOwner | P::WriteOwner | P::ExeOwner | P::ReadGroup | P::WriteGroup |
+                           P::ExeGroup | P::ReadOther | P::WriteOther | P::ExeOther));
+    const QString settings = QDir(folder.path()).filePath("TonvaleTutor.conf");
+    ASSERT_TRUE(WriteText(settings, "[InstallDir]\nInstallDir=/opt/tonvale\n"
+                                    "[InstallCDDrive1331]\nInstallCDDrive1331=/media/demo\n"));
+    ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/stress"));
+    {
+        QSettings read(settings, QSettings::IniFormat);
+        EXPECT_EQ(read.value("InstallDir/InstallDir").toString(), "/opt/tonvale");
+        EXPECT_EQ(read.value("InstallCDDrive1331/InstallCDDrive1331").toString(),
+                  "/courses/stress");
+    }
+
+    // A settings file the user may not read is left as it is, not replaced
+    // by one that holds only the course.
+    const QByteArray before = ReadText(settings);
+    ASSERT_TRUE(QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
+    QString problem;
+    bool pointed = false;
+    {
+        AsOrdinaryUser user;
+        QFile probe(settings);
+        if (probe.open(QIODevice::ReadOnly)) GTEST_SKIP() << "cannot make the settings unreadable";
+        pointed = PointSettingsAtContent(settings, "/courses/other", &problem);
+    }
+    EXPECT_FALSE(pointed);
+    EXPECT_TRUE(problem.contains("cannot read the settings")) << problem.toStdString();
+    EXPECT_EQ(QString(ReadText(settings)), QString(before));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
+}
