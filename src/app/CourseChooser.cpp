@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -118,7 +119,13 @@ bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
     const QString chosen = chooser.ChosenFolder();
     if (chosen.isEmpty() || (current >= 0 && chosen == courses[current].Folder)) return true;
     QString problem;
-    if (!PointSettingsAtContent(settings.Path(), chosen, &problem))
+    if (!PointSettingsAtContent(settings.Path(), chosen, &problem)) {
+        // The tutor goes on with the course it had; the learner must know why.
         std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(problem));
+        QMessageBox::warning(nullptr, "Tonvale Tutor",
+                             QString("The course could not be changed: %1.\n\nThe tutor opens the "
+                                     "course it used before.")
+                                 .arg(problem));
+    }
     return true;
 }
