@@ -1,9 +1,9 @@
 #include "course/CourseDocument.h"
 
+#include "content/ContentText.h"
 #include "course/CourseArchive.h"
 #include "course/CoursePack.h"
 #include "course/PhraseLabels.h"
-#include "content/ContentText.h"
 
 #include <QDir>
 #include <QFile>
@@ -143,8 +143,11 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
 void CourseDocument::Close()
 {
     if (IsOpen() && !readOnly) {
+        // Only what the lists on disk no longer name either: after a failed
+        // save they still name the phrases deleted since.
+        const QStringList unlistedOnDisk = UnlistedPhraseFiles(folder, saved);
         for (const QString& name : UnlistedPhraseFiles(folder, course)) {
-            if (listedThisSession.count(name) != 0)
+            if (listedThisSession.count(name) != 0 && unlistedOnDisk.contains(name))
                 QFile::remove(QDir(folder).filePath("Sounds/" + name));
         }
     }

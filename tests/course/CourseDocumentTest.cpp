@@ -2,8 +2,8 @@
 // phrase files of deleted entries wait for a possible undo, and closing
 // removes only what this session's edits left behind.
 #include "course/CourseDocument.h"
-#include "course/CourseTestSupport.h"
 #include "content/ContentText.h"
+#include "course/CourseTestSupport.h"
 
 #include <QTemporaryDir>
 
@@ -36,6 +36,28 @@ TEST(CourseDocument, DeletedPhraseFilesWaitForUndoAndOnlyTheSessionsOwnGoOnClosi
     EXPECT_FALSE(QFile::exists(dir.filePath("Sounds/11_01.wav")));
     EXPECT_TRUE(QFile::exists(dir.filePath("Sounds/11_02.wav")));
     EXPECT_TRUE(QFile::exists(dir.filePath("Sounds/10_50.wav")));
+}
+
+TEST(CourseDocument, ClosingAfterAFailedSaveKeepsTheFilesTheListsOnDiskStillName)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    ASSERT_EQ(document.RenameNode({1}, "Words"), ""); // saved: the session knows its files
+    // The disk stops taking the course's lists (here: a folder where the
+    // phrase list was), so the deletion below is never saved.
+    const QString tree = dir.filePath("Sounds/Tree.txt");
+    QByteArray savedTree;
+    ASSERT_TRUE(ReadWholeFile(tree, savedTree));
+    ASSERT_TRUE(QFile::remove(dir.filePath("Sounds/SentList.txt")));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("Sounds/SentList.txt"));
+    ASSERT_EQ(document.RemovePhrase({1}, 0), "");
+    document.Close();
+    QByteArray treeAfter;
+    ASSERT_TRUE(ReadWholeFile(tree, treeAfter));
+    EXPECT_EQ(treeAfter, savedTree);
+    EXPECT_TRUE(QFile::exists(dir.filePath("Sounds/11_01.wav")));
 }
 
 TEST(CourseDocument, TheInstalledPackOpensReadOnlyAndACopyCanBeChanged)
