@@ -7,6 +7,7 @@
 #include "audio/RiffFile.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 #include <sndfile.h>
 #include <soxr.h>
@@ -42,11 +43,7 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
         problem = std::string("the analysis is not good: ") + ReasonTooLong;
         return false;
     };
-    struct Closer
-    {
-        SNDFILE* file;
-        ~Closer() { sf_close(file); }
-    } closer{file};
+    const auto closer = qScopeGuard([file] { sf_close(file); });
     if (info.channels <= 0 || info.samplerate <= 0) {
         problem = "the recording holds no samples";
         return false;

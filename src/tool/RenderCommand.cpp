@@ -63,9 +63,12 @@ int ParseRenderOptions(const QStringList& args, RenderOptions& options, QString&
         if (arg == "--student") {
             options.student = true;
         } else if (arg == "--view" && hasValue) {
-            if (!ParseView(args[++i], options.view))
-                return wrong(QString("no view is called '%1' (pitch, stress, signal or compare)")
-                                 .arg(args[i]));
+            if (!ParseView(args[++i], options.view)) {
+                QStringList names;
+                for (const ViewKindEntry& entry : ViewKinds())
+                    names << entry.Name;
+                return wrong(QString("no view is called '%1' (%2)").arg(args[i], names.join(", ")));
+            }
             hasView = true;
         } else if (arg == "--size" && hasValue) {
             if (!ParseCanvasSize(args[++i], options.width, options.height))
