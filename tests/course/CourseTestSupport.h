@@ -1,9 +1,10 @@
 #pragma once
 // Small courses for the tests: a recording of a synthesised voice, a phrase
 // file authored from it, and a whole pack saved the way the studio saves.
-#include "course/CoursePack.h"
-#include "support/SyntheticVoice.h"
 #include "authoring/PhraseAuthoring.h"
+#include "course/CoursePack.h"
+#include "support/SoundFiles.h"
+#include "support/SyntheticVoice.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,15 +21,7 @@ inline bool WriteVoiceRecording(const QString& path, int rate = 22050, double le
                                                         {0.4, 0, 0, 0}},
                                                        rate)
                                            .Samples;
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 1;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (file == nullptr) return false;
-    const sf_count_t written = sf_writef_float(file, samples.data(), sf_count_t(samples.size()));
-    sf_close(file);
-    return written == sf_count_t(samples.size());
+    return WriteSoundFile(path, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1, samples);
 }
 
 // A course of two categories and three phrases, saved into folder with its

@@ -15,14 +15,7 @@ TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
     // Two seconds of silence before the voice, at a rate of its own.
     const std::vector<float> samples =
         SynthesiseVoice({{2.0, 0, 0, 0}, {0.5, 200, 180, 0.5}, {1.0, 0, 0, 0}}, 44100).Samples;
-    SF_INFO info{};
-    info.samplerate = 44100;
-    info.channels = 1;
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(QFile::encodeName(original).constData(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    sf_writef_float(file, samples.data(), sf_count_t(samples.size()));
-    sf_close(file);
+    ASSERT_TRUE(WriteSoundFile(original, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 1, samples));
     const QByteArray before = ReadBytes(original);
 
     const TrimResult result = TrimSilence(original, dir.filePath("trimmed.wav"));
@@ -31,12 +24,8 @@ TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
     EXPECT_NEAR(result.SecondsAfter, 0.5 + 2 * 0.15, 0.05);
     EXPECT_EQ(ReadBytes(original), before);
 
-    const std::vector<float> silence(22050, 0.0f);
-    info.samplerate = 22050;
-    info.format = SF_FORMAT_WAV | SF_FORMAT_PCM_16;
-    file = sf_open(QFile::encodeName(dir.filePath("silent.wav")).constData(), SFM_WRITE, &info);
-    sf_writef_float(file, silence.data(), sf_count_t(silence.size()));
-    sf_close(file);
+    ASSERT_TRUE(WriteSoundFile(dir.filePath("silent.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050,
+                               1, std::vector<float>(22050, 0.0f)));
     EXPECT_FALSE(TrimSilence(dir.filePath("silent.wav"), dir.filePath("out.wav")).Written);
     EXPECT_FALSE(TrimSilence(dir.filePath("missing.wav"), dir.filePath("out.wav")).Written);
 }

@@ -3,6 +3,7 @@
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "compare/Syllables.h"
+#include "support/SoundFiles.h"
 #include "support/SyntheticVoice.h"
 #include "support/ToolRun.h"
 
@@ -18,21 +19,12 @@ namespace {
 // A stereo recording in a container libsndfile writes, at another rate.
 bool WriteRecording(const QString& path, int format, int rate, const std::vector<float>& mono)
 {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = 2;
-    info.format = format;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    if (file == nullptr) return false;
     std::vector<float> stereo;
     for (float s : mono) {
         stereo.push_back(s);
         stereo.push_back(s * 0.5f);
     }
-    const sf_count_t written =
-        sf_writef_float(file, stereo.data(), static_cast<sf_count_t>(mono.size()));
-    sf_close(file);
-    return written == static_cast<sf_count_t>(mono.size());
+    return WriteSoundFile(path, format, rate, 2, stereo);
 }
 
 std::vector<float> Voice(int rate)
@@ -124,16 +116,8 @@ TEST(TvtoolAuthor, RefusesARecordingTooLongForAPhraseWithoutReadingItWhole)
     QTemporaryDir folder;
     const QString in = folder.filePath("lesson.flac");
     // An hour at 8 kHz: read whole and resampled it needs over 400 MB.
-    SF_INFO info{};
-    info.samplerate = 8000;
-    info.channels = 1;
-    info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
-    SNDFILE* file = sf_open(QFile::encodeName(in).constData(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr);
-    const std::vector<float> second(8000, 0.0f);
-    for (int s = 0; s < 3600; ++s)
-        ASSERT_EQ(sf_writef_float(file, second.data(), 8000), 8000);
-    sf_close(file);
+    ASSERT_TRUE(WriteSoundFile(in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 8000, 1,
+                               std::vector<float>(8000, 0.0f), 3600));
 
     const QString out = folder.filePath("out.wav");
     QProcess process;
