@@ -124,3 +124,42 @@ void RemoveLines(std::vector<float>& samples, int rate, const std::vector<double
         std::reverse(samples.begin(), samples.end());
     }
 }
+
+bool FindRumble(const std::vector<float>& low, double lowRate)
+{
+    const int hop = std::max(1, static_cast<int>(std::lround(lowRate / 100)));
+    const size_t frames = low.size() / static_cast<size_t>(hop);
+    // At least this many pause frames: a phrase spoken without a breath
+    // shows nothing of the background.
+    constexpr size_t fewestPauseFrames = 10;
+    if (frames < fewestPauseFrames) return false;
+    std::vector<float> under = low;
+    LowPass(under, static_cast<int>(std::lround(lowRate)), 100);
+    std::vector<float> vowel = low;
+    Filter(vowel, HighPassSection(300, lowRate, std::sqrt(0.5)));
+    Filter(vowel, HighPassSection(300, lowRate, std::sqrt(0.5)));
+    const std::vector<double> underEnergy = RunningEnergy(under);
+    const std::vector<double> vowelEnergy = RunningEnergy(vowel);
+    std::vector<float> underLevels(frames), vowelLevels(frames);
+    for (size_t k = 0; k < frames; ++k) {
+        const long start = static_cast<long>(k) * hop;
+        underLevels[k] = WindowLevelDb(underEnergy, start, hop);
+        vowelLevels[k] = WindowLevelDb(vowelEnergy, start, hop);
+    }
+    const float loud = Percentile(vowelLevels, 0.95f);
+    std::vector<float> pauses;
+    for (size_t k = 0; k < frames; ++k) {
+        if (vowelLevels[k] < loud - 30) pauses.push_back(underLevels[k]);
+    }
+    if (pauses.size() < fewestPauseFrames) return false;
+    // The quieter pause frames: a nasal or a voiced closure, loud under
+    // 100 Hz and faint above 300 Hz, passes for a pause now and then.
+    return Percentile(pauses, 0.25f) > loud + RumbleLevelDb;
+}
+
+void RemoveRumble(std::vector<float>& samples, int rate)
+{
+    // The two sections of a fourth-order Butterworth response.
+    Filter(samples, HighPassSection(RumbleCutoffHz, rate, 0.5412));
+    Filter(samples, HighPassSection(RumbleCutoffHz, rate, 1.3066));
+}

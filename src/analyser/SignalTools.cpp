@@ -248,6 +248,11 @@ PreparedSignal PrepareSignal(const std::vector<float>& samples, int rate)
         signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
         signal.HumRemoved = true;
     }
+    if (FindRumble(signal.Low, signal.LowRate)) {
+        RemoveRumble(signal.Samples, rate);
+        signal.Low = LowPassDecimate(signal.Samples, signal.Factor, 0.42 / signal.Factor);
+        signal.RumbleRemoved = true;
+    }
     signal.Energy = RunningEnergy(signal.Samples);
     return signal;
 }

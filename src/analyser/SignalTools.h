@@ -47,6 +47,7 @@ struct PreparedSignal
 {
     std::vector<float> Samples; // mono, [-1, 1]
     bool HumRemoved = false;
+    bool RumbleRemoved = false;
     int Rate = 0;
     std::vector<double> Energy; // RunningEnergy of the samples
     int Factor = 1;             // decimation factor
