@@ -82,6 +82,12 @@ std::vector<double> FindHumLines(const std::vector<float>& low, double lowRate)
     int size = 1;
     while (size < lowRate / 1.3 && size < (1 << 24))
         size *= 2;
+    // A short phrase (a word or two, under a second and a half) holds no
+    // block that long; coarser bins, down to about 2.7 Hz, still tell a
+    // mains line from the bins 11 Hz and more around it.
+    const int coarsest = std::max(1, static_cast<int>(std::lround(lowRate / 2.7)));
+    while (static_cast<size_t>(size) > low.size() && size / 2 >= coarsest)
+        size /= 2;
     const std::vector<double> power = AveragePowerSpectrum(low, size);
     const double binHz = lowRate / size;
     for (double mains : {50.0, 60.0}) {

@@ -106,6 +106,20 @@ TEST(SteadyDisturbance, HumDoesNotReadAsAVoice)
     EXPECT_GE(right, 45);
 }
 
+TEST(SteadyDisturbance, HumUnderAShortPhraseIsFoundToo)
+{
+    // A word or two: shorter than the long-term spectrum's finest block.
+    SyntheticVoice voice =
+        SynthesiseVoice({{0.3, 0, 0, 0}, {0.5, 150, 180, 0.5}, {0.3, 0, 0, 0}}, Rate);
+    const std::vector<float> hum = Hum(voice.Samples.size(), 60, 0.08);
+    for (size_t i = 0; i < hum.size(); ++i)
+        voice.Samples[i] += hum[i];
+    EXPECT_TRUE(PrepareSignal(voice.Samples, Rate).HumRemoved);
+    const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, Rate);
+    EXPECT_LE(VoicedFrames(frames, 0, 25), 2);
+    EXPECT_LE(VoicedFrames(frames, 85, 110), 2);
+}
+
 TEST(SteadyDisturbance, ADcOffsetChangesNothing)
 {
     const SyntheticVoice voice =
