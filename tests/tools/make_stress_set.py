@@ -12,30 +12,22 @@ result has the labelled set's layout, so its harness runs on it too:
     cd SET_DIR/tools && /usr/bin/python3 pitch_eval.py OUT_DIR tvm:PATH praat-ac
 """
 import os
-import shutil
 import sys
 
 import numpy as np
 from scipy.signal import butter, fftconvolve, resample_poly, sosfilt
 
-S, O = sys.argv[1], sys.argv[2]
-sys.path.insert(0, os.path.join(S, 'tools'))
-import tvwav  # noqa: E402
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from derived_set import DerivedSet  # noqa: E402
 
-os.makedirs(O, exist_ok=True)
-rows=[r for r in tvwav.read_manifest(S) if r['condition']=='clean']
+S, O = sys.argv[1], sys.argv[2]
+derived = DerivedSet(S, O)
+rows = derived.clean
 rng=np.random.default_rng(12345)
-out=[]
-def save(r, cond, y, rate=22050):
-    fid=r['base']+'_'+cond
-    y=np.clip(np.round(y),-32768,32767).astype(np.int16)
-    tvwav.write_phrase_wav(os.path.join(O,fid+'.wav'), y, rate, r['text'])
-    shutil.copy(os.path.join(S,r['f0_file']), os.path.join(O,fid+'.f0'))
-    if r['syl_file']!='-': shutil.copy(os.path.join(S,r['syl_file']), os.path.join(O,fid+'.syl.tsv'))
-    rr=dict(r); rr.update(id=fid,file=fid+'.wav',condition=cond,f0_file=fid+'.f0',syl_file=(fid+'.syl.tsv' if r['syl_file']!='-' else '-'),tier='hard')
-    out.append(rr)
+save = derived.save
+read = derived.read
 for i,r in enumerate(rows):
-    x=tvwav.read_phrase_wav(os.path.join(S,r['file']))['samples'].astype(float)
+    x=read(r)
     n=len(x); rms=np.sqrt(np.mean(x[np.abs(x)>100]**2))
     c=i%8
     t=np.arange(n)/22050
@@ -59,13 +51,9 @@ for i,r in enumerate(rows):
         y=resample_poly(x,2,1)+1500
         save(r,'dc44k', y, 44100)
     elif c==7: # babble-like: two other files mixed at 0 dB
-        o=[tvwav.read_phrase_wav(os.path.join(S,rows[(i+k)%len(rows)]['file']))['samples'].astype(float) for k in (3,7)]
+        o=[read(rows[(i+k)%len(rows)]) for k in (3,7)]
         b=np.zeros(n)
         for z in o: m=min(n,len(z)); b[:m]+=z[:m]
         b*=rms/np.sqrt(np.mean(b[np.abs(b)>100]**2))/10**(3/20)
         save(r,'babble3', x+b)
-hdr=list(tvwav.read_manifest(S)[0].keys())
-with open(os.path.join(O,'manifest.tsv'),'w') as f:
-    f.write('\t'.join(hdr)+'\n')
-    for rr in out: f.write('\t'.join(rr[h] for h in hdr)+'\n')
-print('%d files in %s' % (len(out), O))
+derived.finish()
