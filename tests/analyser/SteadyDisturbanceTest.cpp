@@ -28,6 +28,14 @@ std::vector<float> Hum(size_t count, double mains, double amplitude)
     return hum;
 }
 
+double Rms(const std::vector<float>& samples)
+{
+    double sum = 0;
+    for (float s : samples)
+        sum += double(s) * s;
+    return std::sqrt(sum / double(samples.size()));
+}
+
 // Noise between 20 and 90 Hz (wind, traffic, a desk knocked) at the given
 // root-mean-square level.
 std::vector<float> Rumble(size_t count, double rms)
@@ -39,21 +47,28 @@ std::vector<float> Rumble(size_t count, double rms)
         s = normal(generator);
     LowPass(rumble, Rate, 90);
     Filter(rumble, HighPassSection(20, Rate, std::sqrt(0.5)));
-    double sum = 0;
-    for (float s : rumble)
-        sum += double(s) * s;
-    const double scale = rms / std::sqrt(sum / double(count));
+    const double scale = rms / Rms(rumble);
     for (float& s : rumble)
         s = static_cast<float>(s * scale);
     return rumble;
 }
 
-double Rms(const std::vector<float>& samples)
+void Add(std::vector<float>& to, const std::vector<float>& disturbance)
 {
-    double sum = 0;
-    for (float s : samples)
-        sum += double(s) * s;
-    return std::sqrt(sum / double(samples.size()));
+    for (size_t i = 0; i < to.size() && i < disturbance.size(); ++i)
+        to[i] += disturbance[i];
+}
+
+// Frames within 2 % of the voice's true pitch.
+int RightFrames(const std::vector<PitchFrame>& frames, const SyntheticVoice& voice, size_t from,
+                size_t to)
+{
+    int right = 0;
+    for (size_t k = from; k < std::min(to, frames.size()); ++k) {
+        const float truth = voice.TrueHz[frames[k].Position];
+        right += std::fabs(frames[k].Frequency / truth - 1) < 0.02 ? 1 : 0;
+    }
+    return right;
 }
 
 int VoicedFrames(const std::vector<PitchFrame>& frames, size_t from, size_t to)
@@ -92,18 +107,11 @@ TEST(SteadyDisturbance, HumDoesNotReadAsAVoice)
 {
     SyntheticVoice voice =
         SynthesiseVoice({{0.6, 0, 0, 0}, {0.6, 140, 170, 0.5}, {0.6, 0, 0, 0}}, Rate);
-    const std::vector<float> hum = Hum(voice.Samples.size(), 60, 0.08);
-    for (size_t i = 0; i < hum.size(); ++i)
-        voice.Samples[i] += hum[i];
+    Add(voice.Samples, Hum(voice.Samples.size(), 60, 0.08));
     const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, Rate);
     EXPECT_LE(VoicedFrames(frames, 0, 55), 2);    // the hum before the voice
     EXPECT_LE(VoicedFrames(frames, 125, 180), 2); // and after it
-    int right = 0;
-    for (size_t k = 65; k < 115; ++k) {
-        const float truth = voice.TrueHz[frames[k].Position];
-        right += std::fabs(frames[k].Frequency / truth - 1) < 0.02 ? 1 : 0;
-    }
-    EXPECT_GE(right, 45);
+    EXPECT_GE(RightFrames(frames, voice, 65, 115), 45);
 }
 
 TEST(SteadyDisturbance, HumUnderAShortPhraseIsFoundToo)
@@ -111,9 +119,7 @@ TEST(SteadyDisturbance, HumUnderAShortPhraseIsFoundToo)
     // A word or two: shorter than the long-term spectrum's finest block.
     SyntheticVoice voice =
         SynthesiseVoice({{0.3, 0, 0, 0}, {0.5, 150, 180, 0.5}, {0.3, 0, 0, 0}}, Rate);
-    const std::vector<float> hum = Hum(voice.Samples.size(), 60, 0.08);
-    for (size_t i = 0; i < hum.size(); ++i)
-        voice.Samples[i] += hum[i];
+    Add(voice.Samples, Hum(voice.Samples.size(), 60, 0.08));
     EXPECT_TRUE(PrepareSignal(voice.Samples, Rate).HumRemoved);
     const std::vector<PitchFrame> frames = TrackPitch(voice.Samples, Rate);
     EXPECT_LE(VoicedFrames(frames, 0, 25), 2);
@@ -154,20 +160,13 @@ TEST(SteadyDisturbance, RumbleNeitherReadsAsAVoiceNorHidesOne)
         SynthesiseVoice({{0.6, 0, 0, 0}, {0.6, 140, 170, 0.5}, {0.6, 0, 0, 0}}, Rate);
     // As loud as the voice: under 100 Hz the ear hardly minds it, so a
     // recording that sounds fine can hold this much.
-    const std::vector<float> rumble = Rumble(voice.Samples.size(), Rms(voice.Samples));
     std::vector<float> noisy = voice.Samples;
-    for (size_t i = 0; i < noisy.size(); ++i)
-        noisy[i] += rumble[i];
+    Add(noisy, Rumble(voice.Samples.size(), Rms(voice.Samples)));
     EXPECT_TRUE(PrepareSignal(noisy, Rate).RumbleRemoved);
     const std::vector<PitchFrame> frames = TrackPitch(noisy, Rate);
     EXPECT_LE(VoicedFrames(frames, 0, 55), 2);
     EXPECT_LE(VoicedFrames(frames, 125, 180), 2);
-    int right = 0;
-    for (size_t k = 65; k < 115; ++k) {
-        const float truth = voice.TrueHz[frames[k].Position];
-        right += std::fabs(frames[k].Frequency / truth - 1) < 0.02 ? 1 : 0;
-    }
-    EXPECT_GE(right, 45);
+    EXPECT_GE(RightFrames(frames, voice, 65, 115), 45);
 
     // A low voice between pauses keeps its fundamental: it is no rumble.
     const SyntheticVoice low =
