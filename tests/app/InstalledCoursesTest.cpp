@@ -1,5 +1,7 @@
 // Pointing the tutor's settings at another course keeps every other setting.
 #include "app/InstalledCourses.h"
+#include "content/ContentText.h"
+#include "course/CoursePack.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,18 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-bool WriteText(const QString& path, const QByteArray& text)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(text) == text.size();
-}
-
-QByteArray ReadText(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // While it lives, files are opened as an unprivileged user would open them
 // (the tests may run as the superuser, who may read anything).
@@ -52,7 +42,8 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
         folder.path(), P::ReadOwner | P::WriteOwner | P::ExeOwner | P::ReadGroup | P::WriteGroup |
                            P::ExeGroup | P::ReadOther | P::WriteOther | P::ExeOther));
     const QString settings = QDir(folder.path()).filePath("TonvaleTutor.conf");
-    ASSERT_TRUE(WriteText(settings, "[InstallDir]\nInstallDir=/opt/tonvale\n"
+    ASSERT_TRUE(WriteFileAtomically(settings,
+                                    "[InstallDir]\nInstallDir=/opt/tonvale\n"
                                     "[InstallCDDrive1331]\nInstallCDDrive1331=/media/demo\n"));
     ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/stress"));
     {
@@ -64,7 +55,8 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
 
     // A settings file the user may not read is left as it is, not replaced
     // by one that holds only the course.
-    const QByteArray before = ReadText(settings);
+    QByteArray before;
+    ASSERT_TRUE(ReadWholeFile(settings, before));
     ASSERT_TRUE(QFile::setPermissions(settings, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
     QString problem;
     bool pointed = false;
@@ -76,6 +68,8 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
     }
     EXPECT_FALSE(pointed);
     EXPECT_TRUE(problem.contains("cannot read the settings")) << problem.toStdString();
-    EXPECT_EQ(QString(ReadText(settings)), QString(before));
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(before));
     EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
 }
