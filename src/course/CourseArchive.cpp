@@ -5,6 +5,7 @@
 #include "content/ContentText.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFile>
@@ -371,7 +372,7 @@ bool ExportCourseArchive(const QString& packFolder, const CourseManifest& manife
     for (const QString& file : files) {
         if (!AddFile(writer.get(), pack.filePath(file), file, problem)) return false;
     }
-    if (archive_write_close(writer.get()) != ARCHIVE_OK || !out.commit())
+    if (archive_write_close(writer.get()) != ARCHIVE_OK || !CommitSaveFile(out))
         return Refuse(problem, QString("cannot write %1").arg(archivePath));
     return true;
 }

@@ -6,6 +6,7 @@
 #include "content/ContentWriters.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
+#include "platform/SaveFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -160,7 +161,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Refuse(problem, QString("cannot write %1: %2").arg(path, file.errorString()));
-    if (file.write(bytes) != bytes.size() || !file.commit())
+    if (file.write(bytes) != bytes.size() || !CommitSaveFile(file))
         return Refuse(problem, QString("cannot write %1: %2").arg(path, file.errorString()));
     return true;
 }

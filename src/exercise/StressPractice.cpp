@@ -9,6 +9,7 @@
 #include "engine/AnalysisCycle.h"
 #include "exercise/Stress.h"
 #include "exercise/TutorPractice.h"
+#include "platform/SaveFile.h"
 #include "views/PhraseForDisplay.h"
 #include "views/ViewColours.h"
 #include "views/ViewKinds.h"
@@ -221,7 +222,7 @@ void Stress::ShowHistoryTake(const StoredTake& take)
     QFile source(take.File);
     QSaveFile working(StudentData.WaveFile);
     if (!source.open(QIODevice::ReadOnly) || !working.open(QIODevice::WriteOnly) ||
-        working.write(source.readAll()) != source.size() || !working.commit()) {
+        working.write(source.readAll()) != source.size() || !CommitSaveFile(working)) {
         History->SetStatus("This take could not be shown.");
         return;
     }

@@ -5,6 +5,9 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <iostream>
 #include <memory>
 
@@ -59,6 +62,22 @@ bool DrawsTextOnAPicture(int argc, char** argv)
     return render && compare && png;
 }
 
+// Whether everything printed reached its reader. A full disk or a closed
+// pipe behind standard output must not pass for a finished listing: the
+// programs that read tvtool's output take exit status 0 for a whole one.
+bool OutputReachedItsReader(std::ostream& out, std::ostream& err)
+{
+    errno = 0;
+    out.flush();
+    const bool written = !out.fail() && std::fflush(stdout) == 0 && !std::ferror(stdout);
+    if (!written) {
+        const int cause = errno;
+        err << "tvtool: cannot write the output" << (cause ? ": " : "")
+            << (cause ? std::strerror(cause) : "") << "\n";
+    }
+    return written;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -80,11 +99,13 @@ int main(int argc, char** argv)
     }
     if (args.first() == "--help" || args.first() == "-h") {
         PrintUsage(out);
-        return 0;
+        return OutputReachedItsReader(out, err) ? 0 : 1;
     }
     const QString name = args.takeFirst();
     for (const Subcommand& command : Subcommands) {
-        if (name == command.name) return command.run(args, ToolStreams{out, err});
+        if (name != command.name) continue;
+        const int status = command.run(args, ToolStreams{out, err});
+        return OutputReachedItsReader(out, err) || status != 0 ? status : 1;
     }
     err << "tvtool: unknown command '" << name.toStdString() << "'\n";
     PrintUsage(err);

@@ -1,5 +1,6 @@
 #include "views/CanvasOutput.h"
 
+#include "platform/SaveFile.h"
 #include "views/ImageCanvas.h"
 #include "views/SvgCanvas.h"
 
@@ -48,5 +49,5 @@ bool WriteCanvasFile(const QString& path, int width, int height, QColor backgrou
     }
     QSaveFile file(path);
     return !bytes.isEmpty() && file.open(QIODevice::WriteOnly) &&
-           file.write(bytes) == bytes.size() && file.commit();
+           file.write(bytes) == bytes.size() && CommitSaveFile(file);
 }

@@ -10,6 +10,7 @@
 #include "content/ContentText.h"
 #include "content/HelpDocument.h"
 #include "authoring/ContentLint.h"
+#include "support/FileSizeLimit.h"
 
 #include <QTemporaryDir>
 #include <QTextCursor>
@@ -60,6 +61,39 @@ TEST(CoursePack, ASavedCourseLintsCleanAndOpensAsTheSameCourse)
     EXPECT_TRUE(opened.ExtraTopics.empty());
     EXPECT_EQ(TreeTextOf(opened), TreeTextOf(course));
     EXPECT_EQ(ComposeHelpDocument(opened), ComposeHelpDocument(course));
+}
+
+TEST(CoursePack, ASaveThatRunsOutOfRoomSaysSoAndLeavesEveryFileAsItWas)
+{
+    QTemporaryDir dir;
+    Course course = WriteSmallCourse(dir.path());
+    Course opened;
+    CourseManifest manifest;
+    ASSERT_TRUE(LoadCoursePack(dir.path(), opened, manifest));
+    const QStringList files = {TreeFileName, PhraseListFileName, HelpFileName};
+    std::map<QString, QByteArray> before;
+    for (const QString& file : files)
+        ASSERT_TRUE(ReadWholeFile(dir.filePath(file), before[file])) << file.toStdString();
+
+    // Every file changes, and none fits any more: each write fails only when
+    // its buffered bytes reach the disk.
+    opened.Root.Name += " again";
+    opened.Root.Children[1].Phrases[0].Text += " again";
+    opened.Root.Children[0].Explanation = "<p>Welcome back.</p>";
+    QString problem;
+    bool saved = true;
+    {
+        FileSizeLimit limit(16);
+        ASSERT_TRUE(limit.Applied());
+        saved = SaveCoursePack(dir.path(), opened, manifest, nullptr, &problem);
+    }
+    EXPECT_FALSE(saved);
+    EXPECT_TRUE(problem.contains("cannot write")) << problem.toStdString();
+    for (const QString& file : files) {
+        QByteArray now;
+        ReadWholeFile(dir.filePath(file), now);
+        EXPECT_EQ(now, before[file]) << file.toStdString();
+    }
 }
 
 TEST(CoursePack, TheDemoPackSavedAgainKeepsItsTreeListAndEveryHelpTopicBody)

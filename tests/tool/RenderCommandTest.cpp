@@ -3,6 +3,7 @@
 // its exit status.
 #include "compare/DrawCompare.h"
 #include "compare/SpokenPhrase.h"
+#include "support/FileSizeLimit.h"
 #include "support/PhraseFileBytes.h"
 #include "support/ToolRun.h"
 #include "views/DrawStress.h"
@@ -131,6 +132,38 @@ TEST(TvtoolRender, UnreadableFileWritesNothingAndWrongCallsShowUsageAndWhy)
         EXPECT_TRUE(last.startsWith("tvtool render: ") && last.contains(why)) << last.toStdString();
     }
     EXPECT_FALSE(QFile::exists(out));
+}
+
+TEST(TvtoolRender, ADiskOutOfRoomFailsTheCallAndKeepsTheOldPicture)
+{
+    Scratch scratch;
+    const QString file = scratch.Write(PhraseChunks().File());
+    for (const char* name : {"pitch.svg", "pitch.png"}) {
+        const QString out = scratch.Path(name);
+        const QStringList args = {"render", file,      "--view", "pitch",
+                                  "--size", "300x200", "--out",  out};
+        ASSERT_EQ(RunTvtool(args).exitCode, 0);
+        const QByteArray before = ReadAll(out);
+        ToolRun full;
+        {
+            FileSizeLimit limit(64);
+            ASSERT_TRUE(limit.Applied());
+            full = RunTvtool(args);
+        }
+        EXPECT_EQ(full.exitCode, 1) << name;
+        EXPECT_TRUE(full.err.startsWith("tvtool render: cannot write")) << full.err.toStdString();
+        EXPECT_EQ(ReadAll(out), before) << name;
+    }
+
+    // What the tool prints, when it cannot reach its reader, is no success
+    // either.
+    QProcess listing;
+    listing.setStandardOutputFile("/dev/full");
+    listing.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"), {"info", file});
+    ASSERT_TRUE(listing.waitForFinished(60000));
+    EXPECT_EQ(listing.exitCode(), 1);
+    EXPECT_EQ(listing.readAllStandardError(),
+              "tvtool: cannot write the output: No space left on device\n");
 }
 
 TEST(TvtoolRender, CompareViewDrawsBothPhrasesAsSvgOrPng)
