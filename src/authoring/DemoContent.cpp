@@ -53,7 +53,7 @@ bool Synthesise(const std::vector<DemoPhrase>& phrases, const QByteArrayList& ma
     const QByteArray script = FestivalScript(phrases, maleCategories, folder);
     const QString scriptPath = folder + "/speak.scm";
     QFile file(scriptPath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size()) {
+    if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size() || !file.flush()) {
         problem = "cannot write the festival script";
         return false;
     }
