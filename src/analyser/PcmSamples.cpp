@@ -1,4 +1,5 @@
 #include "analyser/PcmSamples.h"
+#include "audio/SampleValues.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -33,8 +34,7 @@ float DecodeValue(const unsigned char* p, int bytes, bool isFloat, bool& atLimit
         if (isFloat) {
             float v;
             std::memcpy(&v, &bits, sizeof v);
-            if (!(v == v)) // NaN carries no sound
-                v = 0;
+            v = FiniteSample(v);
             atLimit = v <= -1.0f || v >= 1.0f;
             return v < -1.0f ? -1.0f : (v > 1.0f ? 1.0f : v);
         }

@@ -5,6 +5,7 @@
 #include "analyser/PitchTracker.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
+#include "audio/SampleValues.h"
 
 #include <QFile>
 #include <QScopeGuard>
@@ -60,6 +61,7 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
     sf_count_t got = 0;
     while ((got = sf_readf_float(file, block.data(), blockFrames)) > 0) {
         if (static_cast<sf_count_t>(mono.size()) + got > longest) return tooLong();
+        MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
         for (sf_count_t i = 0; i < got; ++i) {
             float sum = 0;
             for (size_t c = 0; c < channels; ++c)

@@ -1,4 +1,5 @@
 #include "course/SilenceTrim.h"
+#include "audio/SampleValues.h"
 
 #include <QFile>
 
@@ -59,6 +60,7 @@ TrimResult TrimSilence(const QString& input, const QString& output)
     std::vector<float> samples(static_cast<size_t>(info.frames) * info.channels);
     const sf_count_t read = sf_readf_float(in.Handle, samples.data(), info.frames);
     samples.resize(static_cast<size_t>(std::max<sf_count_t>(read, 0)) * info.channels);
+    MakeSamplesFinite(samples.data(), samples.size());
     result.SecondsBefore = double(read) / info.samplerate;
 
     const int frameLength = std::max(1, int(std::lround(info.samplerate * FrameSeconds)));

@@ -6,6 +6,9 @@
 
 #include <QTemporaryDir>
 
+#include <algorithm>
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
@@ -28,6 +31,32 @@ TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
                                1, std::vector<float>(22050, 0.0f)));
     EXPECT_FALSE(TrimSilence(dir.filePath("silent.wav"), dir.filePath("out.wav")).Written);
     EXPECT_FALSE(TrimSilence(dir.filePath("missing.wav"), dir.filePath("out.wav")).Written);
+}
+
+TEST(SilenceTrim, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
+{
+    QTemporaryDir dir;
+    std::vector<float> samples =
+        SynthesiseVoice({{0.5, 0, 0, 0}, {0.5, 200, 180, 0.5}, {0.5, 0, 0, 0}}, 22050).Samples;
+    // Inside the margin the trim keeps before the voice.
+    std::fill(samples.begin() + 10000, samples.begin() + 10100, std::nanf(""));
+    const QString original = dir.filePath("take.wav");
+    ASSERT_TRUE(WriteSoundFile(original, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 22050, 1, samples));
+
+    const QString trimmed = dir.filePath("trimmed.wav");
+    const TrimResult result = TrimSilence(original, trimmed);
+    ASSERT_TRUE(result.Written) << result.Problem.toStdString();
+    EXPECT_NEAR(result.SecondsAfter, 0.5 + 2 * 0.15, 0.05);
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(trimmed).constData(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    std::vector<short> written(size_t(info.frames));
+    sf_read_short(file, written.data(), info.frames);
+    sf_close(file);
+    int loudest = 0;
+    for (short value : written)
+        loudest = std::max(loudest, std::abs(int(value)));
+    EXPECT_LT(loudest, 20000); // the voice peaks at half of full scale
 }
 
 TEST(CourseManifest, WhatIsWrittenParsesAndWhatIsHostileIsRefused)

@@ -3,6 +3,7 @@
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
 #include "compare/Syllables.h"
+#include "support/RiffBytes.h"
 #include "support/SoundFiles.h"
 #include "support/SyntheticVoice.h"
 #include "support/ToolRun.h"
@@ -13,6 +14,9 @@
 
 #include <gtest/gtest.h>
 #include <sndfile.h>
+
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -107,6 +111,39 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
     EXPECT_FALSE(unreadable.err.isEmpty());
     EXPECT_EQ(RunTvtool({"author", in, out}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
+}
+
+// A float recording can hold values that are no sound at all. They must
+// not reach the learner's ears as full-scale clicks in the native phrase.
+TEST(TvtoolAuthor, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
+{
+    QTemporaryDir folder;
+    std::vector<float> voice = Voice(44100);
+    // A burst in the opening pause, as a broken decoder leaves one.
+    std::fill(voice.begin() + 2000, voice.begin() + 2100, std::nanf(""));
+    const QString in = folder.filePath("take.wav");
+    ASSERT_TRUE(WriteRecording(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, voice));
+    const QString out = folder.filePath("15_01.wav");
+    const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+
+    RiffReader reader(out);
+    RiffChunk outer;
+    std::vector<RiffChunk> chunks;
+    ASSERT_TRUE(reader.Open() && ListRiffChunks(reader, outer, chunks));
+    const QByteArray bytes = ReadBytes(out);
+    int loudest = 0;
+    for (const RiffChunk& chunk : chunks) {
+        if (FourCCText(chunk.Id) != "data") continue;
+        for (qint64 i = 0; i + 1 < qint64(chunk.Size); i += 2) {
+            const int16_t value = int16_t(uint8_t(bytes[chunk.DataOffset + i]) |
+                                          uint8_t(bytes[chunk.DataOffset + i + 1]) << 8);
+            loudest = std::max(loudest, std::abs(int(value)));
+        }
+    }
+    // The voice peaks at 0.6 of full scale.
+    EXPECT_GT(loudest, 10000);
+    EXPECT_LT(loudest, 24000);
 }
 
 // A whole lesson picked by mistake is refused from its header, never read
