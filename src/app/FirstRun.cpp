@@ -55,8 +55,7 @@ bool WriteSettingsFile(const InstalledFolders& installed, const QString& install
         QSettings settings(scratch.fileName(), QSettings::IniFormat);
         settings.setValue("InstallDir/InstallDir", installFolder);
         settings.setValue("InstallCDDrive1331/InstallCDDrive1331", installed.ContentFolder);
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
+        if (!SyncSettingsWhole(settings))
             return false;
     }
     return QFile::rename(scratch.fileName(), settingsFile);

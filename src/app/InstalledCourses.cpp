@@ -4,6 +4,7 @@
 #include "content/ContentText.h"
 #include "course/CourseArchive.h"
 #include "course/CoursePack.h"
+#include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -119,8 +120,7 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     {
         QSettings settings(scratch.fileName(), QSettings::IniFormat);
         settings.setValue("InstallCDDrive1331/InstallCDDrive1331", contentFolder);
-        settings.sync();
-        if (settings.status() != QSettings::NoError)
+        if (!SyncSettingsWhole(settings))
             return Refuse(problem, QString("cannot write the settings %1").arg(target));
     }
     // The system's rename replaces the old file in one step (Qt's would not

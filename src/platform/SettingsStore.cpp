@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
+#include <QTemporaryFile>
 
 SettingsStore::SettingsStore(QString path) : iniPath(std::move(path)) {}
 
@@ -60,4 +61,30 @@ std::optional<QString> SettingsStore::ReadValue(const QString& key) const
     if (text.toUtf8().size() + 1 < 2)
         return std::nullopt;
     return text;
+}
+
+bool SyncSettingsWhole(QSettings& settings)
+{
+    settings.sync();
+    if (settings.status() != QSettings::NoError) return false;
+    QFile written(settings.fileName());
+    QTemporaryFile copy(settings.fileName() + ".check.XXXXXX");
+    if (!written.open(QIODevice::ReadOnly) || !copy.open()) return false;
+    const QByteArray bytes = written.readAll();
+    if (written.error() != QFileDevice::NoError || copy.write(bytes) != bytes.size() ||
+        !copy.flush())
+        return false;
+    copy.close();
+    const QSettings readBack(copy.fileName(), QSettings::IniFormat);
+    const QStringList keys = settings.allKeys();
+    if (readBack.status() != QSettings::NoError || readBack.allKeys() != keys) return false;
+    // Compared as the file holds them, as text: a number set is read back
+    // as its digits.
+    for (const QString& key : keys) {
+        const QVariant set = settings.value(key);
+        const QVariant read = readBack.value(key);
+        if (set.canConvert<QString>() ? read.toString() != set.toString() : !read.isValid())
+            return false;
+    }
+    return true;
 }

@@ -7,6 +7,8 @@
 
 #include <optional>
 
+class QSettings;
+
 class SettingsStore
 {
 public:
@@ -29,3 +31,10 @@ public:
 private:
     QString iniPath;
 };
+
+// Writes settings to their file and checks that the file holds every one of
+// them, read back through a copy under another name. QSettings saves through
+// a QSaveFile that takes a full disk for success, leaving an empty or
+// cut-short file, and a second QSettings on the same path would be answered
+// from the first one's cache, not from the disk.
+bool SyncSettingsWhole(QSettings& settings);

@@ -1,5 +1,6 @@
 #include "studio/LearnerTrial.h"
 
+#include "platform/SettingsStore.h"
 #include "studio/StudioPrograms.h"
 
 #include <QDir>
@@ -41,8 +42,7 @@ bool PrepareLearnerTrial(const QString& courseFolder, const QString& trialFolder
     QSettings settings(settingsFile, QSettings::IniFormat);
     settings.setValue("InstallDir/InstallDir", trial.absolutePath());
     settings.setValue("InstallCDDrive1331/InstallCDDrive1331", QDir(courseFolder).absolutePath());
-    settings.sync();
-    if (settings.status() != QSettings::NoError)
+    if (!SyncSettingsWhole(settings))
         return Refuse(problem, QString("cannot write %1").arg(settingsFile));
     return true;
 }

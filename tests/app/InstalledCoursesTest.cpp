@@ -2,6 +2,7 @@
 #include "app/InstalledCourses.h"
 #include "content/ContentText.h"
 #include "course/CoursePack.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -68,6 +69,32 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
     }
     EXPECT_FALSE(pointed);
     EXPECT_TRUE(problem.contains("cannot read the settings")) << problem.toStdString();
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(before));
+    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
+}
+
+TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
+{
+    QTemporaryDir folder;
+    const QString settings = QDir(folder.path()).filePath("TonvaleTutor.conf");
+    const QByteArray window = "[Window]\nWindow=" + QByteArray(200, 'w') + "\n";
+    const QByteArray before = "[InstallDir]\nInstallDir=/opt/tonvale\n"
+                              "[InstallCDDrive1331]\nInstallCDDrive1331=/media/demo\n" +
+                              window;
+    ASSERT_TRUE(WriteFileAtomically(settings, before));
+
+    // Room for a copy of the settings, not for them with a longer folder.
+    QString problem;
+    bool pointed = true;
+    {
+        FileSizeLimit limit(before.size() + 8);
+        ASSERT_TRUE(limit.Applied());
+        pointed = PointSettingsAtContent(settings, "/courses/" + QString(100, 'c'), &problem);
+    }
+    EXPECT_FALSE(pointed);
+    EXPECT_TRUE(problem.contains("cannot write the settings")) << problem.toStdString();
     QByteArray after;
     ASSERT_TRUE(ReadWholeFile(settings, after));
     EXPECT_EQ(QString(after), QString(before));
