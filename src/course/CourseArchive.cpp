@@ -188,6 +188,9 @@ bool WalkArchive(const QString& archivePath, const ArchiveLimits& limits, const 
         if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
             return Refuse(problem, QString("cannot write %1").arg(path));
         if (!ReadEntryData(reader.get(), path, limits, counter, &file, keep, problem)) return false;
+        // The last bytes are still buffered; closing would not say that they
+        // found no room.
+        if (!file.flush()) return Refuse(problem, QString("cannot write %1").arg(path));
         file.close();
     }
     if (status != ARCHIVE_EOF)

@@ -5,6 +5,7 @@
 #include "course/CourseTestSupport.h"
 #include "content/ContentText.h"
 #include "authoring/ContentLint.h"
+#include "support/FileSizeLimit.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -211,4 +212,22 @@ TEST_F(HostileArchive, ArchivesThatAreNoCourseAreRefused)
     ASSERT_TRUE(WriteBytes(archive, "PK\x03\x04 this is not really a zip file at all"));
     EXPECT_FALSE(InstallCourseArchive(archive, courses).Installed);
     EXPECT_TRUE(Contents(courses).isEmpty());
+}
+
+TEST_F(HostileArchive, ADiskOutOfRoomInstallsNothing)
+{
+    // Every file fits the limit but the phrase list, which is written whole
+    // only when its last bytes reach the disk.
+    std::vector<Entry> entries = Minimal();
+    entries[2].Bytes = QByteArray("10_01.wav;Hello there\r\n").repeated(200);
+    ASSERT_TRUE(WriteArchive(archive, entries));
+    CourseInstallResult result;
+    {
+        FileSizeLimit limit(1024);
+        ASSERT_TRUE(limit.Applied());
+        result = InstallCourseArchive(archive, courses);
+    }
+    EXPECT_FALSE(result.Installed);
+    EXPECT_TRUE(result.Problem.contains("cannot write")) << result.Problem.toStdString();
+    EXPECT_TRUE(Contents(courses).isEmpty()) << Contents(courses).join(' ').toStdString();
 }
