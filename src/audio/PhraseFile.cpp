@@ -1,6 +1,7 @@
 #include "audio/PhraseFile.h"
 
 #include "audio/RiffFile.h"
+#include "platform/RegularFile.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -271,7 +272,7 @@ int32_t ReadPhraseFile(int32_t& Loaded, PhraseData& Phrase, WaveFormat& Format,
                        PitchTrack& Pitch, int16_t TextOnly, int16_t SkipText, QByteArray* Text)
 {
     QFile file(WithoutFieldPadding(Phrase.WaveFile));
-    if (!file.open(QIODevice::ReadOnly)) {
+    if (!OpenRegularFile(file)) {
         ReleaseSamples(Loaded, Samples, Memory);
         Pitch.clear();
         if (Text != nullptr)

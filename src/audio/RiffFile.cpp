@@ -1,6 +1,7 @@
 #include "audio/RiffFile.h"
 
 #include "audio/NativeFile.h"
+#include "platform/RegularFile.h"
 
 #include <QtEndian>
 
@@ -41,7 +42,7 @@ RiffReader::~RiffReader() = default;
 bool RiffReader::Open()
 {
     if (ownFile) {
-        if (!ownFile->open(QIODevice::ReadOnly))
+        if (!OpenRegularFile(*ownFile))
             return false;
         device = ownFile.get();
     }

@@ -1,5 +1,7 @@
 #include "content/ContentText.h"
 
+#include "platform/RegularFile.h"
+
 #include <QFile>
 #include <QStringDecoder>
 
@@ -53,7 +55,7 @@ QString DecodeContentText(const QByteArray& bytes)
 bool ReadWholeFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
+    if (!OpenRegularFile(file)) return false;
     bytes = file.readAll();
     return file.error() == QFileDevice::NoError;
 }

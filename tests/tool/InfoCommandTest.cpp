@@ -3,11 +3,14 @@
 #include "support/PhraseFileBytes.h"
 #include "support/ToolRun.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace testbytes;
 
@@ -73,6 +76,27 @@ TEST(TvtoolInfo, FailedReadPrintsOnlyTheResult)
     const ToolRun missing = RunTvtool({"info", scratch.Path("missing.wav")});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.out, "result -5\n");
+}
+
+// Named pipes in a content pack, where a phrase and the lesson tree should
+// be: opening one waits for a writer, so reading it used to hang for ever.
+TEST(TvtoolInfo, ANamedPipeIsRefusedNotWaitedOn)
+{
+    Scratch scratch;
+    const QString sounds = scratch.Path("Sounds");
+    ASSERT_TRUE(QDir().mkpath(sounds));
+    for (const char* name : {"/10_01.wav", "/Tree.txt", "/SentList.txt"})
+        ASSERT_EQ(mkfifo(QFile::encodeName(sounds + name).constData(), 0600), 0);
+
+    const ToolRun info = RunTvtool({"info", sounds + "/10_01.wav"}, 10000);
+    EXPECT_EQ(info.exitCode, 1);
+    EXPECT_EQ(info.out, "result -5\n");
+    const ToolRun tree = RunTvtool({"tree", sounds}, 10000);
+    EXPECT_EQ(tree.exitCode, 0);
+    EXPECT_EQ(tree.out, "LastNodeIndex -1\n");
+    const ToolRun phrases = RunTvtool({"phrases", sounds, "10"}, 10000);
+    EXPECT_EQ(phrases.exitCode, 0);
+    EXPECT_EQ(phrases.out, "PhraseCount 0\n");
 }
 
 TEST(TvtoolInfo, JsonCarriesTheSameItems)
