@@ -43,6 +43,7 @@ CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
     captionFont.setPointSizeF(captionFont.pointSizeF() * 0.8);
     ScoreCaption->setFont(captionFont);
     AdviceLabel = new QLabel(this);
+    AdviceLabel->setTextFormat(Qt::PlainText); // it quotes the course's syllables
     AdviceLabel->setObjectName("AdviceLabel");
     AdviceLabel->setWordWrap(true);
     AdviceLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);

@@ -32,6 +32,7 @@ HistoryPanel::HistoryPanel(QWidget* owner) : QWidget(owner, Qt::Window)
     resize(460, 440);
 
     TitleLabel = new QLabel(this);
+    TitleLabel->setTextFormat(Qt::PlainText); // it quotes the phrase as written
     TitleLabel->setObjectName("HistoryTitle");
     TitleLabel->setWordWrap(true);
     QFont titleFont = TitleLabel->font();

@@ -53,6 +53,9 @@ void Stress::CreateControls()
 {
     PhraseLabel = new QLabel(this);
     PhraseLabel->setObjectName("PhraseLabel");
+    // Content text is shown as written: a phrase such as "<b>ever</b>" is
+    // not markup, and a shared course must not put pictures on the screen.
+    PhraseLabel->setTextFormat(Qt::PlainText);
     PhraseLabel->setAutoFillBackground(true);
     PhraseLabel->setStyleSheet("QLabel { background: white; color: black; padding: 4px; }");
     PhraseLabel->setWordWrap(true);

@@ -29,6 +29,7 @@ TreeNode::TreeNode()
     ExitButton->setObjectName("ExitButton");
     HelpButton->setObjectName("HelpButton");
     TreeNodeName->setObjectName("TreeNodeName");
+    TreeNodeName->setTextFormat(Qt::PlainText); // a category's name as written
     Instruction->setObjectName("Instruction");
     ListOfNodes->setObjectName("ListOfNodes");
 

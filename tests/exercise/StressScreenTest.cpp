@@ -183,3 +183,16 @@ TEST_F(ExerciseScreen, MaximisedStateStretchesViewsAndIsHandedToTheNextOpening)
     QApplication::processEvents();
     EXPECT_EQ(again->NativePitch->width(), designWidth);
 }
+
+// A phrase is shown as written, even where it looks like markup: the label
+// must be as wide as the text with its angle brackets, not as the word set
+// in bold.
+TEST_F(ExerciseScreen, APhraseThatLooksLikeMarkupIsShownAsWritten)
+{
+    WriteFile("content/Sounds/SentList.txt", "11_01.wav;<b>re</b>cord\r\n");
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    QLabel* label = exercise->PhraseLabel;
+    EXPECT_EQ(label->text(), "<b>re</b>cord");
+    EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance("<b>re</b>cord"));
+}
