@@ -1,14 +1,19 @@
 #include "compare/ComparisonJson.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 
 std::string FormatFigure(double value, int decimals)
 {
     if (!std::isfinite(value)) value = 0;
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    std::string result = text;
+    // Always a point: the figures are read by programs, and printf would
+    // write the decimal comma of the user's locale, which Qt puts in force.
+    char text[400];
+    const std::to_chars_result written =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    std::string result(text, written.ec == std::errc() ? written.ptr : text);
+    if (result.empty()) return "0";
     if (result.find('.') != std::string::npos) {
         while (result.back() == '0')
             result.pop_back();

@@ -4,9 +4,12 @@
 #include "compare/Syllables.h"
 #include "support/ToolRun.h"
 
+#include <QDir>
+#include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <gtest/gtest.h>
 
@@ -123,4 +126,35 @@ TEST(TvtoolCompare, UnreadableFilesAndWrongCallsFailWithTheirStatus)
     EXPECT_EQ(RunTvtool({"compare", model}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"compare", model, model, "--jsn"}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"compare", model, model}).exitCode, 0);
+}
+
+// Qt puts the user's locale in force: figures must keep their decimal point
+// where the locale writes a comma, or the JSON no longer parses.
+TEST(TvtoolCompare, FiguresAreTheSameInALocaleWithADecimalComma)
+{
+    Scratch scratch;
+    const QString locales = scratch.Path("locales");
+    QDir().mkpath(locales);
+    QProcess define;
+    define.start("localedef", {"-i", "de_DE", "-f", "UTF-8", locales + "/de_DE.UTF-8"});
+    if (!define.waitForFinished(60000) || define.exitStatus() != QProcess::NormalExit ||
+        define.exitCode() > 1 || !QFile::exists(locales + "/de_DE.UTF-8"))
+        GTEST_SKIP() << "cannot build a German locale here (localedef)";
+
+    const QString model = scratch.Write(Model().FileBytes(), "model.wav");
+    const QString learner = scratch.Write(Learner().FileBytes(), "learner.wav");
+    for (const QStringList& args : {QStringList{"compare", model, learner, "--json"},
+                                    QStringList{"compare", model, learner}}) {
+        const ToolRun plain = RunTvtool(args);
+        ASSERT_EQ(plain.exitCode, 0);
+        ASSERT_TRUE(plain.out.contains('.'));
+        QProcess german;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("LOCPATH", locales);
+        environment.insert("LC_ALL", "de_DE.UTF-8");
+        german.setProcessEnvironment(environment);
+        german.start(TONVALE_BINARY_DIR "/src/tvtool", args);
+        ASSERT_TRUE(german.waitForFinished(60000));
+        EXPECT_EQ(german.readAllStandardOutput(), plain.out) << args.join(' ').toStdString();
+    }
 }
