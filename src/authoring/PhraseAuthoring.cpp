@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -32,6 +33,9 @@ sf_count_t LongestRecording(int rate)
 // goes, refusing one too long to be a phrase from its header or, when the
 // header does not say, as soon as it has read that much: a whole lesson
 // picked by mistake must neither fill the memory nor keep the author waiting.
+// Channels that cancel in the mix (one microphone wired the wrong way round,
+// the two halves of some laptops' microphone arrays) would leave an audible
+// recording silent: then the loudest channel is taken alone.
 bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::string& problem)
 {
     SF_INFO info{};
@@ -40,10 +44,6 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
         problem = std::string("cannot read the recording: ") + sf_strerror(nullptr);
         return false;
     }
-    const auto tooLong = [&problem] {
-        problem = std::string("the analysis is not good: ") + ReasonTooLong;
-        return false;
-    };
     const auto closer = qScopeGuard([file] { sf_close(file); });
     if (info.channels <= 0 || info.samplerate <= 0) {
         problem = "the recording holds no samples";
@@ -52,26 +52,55 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
     const sf_count_t longest = LongestRecording(info.samplerate);
     // A stream whose length the header leaves open says SF_COUNT_MAX.
     const bool lengthKnown = info.frames >= 0 && info.frames != SF_COUNT_MAX;
-    if (lengthKnown && info.frames > longest) return tooLong();
-    constexpr sf_count_t blockFrames = 16384;
     const size_t channels = static_cast<size_t>(info.channels);
-    std::vector<float> block(static_cast<size_t>(blockFrames) * channels);
-    mono.clear();
-    if (lengthKnown) mono.reserve(static_cast<size_t>(info.frames));
-    sf_count_t got = 0;
-    while ((got = sf_readf_float(file, block.data(), blockFrames)) > 0) {
-        if (static_cast<sf_count_t>(mono.size()) + got > longest) return tooLong();
-        MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
-        for (sf_count_t i = 0; i < got; ++i) {
-            float sum = 0;
-            for (size_t c = 0; c < channels; ++c)
-                sum += block[static_cast<size_t>(i) * channels + c];
-            mono.push_back(sum / static_cast<float>(channels));
+    std::vector<double> channelEnergy(channels, 0.0);
+    // Reads the whole recording into mono: the channels' mean, or the one
+    // channel only. False when it is longer than a phrase can be.
+    const auto readAll = [&](std::optional<size_t> only) {
+        constexpr sf_count_t blockFrames = 16384;
+        std::vector<float> block(static_cast<size_t>(blockFrames) * channels);
+        mono.clear();
+        if (lengthKnown) mono.reserve(static_cast<size_t>(info.frames));
+        sf_count_t got = 0;
+        while ((got = sf_readf_float(file, block.data(), blockFrames)) > 0) {
+            if (static_cast<sf_count_t>(mono.size()) + got > longest) return false;
+            MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
+            for (sf_count_t i = 0; i < got; ++i) {
+                const float* frame = block.data() + static_cast<size_t>(i) * channels;
+                if (only) {
+                    mono.push_back(frame[*only]);
+                    continue;
+                }
+                float sum = 0;
+                for (size_t c = 0; c < channels; ++c) {
+                    sum += frame[c];
+                    channelEnergy[c] += double(frame[c]) * frame[c];
+                }
+                mono.push_back(sum / static_cast<float>(channels));
+            }
         }
-    }
+        return true;
+    };
+    const auto tooLong = [&problem] {
+        problem = std::string("the analysis is not good: ") + ReasonTooLong;
+        return false;
+    };
+    if ((lengthKnown && info.frames > longest) || !readAll(std::nullopt)) return tooLong();
     if (mono.empty()) {
         problem = "the recording holds no samples";
         return false;
+    }
+    double mixEnergy = 0;
+    for (float sample : mono)
+        mixEnergy += double(sample) * sample;
+    const auto loudest = std::max_element(channelEnergy.begin(), channelEnergy.end());
+    // Even unrelated channels keep half their power in a mix of two; 20 dB
+    // less is cancellation.
+    if (channels > 1 && mixEnergy < 0.01 * *loudest) {
+        if (sf_seek(file, 0, SEEK_SET) != 0 || !readAll(size_t(loudest - channelEnergy.begin()))) {
+            problem = "cannot read the recording again";
+            return false;
+        }
     }
     rate = info.samplerate;
     return true;

@@ -146,6 +146,24 @@ TEST(TvtoolAuthor, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
     EXPECT_LT(loudest, 24000);
 }
 
+// One channel wired the wrong way round cancels the other in the mix: the
+// recording must not be taken for silence.
+TEST(TvtoolAuthor, ChannelsThatCancelInTheMixAreNotTakenForSilence)
+{
+    QTemporaryDir folder;
+    std::vector<float> stereo;
+    for (float s : Voice(44100)) {
+        stereo.push_back(s);
+        stereo.push_back(-s);
+    }
+    const QString in = folder.filePath("take.wav");
+    ASSERT_TRUE(WriteSoundFile(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, stereo));
+    const ToolRun run =
+        RunTvtool({"author", in, folder.filePath("15_01.wav"), "--text", "Where do you live?"});
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(", 2 steps,")) << run.out.toStdString();
+}
+
 // A whole lesson picked by mistake is refused from its header, never read
 // whole: it neither fills the memory nor keeps the author waiting.
 TEST(TvtoolAuthor, RefusesARecordingTooLongForAPhraseWithoutReadingItWhole)
