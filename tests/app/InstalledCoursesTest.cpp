@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -30,6 +31,19 @@ public:
 private:
     bool dropped;
 };
+
+// A refused call says why, and the settings file is the only file in its
+// folder, byte for byte as it was.
+void ExpectRefusedAndLeftAsItWas(bool pointed, const QString& problem, const char* why,
+                                 const QString& settings, const QByteArray& before)
+{
+    EXPECT_FALSE(pointed);
+    EXPECT_TRUE(problem.contains(why)) << problem.toStdString();
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(before));
+    EXPECT_EQ(QFileInfo(settings).dir().entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
+}
 
 } // namespace
 
@@ -67,12 +81,7 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
         if (probe.open(QIODevice::ReadOnly)) GTEST_SKIP() << "cannot make the settings unreadable";
         pointed = PointSettingsAtContent(settings, "/courses/other", &problem);
     }
-    EXPECT_FALSE(pointed);
-    EXPECT_TRUE(problem.contains("cannot read the settings")) << problem.toStdString();
-    QByteArray after;
-    ASSERT_TRUE(ReadWholeFile(settings, after));
-    EXPECT_EQ(QString(after), QString(before));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
+    ExpectRefusedAndLeftAsItWas(pointed, problem, "cannot read the settings", settings, before);
 }
 
 TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
@@ -93,10 +102,5 @@ TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
         ASSERT_TRUE(limit.Applied());
         pointed = PointSettingsAtContent(settings, "/courses/" + QString(100, 'c'), &problem);
     }
-    EXPECT_FALSE(pointed);
-    EXPECT_TRUE(problem.contains("cannot write the settings")) << problem.toStdString();
-    QByteArray after;
-    ASSERT_TRUE(ReadWholeFile(settings, after));
-    EXPECT_EQ(QString(after), QString(before));
-    EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files), QStringList{"TonvaleTutor.conf"});
+    ExpectRefusedAndLeftAsItWas(pointed, problem, "cannot write the settings", settings, before);
 }
