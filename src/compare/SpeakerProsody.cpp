@@ -112,8 +112,13 @@ void AddLoudness(std::vector<StepProsody>& steps, const WaveHeader& samples,
     double loudest = QuietestDb;
     for (StepProsody& step : steps) {
         double best = QuietestDb;
+        // A damaged file's step may reach far outside the sound: only the
+        // blocks a window there can touch are looked at, or such a step
+        // would take millions of windows.
         const int64_t end = int64_t(step.Start) + std::max<int32_t>(step.Length, 0);
-        for (int64_t block = step.Start / hop; block * hop < end; ++block)
+        const int64_t lastBlock = int64_t(blocks.size()) + blocksPerWindow / 2;
+        for (int64_t block = std::max<int64_t>(0, step.Start / hop);
+             block * hop < end && block <= lastBlock; ++block)
             best = std::max(best, windowDb(block));
         step.LoudnessDb = best;
         loudest = std::max(loudest, best);

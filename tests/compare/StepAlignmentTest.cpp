@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <utility>
 
 namespace {
@@ -112,4 +113,27 @@ TEST(StepAlignment, ANearTieWithTheModelsStressIsNoStressElsewhere)
     ASSERT_TRUE(elsewhere.Problem.isEmpty());
     EXPECT_FALSE(elsewhere.StressMatch);
     EXPECT_EQ(elsewhere.LearnerStress, 1);
+}
+
+// A damaged file's steps may reach far outside the sound. Such a step is
+// measured where it overlaps the sound: wholly before it, it is as quiet as
+// can be, not as loud as the phrase's first syllable.
+TEST(SpeakerProsody, StepsReachingOutsideTheSoundAreMeasuredOnlyWhereItIs)
+{
+    SpokenPhrase spoken = Speak({{0.3, 150, 150, 0.5}, Pause(0.1), {0.3, 150, 150, 0.02}}, 0);
+    PhraseData& phrase = spoken.Phrase;
+    phrase.StepCount = 4;
+    phrase.Steps[3] = phrase.Steps[1];
+    phrase.Steps[3].Start = std::numeric_limits<int32_t>::min();
+    phrase.Steps[3].Length = std::numeric_limits<int32_t>::max();
+    phrase.Steps[4] = phrase.Steps[2];
+    phrase.Steps[4].Length = std::numeric_limits<int32_t>::max();
+
+    const SpeakerProsody speaker =
+        DescribeSpeaker(phrase, spoken.Pitch, spoken.Samples, spoken.Format);
+    ASSERT_EQ(speaker.Steps.size(), 4u);
+    EXPECT_EQ(speaker.Steps[0].LoudnessDb, 0);
+    EXPECT_LT(speaker.Steps[1].LoudnessDb, -20);
+    EXPECT_LT(speaker.Steps[2].LoudnessDb, speaker.Steps[1].LoudnessDb - 20);
+    EXPECT_NEAR(speaker.Steps[3].LoudnessDb, speaker.Steps[1].LoudnessDb, 0.1);
 }
