@@ -2,6 +2,7 @@
 
 #include "content/ContentText.h"
 #include "course/CourseArchive.h"
+#include "course/CourseHelp.h"
 #include "course/CoursePack.h"
 #include "course/PhraseLabels.h"
 
@@ -104,7 +105,14 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     if (!LoadCoursePack(target, opened, openedManifest, problem)) return false;
     Close();
     folder = QDir(target).absolutePath();
-    readOnly = !PackIsWritable(folder, installedContent);
+    // Every edit saves the help document afresh from the course; one written
+    // by hand may hold what the course has no place for, which a save would
+    // silently drop.
+    QByteArray help;
+    helpLost.clear();
+    if (ReadWholeFile(QDir(folder).filePath(HelpFileName), help))
+        helpLost = HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(opened));
+    readOnly = !helpLost.isEmpty() || !PackIsWritable(folder, installedContent);
     course = opened;
     saved = opened;
     for (const auto& [file, phrase] : PhrasesByFile(course.Root))
@@ -173,7 +181,19 @@ NodePath CourseDocument::ChildPath(const NodePath& parent, int index)
 QString CourseDocument::Writable() const
 {
     if (!IsOpen()) return "No course is open.";
+    if (!helpLost.isEmpty())
+        return QString("This course's help document holds %1, which a save here would lose. To "
+                       "change the course here, write each topic as <h3><a name=\"N\"></a>"
+                       "Heading</h3> followed by its text.")
+            .arg(helpLost);
     return readOnly ? ReadOnlyProblem : QString();
+}
+
+QString CourseDocument::ReadOnlyHint() const
+{
+    if (!readOnly) return {};
+    return helpLost.isEmpty() ? "File > Save a Copy to change it"
+                              : "its help document is written in a form the studio cannot keep";
 }
 
 std::vector<QString> CourseDocument::TakenCodes() const

@@ -27,7 +27,8 @@ public:
     // A new course titled title in folder (missing or empty), saved at once.
     bool Create(const QString& folder, const QString& title, QString* problem = nullptr);
     // The pack in folder; read-only when it is the pack installed with the
-    // tutor (installedContent) or the folder cannot be written.
+    // tutor (installedContent), the folder cannot be written, or its help
+    // document was written by hand in a form a save would not keep.
     bool Open(const QString& folder, const QString& installedContent, QString* problem = nullptr);
     // Copies the open pack's files into folder (missing or empty) and opens
     // the copy, writable.
@@ -39,6 +40,8 @@ public:
 
     bool IsOpen() const { return !folder.isEmpty(); }
     bool IsReadOnly() const { return readOnly; }
+    // Why, in a few words for the window's title; empty when writable.
+    QString ReadOnlyHint() const;
     QString Folder() const { return folder; }
     QString SoundFile(const QString& fileName) const;
     const Course& Current() const { return course; }
@@ -94,6 +97,7 @@ private:
 
     QString folder;
     bool readOnly = false;
+    QString helpLost; // what a save would lose of a hand-written help document
     Course course;
     CourseManifest manifest;
     Course saved;                        // the course as the files on disk hold it

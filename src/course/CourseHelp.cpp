@@ -5,6 +5,9 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <utility>
+#include <vector>
+
 namespace {
 
 QString Escaped(const QString& text)
@@ -138,9 +141,18 @@ QString ComposeHelpDocument(const Course& course)
 
 std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html)
 {
+    // A topic's heading as the studio writes it, <h2><a name="N"></a>Heading</h2>,
+    // and as people write it by hand: the anchor around the heading's text,
+    // an empty anchor just before the heading, or the anchor around it.
     static const QRegularExpression heading(
         "<h([1-6])[^>]*>\\s*<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*</a>"
-        "(.*?)</h\\1\\s*>",
+        "(.*?)</h\\1\\s*>"
+        "|<h([1-6])[^>]*>\\s*<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>"
+        "((?:(?!</?a[\\s>]).)*?)</a\\s*>\\s*</h\\4\\s*>"
+        "|<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*</a\\s*>\\s*"
+        "<h([1-6])[^>]*>(.*?)</h\\8\\s*>"
+        "|<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*<h([1-6])[^>]*>"
+        "((?:(?!</?a[\\s>]).)*?)</h\\11\\s*>\\s*</a\\s*>",
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression bodyEnd("</body\\s*>",
                                             QRegularExpression::CaseInsensitiveOption);
@@ -154,18 +166,86 @@ std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html)
     if (end < 0) end = html.size();
     for (size_t i = 0; i < matches.size(); ++i) {
         const QRegularExpressionMatch& match = matches[i];
+        // Each form of heading fills groups of its own: number, text.
+        static constexpr std::pair<int, int> groups[] = {{2, 3}, {5, 6}, {7, 9}, {10, 12}};
+        auto [numberGroup, textGroup] = groups[0];
+        for (const auto& [number, text] : groups) {
+            if (match.capturedStart(number) >= 0) {
+                numberGroup = number;
+                textGroup = text;
+                break;
+            }
+        }
         const qsizetype bodyStart = match.capturedEnd(0);
         const qsizetype bodyStop =
             i + 1 < matches.size() ? matches[i + 1].capturedStart(0) : std::max(end, bodyStart);
         HelpTopicText topic;
-        QString headingText = match.captured(3);
+        QString headingText = match.captured(textGroup);
         headingText.remove(tags);
         topic.Heading = DecodeEntities(headingText).simplified();
         topic.Body = html.mid(bodyStart, bodyStop - bodyStart).trimmed();
         topic.Whole = html.mid(match.capturedStart(0), bodyStop - match.capturedStart(0));
-        topics.try_emplace(match.captured(2).toInt(), topic);
+        topics.try_emplace(match.captured(numberGroup).toInt(), topic);
     }
     return topics;
+}
+
+namespace {
+
+// The words a reader sees in a piece of HTML, in their order.
+QStringList VisibleWords(const QString& html)
+{
+    static const QRegularExpression tags("<[^>]*>");
+    static const QRegularExpression blanks("\\s+");
+    QString text = html;
+    text.replace(tags, " ");
+    return DecodeEntities(text).split(blanks, Qt::SkipEmptyParts);
+}
+
+QStringList AnchorNumbers(const QString& html)
+{
+    static const QRegularExpression anchor("<a\\s[^>]*name\\s*=\\s*[\"']?([^\"'\\s>]+)",
+                                           QRegularExpression::CaseInsensitiveOption);
+    QStringList numbers;
+    for (auto it = anchor.globalMatch(html); it.hasNext();)
+        numbers << it.next().captured(1);
+    return numbers;
+}
+
+} // namespace
+
+QString HelpTextLostBy(const QString& original, const QString& composed)
+{
+    static const QRegularExpression anchor("<a\\s[^>]*name\\s*=",
+                                           QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression bodyEnd("</body\\s*>",
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QStringList kept = AnchorNumbers(composed);
+    for (const QString& number : AnchorNumbers(original)) {
+        if (!kept.contains(number)) return QString("the topic <a name=\"%1\">").arg(number);
+    }
+    // The contents before the first topic are composed afresh, and the
+    // headings of the topics are written from the names and texts.
+    const qsizetype first = original.indexOf(anchor);
+    if (first < 0) return {};
+    qsizetype end = original.indexOf(bodyEnd, first);
+    if (end < 0) end = original.size();
+    std::map<QString, int> written;
+    for (const QString& word : VisibleWords(composed))
+        ++written[word];
+    for (const auto& [number, topic] : SplitHelpTopics(original)) {
+        for (const QString& word : VisibleWords(topic.Heading.toHtmlEscaped()))
+            ++written[word];
+    }
+    QStringList lost;
+    for (const QString& word : VisibleWords(original.mid(first, end - first))) {
+        if (written[word] > 0)
+            --written[word];
+        else if (lost.size() < 8)
+            lost << word;
+    }
+    if (lost.isEmpty()) return {};
+    return QString("text such as \"%1\"").arg(lost.join(' '));
 }
 
 QString ExplanationHtml(const QTextDocument& document)

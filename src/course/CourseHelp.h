@@ -33,6 +33,12 @@ struct HelpTopicText
 };
 std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html);
 
+// What a help document written by hand would lose if composed replaced it:
+// a topic's anchor, or words of its topics that composed does not hold (the
+// contents before the first topic and the topics' headings are the
+// studio's to write). Empty when nothing would be lost.
+QString HelpTextLostBy(const QString& original, const QString& composed);
+
 // The explanation body for what a rich-text editor holds, in the closed set
 // above; empty for a document without text.
 QString ExplanationHtml(const QTextDocument& document);

@@ -207,7 +207,7 @@ void StudioWindow::UpdateTitle()
     QString title = "Tonvale Studio";
     if (document.IsOpen()) {
         title = QString("%1 - %2").arg(document.Current().Root.Name, title);
-        if (document.IsReadOnly()) title += " (read-only: File > Save a Copy to change it)";
+        if (document.IsReadOnly()) title += " (read-only: " + document.ReadOnlyHint() + ")";
     }
     setWindowTitle(title);
 }

@@ -78,3 +78,43 @@ TEST(CourseDocument, TheInstalledPackOpensReadOnlyAndACopyCanBeChanged)
     ReadWholeFile(dir.filePath("installed/Sounds/Tree.txt"), tree);
     EXPECT_FALSE(tree.contains("Mine"));
 }
+
+// Help documents written by hand put the anchor around the heading's text,
+// before the heading or around it: their explanations survive an edit. Text
+// the course has no place for would be lost by the save that every edit
+// makes, so such a pack opens read-only and its files stay as they are.
+TEST(CourseDocument, AHandWrittenHelpDocumentKeepsItsTextOrOpensReadOnly)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    const QString helpPath = dir.filePath("Help/TVTutor.hlp");
+    const auto writeHelp = [&](const QByteArray& topics) {
+        QFile file(helpPath);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write("<html><body><h1>Mine</h1><p><a href=\"#100\">Start here</a></p>\n" + topics +
+                   "</body></html>\n");
+    };
+    writeHelp("<a name=\"100\"></a><h2>Welcome</h2><p>Read this first.</p>\n"
+              "<h3><a name=\"1001\">Hello</a></h3><p>The voice rises.</p>\n"
+              "<a name=\"1101\"><h3>photograph</h3></a><p>First syllable strong.</p>\n");
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    ASSERT_FALSE(document.IsReadOnly());
+    ASSERT_EQ(document.RenameNode({1}, "Words"), "");
+    QByteArray help;
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    for (const char* text : {"Read this first.", "The voice rises.", "First syllable strong."})
+        EXPECT_TRUE(help.contains(text)) << text;
+    document.Close();
+
+    writeHelp("<p><a name=\"1102\"></a>Stress the verb.</p>\n"
+              "<h3><a name=\"1001\"></a>Hello</h3><p>The voice rises.</p>\n");
+    QByteArray before;
+    ASSERT_TRUE(ReadWholeFile(helpPath, before));
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    EXPECT_TRUE(document.IsReadOnly());
+    const QString why = document.RenameNode({1}, "Mine");
+    EXPECT_TRUE(why.contains("verb.")) << why.toStdString();
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    EXPECT_EQ(help, before);
+}

@@ -3,13 +3,13 @@
 // pack loses nothing when saved.
 #include "course/CoursePack.h"
 #include "audio/LoadedPhrase.h"
+#include "authoring/ContentLint.h"
 #include "compare/Syllables.h"
+#include "content/ContentText.h"
+#include "content/HelpDocument.h"
 #include "course/CourseHelp.h"
 #include "course/CourseTestSupport.h"
 #include "course/PhraseLabels.h"
-#include "content/ContentText.h"
-#include "content/HelpDocument.h"
-#include "authoring/ContentLint.h"
 #include "support/FileSizeLimit.h"
 
 #include <QTemporaryDir>
@@ -110,6 +110,12 @@ TEST(CoursePack, TheDemoPackSavedAgainKeepsItsTreeListAndEveryHelpTopicBody)
     CourseManifest manifest;
     ASSERT_TRUE(LoadCoursePack(dir.path(), course, manifest));
     EXPECT_EQ(manifest.Title, "Tonvale Tutor");
+    {
+        QByteArray help;
+        ReadWholeFile(dir.filePath(HelpFileName), help);
+        // Nothing a save would lose, so the studio lets a copy be changed.
+        EXPECT_EQ(HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(course)), "");
+    }
     ASSERT_TRUE(SaveCoursePack(dir.path(), course, manifest));
 
     QByteArray tree, list, help, originalHelp;
