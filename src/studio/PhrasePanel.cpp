@@ -1,14 +1,14 @@
 #include "studio/PhrasePanel.h"
 
-#include "course/CourseDocument.h"
 #include "content/HelpDocument.h"
-#include "widgets/HelpWindow.h"
+#include "course/CourseDocument.h"
 #include "studio/ExplanationEditor.h"
 #include "studio/PhraseAuthoringJob.h"
 #include "studio/PhraseViews.h"
 #include "studio/RecordDialog.h"
 #include "studio/StudioPrograms.h"
 #include "studio/TakeRecorder.h"
+#include "widgets/HelpWindow.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -264,16 +264,29 @@ void PhrasePanel::CommitExplanation(const QString& html)
     if (!problem.isEmpty()) emit Problem(problem);
 }
 
-void PhrasePanel::CommitText()
+bool PhrasePanel::CommitText()
 {
     const int index = SelectedPhrase();
-    if (index < 0 || PhraseText->isReadOnly()) return;
+    if (index < 0 || PhraseText->isReadOnly()) return true;
     const QString problem =
         document.SetPhraseText(entry, index, PhraseText->text(), PhraseSyllables->text());
-    if (!problem.isEmpty()) {
-        emit Problem(problem);
-        ShowPhrase(index); // back to what the course keeps
-    }
+    if (problem.isEmpty()) return true;
+    emit Problem(problem);
+    ShowPhrase(index); // back to what the course keeps
+    return false;
+}
+
+bool PhrasePanel::CommitTyping()
+{
+    // The text first: saving the explanation shows the phrase afresh, from
+    // the course, which would put back the text as it was.
+    if (!CommitText()) return false;
+    // The explanation's edit reports a refusal only through Problem.
+    bool saved = true;
+    const auto problems = connect(this, &PhrasePanel::Problem, this, [&saved] { saved = false; });
+    Explanation->Commit();
+    disconnect(problems);
+    return saved;
 }
 
 bool PhrasePanel::Busy() const

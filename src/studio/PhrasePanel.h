@@ -57,6 +57,11 @@ public:
     bool AddRecordedPhrase(const QString& takeFile, const QString& text);
     bool Busy() const;
     void WaitUntilIdle();
+    // Saves what is being typed in the text, syllable and explanation
+    // fields, which are otherwise saved only when they lose the keyboard:
+    // closing, a shortcut or a menu leaves them without taking it away.
+    // False when the course refused it (the reason is shown).
+    bool CommitTyping();
 
     void ImportButton_Click();
     void RecordButton_Click();
@@ -72,7 +77,7 @@ signals:
 private:
     void FillPhrases();
     void ShowPhrase(int index);
-    void CommitText();
+    bool CommitText();
     void CommitExplanation(const QString& html);
     void LoadExplanation();
     bool StartJob(const QString& recording, const QString& fileName, const QString& text,

@@ -273,6 +273,7 @@ void StudioWindow::OpenAction_Triggered()
 
 void StudioWindow::SaveCopyAction_Triggered()
 {
+    if (!Panel->CommitTyping()) return;
     const QString folder =
         QFileDialog::getExistingDirectory(this, "Save a Copy: Choose an Empty Folder");
     if (folder.isEmpty()) return;
@@ -315,6 +316,7 @@ bool StudioWindow::ExportCourse(const QString& archive)
 
 void StudioWindow::ExportAction_Triggered()
 {
+    if (!Panel->CommitTyping()) return;
     if (!ConfirmDespiteErrors("Export")) return;
     QString archive = QFileDialog::getSaveFileName(
         this, "Export Course",
@@ -349,11 +351,13 @@ bool StudioWindow::InstallForThisUser()
 
 void StudioWindow::InstallAction_Triggered()
 {
+    if (!Panel->CommitTyping()) return;
     if (ConfirmDespiteErrors("Install")) InstallForThisUser();
 }
 
 void StudioWindow::TryAction_Triggered()
 {
+    if (!Panel->CommitTyping()) return;
     QString problem;
     if (!StartLearnerTrial(document.Folder(), &problem))
         ShowProblem(problem);
@@ -365,6 +369,11 @@ void StudioWindow::closeEvent(QCloseEvent* event)
 {
     if (Panel->Busy()) {
         statusBar()->showMessage("A recording is being analysed; close again when it is done.");
+        event->ignore();
+        return;
+    }
+    // A refused text stays on show with its reason; closing again closes.
+    if (!Panel->CommitTyping()) {
         event->ignore();
         return;
     }

@@ -2,13 +2,13 @@
 // phrase files with their views, texts and explanations reach the pack, the
 // original recording is never touched, and deleting is undone.
 #include "audio/LoadedPhrase.h"
+#include "authoring/ContentLint.h"
 #include "course/CourseTestSupport.h"
-#include "widgets/PictureBox.h"
 #include "studio/ExplanationEditor.h"
 #include "studio/PhrasePanel.h"
 #include "studio/PhraseViews.h"
 #include "studio/StudioFixture.h"
-#include "authoring/ContentLint.h"
+#include "widgets/PictureBox.h"
 
 #include <QAction>
 #include <QLineEdit>
@@ -107,4 +107,23 @@ TEST_F(StudioPhraseList, ARecordingThatIsNoVoiceIsRefusedAndChangesNothing)
     EXPECT_EQ(PackFile("Sounds/SentList.txt"), list);
     EXPECT_FALSE(QFile::exists(course + "/Sounds/11_01.wav"));
     EXPECT_FALSE(panel->ImportPhrase(noise, "two\nlines", {}));
+}
+
+// Texts are saved when their field loses the keyboard; closing the window
+// (or a shortcut) takes it away from none, and must not lose the typing.
+TEST_F(StudioPhraseList, ClosingTheWindowSavesWhatIsBeingTyped)
+{
+    PhrasePanel* panel = window->Panel;
+    window->Tree->SelectPath({1});
+    const QString recording = dir.filePath("take.wav");
+    ASSERT_TRUE(WriteVoiceRecording(recording, 22050, 0.3));
+    ASSERT_TRUE(Import(recording, "photograph"));
+    ASSERT_EQ(panel->ListOfPhrases->count(), 1) << Problem().toStdString();
+
+    panel->PhraseText->selectAll();
+    QTest::keyClicks(panel->PhraseText, "photographer");
+    QTest::keyClicks(panel->Explanation->Text, "Stress the second syllable.");
+    ASSERT_TRUE(window->close()) << Problem().toStdString();
+    EXPECT_TRUE(PackFile("Sounds/SentList.txt").contains("11_01.wav;photographer\r\n"));
+    EXPECT_TRUE(PackFile("Help/TVTutor.hlp").contains("Stress the second syllable."));
 }
