@@ -234,9 +234,14 @@ void CourseDocument::Apply(const Snapshot& next)
         if (old == before.end() ||
             (old->second.Text == phrase.Text && old->second.Syllables == phrase.Syllables))
             continue;
-        ok = RewritePhraseLabels(SoundFile(file), phrase.Text.trimmed().toUtf8(), phrase.Syllables,
-                                 &problem) &&
-             ok;
+        // Syllables the author did not touch stay as the file holds them: a
+        // spelling rebuilt from them can lose where they were placed.
+        const QByteArray text = phrase.Text.trimmed().toUtf8();
+        const bool relabelled =
+            old->second.Syllables == phrase.Syllables
+                ? RewritePhraseText(SoundFile(file), text, &problem)
+                : RewritePhraseLabels(SoundFile(file), text, phrase.Syllables, &problem);
+        ok = relabelled && ok;
     }
     if (ok && SaveCoursePack(folder, course, manifest, &saved, &problem))
         saved = course;

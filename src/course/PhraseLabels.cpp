@@ -3,8 +3,8 @@
 #include "audio/LoadedPhrase.h"
 #include "audio/PhraseFile.h"
 #include "audio/RiffFile.h"
-#include "compare/Syllables.h"
 #include "authoring/PhraseAuthoring.h"
+#include "compare/Syllables.h"
 
 namespace {
 
@@ -27,24 +27,25 @@ QByteArray SyllableData(const QString& path, const QString& spelling)
     return SyllableChunkData(syllables);
 }
 
-} // namespace
-
-bool RewritePhraseLabels(const QString& path, const QByteArray& text, const QString& syllables,
-                         QString* problem)
+// keepSyllables: the "syl " chunk is copied as it stands, else replaced by
+// syllableSpelling's.
+bool Rewrite(const QString& path, const QByteArray& text, bool keepSyllables,
+             const QString& syllableSpelling, QString* problem)
 {
     RiffReader in(path);
     RiffChunk outer;
     std::vector<RiffChunk> chunks;
     if (!in.Open() || !ListRiffChunks(in, outer, chunks) || outer.FormType != FourCC("WAVE"))
         return Refuse(problem, QString("%1 is not a phrase file").arg(path));
-    const QByteArray syllableData = SyllableData(path, syllables);
+    const QByteArray syllableData =
+        keepSyllables ? QByteArray() : SyllableData(path, syllableSpelling);
 
     RiffWriter out(path);
     bool written = out.Open() && out.CreateRiff(outer.FormType);
     bool textWritten = false;
     for (const RiffChunk& chunk : chunks) {
         if (!written) break;
-        if (chunk.Id == FourCC("syl ")) continue;
+        if (chunk.Id == FourCC("syl ") && !keepSyllables) continue;
         if (chunk.Id == FourCC("snt ")) {
             written = out.WriteChunk(FourCC("snt "), EncodePhraseText(FitPhraseText(text)));
             textWritten = true;
@@ -58,4 +59,17 @@ bool RewritePhraseLabels(const QString& path, const QByteArray& text, const QStr
     if (!written || !out.LeaveChunk() || !out.Commit())
         return Refuse(problem, QString("cannot write %1").arg(path));
     return true;
+}
+
+} // namespace
+
+bool RewritePhraseLabels(const QString& path, const QByteArray& text, const QString& syllables,
+                         QString* problem)
+{
+    return Rewrite(path, text, false, syllables, problem);
+}
+
+bool RewritePhraseText(const QString& path, const QByteArray& text, QString* problem)
+{
+    return Rewrite(path, text, true, {}, problem);
 }

@@ -13,3 +13,6 @@
 // the file is no phrase file or cannot be written; it is then unchanged.
 bool RewritePhraseLabels(const QString& path, const QByteArray& text, const QString& syllables,
                          QString* problem = nullptr);
+// Replaces the text only: the syllables stay exactly as stored, placed by
+// their times (a spelling cannot say that two words share a step).
+bool RewritePhraseText(const QString& path, const QByteArray& text, QString* problem = nullptr);

@@ -2,8 +2,12 @@
 // phrase files of deleted entries wait for a possible undo, and closing
 // removes only what this session's edits left behind.
 #include "course/CourseDocument.h"
+#include "audio/LoadedPhrase.h"
+#include "compare/Syllables.h"
 #include "content/ContentText.h"
+#include "course/CoursePack.h"
 #include "course/CourseTestSupport.h"
+#include "support/RiffBytes.h"
 
 #include <QTemporaryDir>
 
@@ -117,4 +121,35 @@ TEST(CourseDocument, AHandWrittenHelpDocumentKeepsItsTextOrOpensReadOnly)
     EXPECT_TRUE(why.contains("verb.")) << why.toStdString();
     ASSERT_TRUE(ReadWholeFile(helpPath, help));
     EXPECT_EQ(help, before);
+}
+
+// Syllables placed on their steps by time (here two words on one step)
+// cannot be spelled back: correcting the phrase's text leaves them as the
+// file holds them.
+TEST(CourseDocument, CorrectingAPhrasesTextKeepsItsPlacedSyllables)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    const QString file = dir.filePath("Sounds/11_01.wav");
+    LoadedPhrase phrase;
+    ASSERT_EQ(phrase.Read(file), PhraseFileOk);
+    ASSERT_GE(phrase.Phrase.StepCount, 1);
+    using namespace testbytes;
+    const QByteArray chunks =
+        ReadBytes(file).mid(12) +
+        Chunk("syl ", SyllableChunkData({{phrase.Phrase.Steps[1].Start, true, "We're lea"}}));
+    ASSERT_TRUE(WriteBytes(file, Riff(chunks)));
+    const SyllableList placed = ReadSyllables(file);
+    ASSERT_EQ(placed.size(), 1u);
+
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    const CoursePhrase& listed = document.Current().Root.Children[1].Phrases[0];
+    ASSERT_EQ(document.SetPhraseText({1}, 0, "We're leaving now", listed.Syllables), "");
+    const SyllableList kept = ReadSyllables(file);
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(kept[0].Start, placed[0].Start);
+    EXPECT_EQ(kept[0].Text, "We're lea");
+    ASSERT_EQ(phrase.Read(file), PhraseFileOk);
+    EXPECT_EQ(phrase.Text, "We're leaving now");
 }
