@@ -11,6 +11,8 @@
 #include <QJsonObject>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace {
 
 const char* HistoryUsage =
@@ -28,7 +30,8 @@ const char* HistoryUsage =
     "        content_pack category_code phrases attempts good kept scored mean_score\n"
     "        best_score\n"
     "chart   draws the score chart of one phrase's takes, as SVG or PNG.\n"
-    "forget  deletes one phrase's takes, their sound files and its attempt counts.\n"
+    "forget  deletes one phrase's takes, their sound files and its attempt counts;\n"
+    "        exits 1 when the history holds no such phrase.\n"
     "Exits 0 when done, 1 when the history cannot be read or written, 2 on a wrong call.\n";
 
 struct HistoryCall
@@ -223,7 +226,20 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
             return 1;
         }
     } else {
-        result = history.ForgetPhrase(key);
+        // A mistyped key would forget nothing: say so rather than let the
+        // caller believe the learner's takes are gone.
+        std::vector<PhraseProgress> phrases;
+        result = history.PhrasesOfCategory(key.ContentPack, key.CategoryCode, phrases);
+        const bool known =
+            std::any_of(phrases.begin(), phrases.end(),
+                        [&key](const PhraseProgress& p) { return p.Key.Stem == key.Stem; });
+        if (result == HistoryOk && !known) {
+            io.err << "tvtool history: no phrase " << key.ContentPack.toStdString() << " "
+                   << key.CategoryCode.toStdString() << " " << key.Stem.toStdString()
+                   << " in the history " << call.database.toStdString() << "\n";
+            return 1;
+        }
+        if (result == HistoryOk) result = history.ForgetPhrase(key);
     }
     if (result != HistoryOk) {
         io.err << "tvtool history: " << history.LastProblem().toStdString() << "\n";

@@ -86,6 +86,9 @@ TEST(HistoryCommand, StatsCountPerCategoryAndForgetRemovesOnePhrase)
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("demo/14_02")));
     const ToolRun after = RunTvtool({"history", "export", "--db", database});
     EXPECT_EQ(after.out.count('\n'), 2);
+    // Forgetting it again, or a phrase never practised, forgets nothing.
+    EXPECT_EQ(RunTvtool({"history", "forget", "demo", "14", "14_02", "--db", database}).exitCode,
+              1);
 
     // Reading never makes a history where there is none.
     const QString missing = dir.filePath("elsewhere/history.sqlite");
