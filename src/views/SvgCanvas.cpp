@@ -58,6 +58,25 @@ void SvgCanvas::MaskRectangle(double x, double y, double w, double h, QColor mas
                     .arg(SvgNumber(x), SvgNumber(y), SvgNumber(w), SvgNumber(h), Colour(mask));
 }
 
+namespace {
+
+// Text as XML may hold it: escaped, and with the characters XML forbids
+// (control characters, U+FFFE and U+FFFF), which a content file's texts can
+// carry, shown as the replacement character; a parser refuses the whole
+// picture for one of them.
+QString XmlText(const QString& text)
+{
+    QString allowed = text;
+    for (QChar& c : allowed) {
+        const char16_t u = c.unicode();
+        if ((u < 0x20 && u != '\t' && u != '\n' && u != '\r') || u == 0xFFFE || u == 0xFFFF)
+            c = QChar::ReplacementCharacter;
+    }
+    return allowed.toHtmlEscaped();
+}
+
+} // namespace
+
 void SvgCanvas::DrawText(double x, double y, const QString& text, QColor colour, int pixelSize,
                          TextAnchor anchor)
 {
@@ -68,7 +87,7 @@ void SvgCanvas::DrawText(double x, double y, const QString& text, QColor colour,
                                "text-anchor=\"%5\">%6</text>")
                     .arg(SvgNumber(x), SvgNumber(y), Colour(colour))
                     .arg(pixelSize)
-                    .arg(QLatin1String(anchorName), text.toHtmlEscaped());
+                    .arg(QLatin1String(anchorName), XmlText(text));
 }
 
 QByteArray SvgCanvas::Document() const

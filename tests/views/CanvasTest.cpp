@@ -133,4 +133,8 @@ TEST(CanvasText, StandsWhereItsAnchorSaysAndIsEscapedInSvg)
     svg.DrawText(5, 8, "a<b & \"c\"", Qt::black, 9, TextAnchor::End);
     EXPECT_EQ(svg.Elements().back(), "<text x=\"5\" y=\"8\" fill=\"#000000\" font-size=\"9\" "
                                      "text-anchor=\"end\">a&lt;b &amp; &quot;c&quot;</text>");
+    // Characters XML forbids would make the whole picture unreadable.
+    svg.DrawText(5, 8, QString("a") + QChar(1) + QChar(0xFFFF) + "b", Qt::black, 9,
+                 TextAnchor::End);
+    EXPECT_TRUE(svg.Elements().back().contains(QString("a") + QChar(0xFFFD) + QChar(0xFFFD) + "b"));
 }
