@@ -33,9 +33,18 @@ QByteArray Folded(QByteArrayView text)
     return folded;
 }
 
+// A content text as a finding shows it: control characters written \xNN,
+// so a line break stored in a file cannot split a finding in two.
 QString Shown(QByteArrayView bytes)
 {
-    return DecodeContentText(bytes.toByteArray());
+    QString shown;
+    for (const QChar c : DecodeContentText(bytes.toByteArray())) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+            shown += QString::asprintf("\\x%02X", unsigned(c.unicode()));
+        else
+            shown += c;
+    }
+    return shown;
 }
 
 qsizetype LeadingStars(QByteArrayView line)

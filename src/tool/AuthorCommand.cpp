@@ -45,6 +45,11 @@ int AuthorCommand(const QStringList& args, ToolStreams io)
         io.err << usage;
         return 2;
     }
+    // The phrase list holds one phrase a line; the studio refuses the same.
+    if (text.contains('\n') || text.contains('\r')) {
+        io.err << "tvtool author: the phrase text must fit on one line\n";
+        return 2;
+    }
     const AuthoringResult result = AuthorPhraseFile(paths[0], paths[1], text, syllables);
     if (!result.Written) {
         io.err << "tvtool author: " << QFile::encodeName(paths[0]).toStdString() << ": "

@@ -274,6 +274,11 @@ TEST_F(ContentPack, SoundFileTextDifferentFromTheListIsAWarning)
     EXPECT_EQ(Report(), "Sounds/SentList.txt:3: warning: sound file "
                         "Sounds/11_01.wav holds the text \"photographer\", not "
                         "the listed text\n");
+    // A line break in the stored text must not split the finding over two
+    // lines, which a script would read as two findings.
+    Write("Sounds/11_01.wav", PhraseFileSaying("photo\nSounds/Tree.txt:3: error: x"));
+    EXPECT_EQ(Report(), "Sounds/SentList.txt:3: warning: sound file Sounds/11_01.wav holds the "
+                        "text \"photo\\x0ASounds/Tree.txt:3: error: x\", not the listed text\n");
 }
 
 TEST_F(ContentPack, MissingFilesAreReportedOnceEach)
