@@ -145,7 +145,9 @@ void Stress::ReviewTake(bool good)
     }
     Practice->Feedback->ShowNotice(review.Notice);
     ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);
-    if (History != nullptr && History->isVisible()) History->Reload();
+    // The history may have opened only for this take: the window asks for
+    // it afresh rather than reload the one it was shown with.
+    if (History != nullptr && History->isVisible()) ShowHistoryOfPhrase();
 }
 
 void Stress::HistoryButton_Click()

@@ -273,6 +273,13 @@ TEST_F(PracticeScreen, AHistoryThatCannotBeWrittenGivesOneNoticeAndTheExerciseGo
     EXPECT_EQ(exercise->History->TakeList->topLevelItemCount(), 0);
     EXPECT_TRUE(
         exercise->History->StatusLabel->text().startsWith("Your history cannot be shown: "));
+
+    // Once the history can be written again, the next take is kept and the
+    // open window lists it.
+    ASSERT_TRUE(QFile::remove(dir.filePath("history")));
+    Take(exercise);
+    EXPECT_FALSE(exercise->Practice->Feedback->NoticeLabel->isVisible());
+    EXPECT_EQ(exercise->History->TakeList->topLevelItemCount(), 1);
 }
 
 TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedback)
