@@ -573,11 +573,18 @@ void Stress::Form_Resize()
     if (actions.RestoreLoadSize && size() != loadSize) resize(loadSize);
     if (actions.LaidOut) {
         ApplyLayout();
+        // The learner's views show the last take faded while a new one is
+        // recorded, and nothing while it is analysed: so they stay.
+        const bool studentFaded = StudentPitch->Dimmed();
         for (Speaker speaker : {Speaker::Native, Speaker::Student})
             for (PictureBox* view : ViewsOf(speaker))
                 view->Cls();
         if (NativeLoaded) DrawSpeakerViews(Speaker::Native);
-        if (StudentAnalysed != 0) DrawSpeakerViews(Speaker::Student);
+        if (StudentAnalysed != 0 && !engine->IsAnalysing()) {
+            DrawSpeakerViews(Speaker::Student);
+            for (PictureBox* view : ViewsOf(Speaker::Student))
+                view->SetDimmed(studentFaded);
+        }
         SavedWindowState = state;
         if (state == WindowNormal) StoreFormPosition(*this);
     }

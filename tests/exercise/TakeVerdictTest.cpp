@@ -93,6 +93,10 @@ TEST_F(TakeVerdicts, QuietAfterSpeakingMeansDoneAndThePreviousTakeFades)
 
     exercise->RecordStudentWave_Click();
     EXPECT_TRUE(exercise->StudentPitch->Dimmed()) << "the last take fades while recording";
+    // Maximising lays the views out afresh: the last take stays faded.
+    exercise->showMaximized();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(exercise->StudentPitch->Dimmed()) << "faded after maximising";
     microphone->Deliver(QByteArray(4410 * 2, '\0'));
     exercise->FeedbackTimer_Timer();
     EXPECT_TRUE(exercise->RecordingDetail->Text().endsWith("speak up"));
@@ -104,6 +108,10 @@ TEST_F(TakeVerdicts, QuietAfterSpeakingMeansDoneAndThePreviousTakeFades)
 
     exercise->RecordStudentWave_Click();
     exercise->RecordTimer_Timer();
+    // While the new take is analysed the views stay empty, whatever the size.
+    exercise->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(HasDrawing(exercise->StudentPitch)) << "the old take drawn while analysing";
     exercise->StressShellTimer_Timer();
     EXPECT_FALSE(exercise->StudentPitch->Dimmed());
 }
