@@ -26,17 +26,45 @@ struct SoundFile
     }
 };
 
-std::vector<double> FrameLoudness(const std::vector<float>& samples, int channels, int frameLength)
+constexpr sf_count_t BlockFrames = 16384;
+
+bool Open(const QString& path, SoundFile& file, SF_INFO& info)
 {
-    const size_t frames = samples.size() / static_cast<size_t>(channels);
+    info = SF_INFO{};
+    file.Handle = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
+    return file.Handle != nullptr;
+}
+
+// The loudness (RMS over every channel) of each frameLength frames, read a
+// block at a time: a header may claim far more sound than memory holds.
+// read receives the frames there were, at most mostFrames.
+std::vector<double> FrameLoudness(SNDFILE* file, int channels, int frameLength,
+                                  sf_count_t mostFrames, sf_count_t& read)
+{
+    std::vector<float> block(static_cast<size_t>(BlockFrames) * channels);
     std::vector<double> loudness;
-    for (size_t start = 0; start < frames; start += static_cast<size_t>(frameLength)) {
-        const size_t end = std::min(frames, start + static_cast<size_t>(frameLength));
-        double sum = 0;
-        for (size_t i = start * channels; i < end * channels; ++i)
-            sum += double(samples[i]) * samples[i];
-        loudness.push_back(std::sqrt(sum / double((end - start) * channels)));
+    double sum = 0;
+    int inFrame = 0;
+    read = 0;
+    sf_count_t got = 0;
+    while (read < mostFrames &&
+           (got = sf_readf_float(file, block.data(), std::min(BlockFrames, mostFrames - read))) >
+               0) {
+        MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
+        for (sf_count_t i = 0; i < got; ++i) {
+            for (int c = 0; c < channels; ++c) {
+                const double value = block[static_cast<size_t>(i) * channels + c];
+                sum += value * value;
+            }
+            if (++inFrame == frameLength) {
+                loudness.push_back(std::sqrt(sum / double(inFrame * channels)));
+                sum = 0;
+                inFrame = 0;
+            }
+        }
+        read += got;
     }
+    if (inFrame > 0) loudness.push_back(std::sqrt(sum / double(inFrame * channels)));
     return loudness;
 }
 
@@ -47,8 +75,7 @@ TrimResult TrimSilence(const QString& input, const QString& output)
     TrimResult result;
     SF_INFO info{};
     SoundFile in;
-    in.Handle = sf_open(QFile::encodeName(input).constData(), SFM_READ, &info);
-    if (in.Handle == nullptr) {
+    if (!Open(input, in, info)) {
         result.Problem = QString("cannot read the recording: %1").arg(sf_strerror(nullptr));
         return result;
     }
@@ -57,14 +84,11 @@ TrimResult TrimSilence(const QString& input, const QString& output)
         result.Problem = "the recording holds no samples, or is far too long for a phrase";
         return result;
     }
-    std::vector<float> samples(static_cast<size_t>(info.frames) * info.channels);
-    const sf_count_t read = sf_readf_float(in.Handle, samples.data(), info.frames);
-    samples.resize(static_cast<size_t>(std::max<sf_count_t>(read, 0)) * info.channels);
-    MakeSamplesFinite(samples.data(), samples.size());
-    result.SecondsBefore = double(read) / info.samplerate;
-
     const int frameLength = std::max(1, int(std::lround(info.samplerate * FrameSeconds)));
-    const std::vector<double> loudness = FrameLoudness(samples, info.channels, frameLength);
+    sf_count_t read = 0;
+    const std::vector<double> loudness =
+        FrameLoudness(in.Handle, info.channels, frameLength, info.frames, read);
+    result.SecondsBefore = double(read) / info.samplerate;
     const double loudest =
         loudness.empty() ? 0 : *std::max_element(loudness.begin(), loudness.end());
     if (!(loudest > 0)) {
@@ -94,9 +118,34 @@ TrimResult TrimSilence(const QString& input, const QString& output)
     // Clipping on conversion rather than wrapping: a float sample past full
     // scale becomes full scale.
     sf_command(out.Handle, SFC_SET_CLIPPING, nullptr, SF_TRUE);
-    const sf_count_t frames = end - begin;
-    if (sf_writef_float(out.Handle, samples.data() + begin * info.channels, frames) != frames) {
-        result.Problem = QString("cannot write %1").arg(output);
+    // The kept stretch, read again from the start: not every format seeks.
+    SoundFile again;
+    SF_INFO againInfo{};
+    if (!Open(input, again, againInfo) || againInfo.channels != info.channels) {
+        result.Problem = "cannot read the recording again";
+        return result;
+    }
+    std::vector<float> block(static_cast<size_t>(BlockFrames) * info.channels);
+    sf_count_t position = 0;
+    while (position < end) {
+        const sf_count_t want = std::min(BlockFrames, end - position);
+        const sf_count_t got = sf_readf_float(again.Handle, block.data(), want);
+        if (got <= 0) break;
+        const sf_count_t from = std::max<sf_count_t>(begin - position, 0);
+        if (from < got) {
+            MakeSamplesFinite(block.data() + from * info.channels,
+                              static_cast<size_t>(got - from) * info.channels);
+            if (sf_writef_float(out.Handle, block.data() + from * info.channels, got - from) !=
+                got - from) {
+                result.Problem = QString("cannot write %1").arg(output);
+                return result;
+            }
+        }
+        position += got;
+    }
+    const sf_count_t frames = std::min(position, end) - begin;
+    if (frames <= 0) {
+        result.Problem = "cannot read the recording again";
         return result;
     }
     result.Written = true;

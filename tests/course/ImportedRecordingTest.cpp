@@ -9,6 +9,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
@@ -76,4 +80,50 @@ TEST(CourseManifest, WhatIsWrittenParsesAndWhatIsHostileIsRefused)
     EXPECT_FALSE(ParseCourseManifest("Format=1\nAuthor=nobody\n"));
     EXPECT_FALSE(ParseCourseManifest("Title=A\n"));
     EXPECT_FALSE(ParseCourseManifest("Format=1\nTitle=" + QByteArray(MaxManifestBytes, 'a')));
+}
+
+// A header may claim far more sound than the file holds (FLAC's total is a
+// field like any other): trimming reads what is there, a block at a time,
+// and never sets aside memory for the claim.
+TEST(SilenceTrim, AHeaderClaimingTenMinutesOfEightChannelsNeedsNoMemoryForThem)
+{
+    QTemporaryDir dir;
+    const QString original = dir.filePath("claims.flac");
+    const std::vector<float> voice =
+        SynthesiseVoice({{0.1, 0, 0, 0}, {0.2, 200, 180, 0.5}, {0.1, 0, 0, 0}}, 192000).Samples;
+    std::vector<float> interleaved(voice.size() * 8, 0.0f);
+    for (size_t i = 0; i < voice.size(); ++i)
+        interleaved[i * 8] = voice[i];
+    ASSERT_TRUE(
+        WriteSoundFile(original, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 192000, 8, interleaved));
+    // The stream information's 36-bit sample total: 590 s at 192 kHz.
+    QByteArray bytes = ReadBytes(original);
+    ASSERT_TRUE(bytes.startsWith("fLaC"));
+    const quint32 claimed = 590u * 192000u;
+    bytes[21] = char(uchar(bytes[21]) & 0xF0);
+    for (int i = 0; i < 4; ++i)
+        bytes[22 + i] = char((claimed >> (24 - 8 * i)) & 0xFF);
+    ASSERT_TRUE(WriteBytes(original, bytes));
+    SF_INFO info{};
+    SNDFILE* file = sf_open(QFile::encodeName(original).constData(), SFM_READ, &info);
+    ASSERT_NE(file, nullptr);
+    sf_close(file);
+    ASSERT_EQ(info.frames, sf_count_t(claimed)); // 3.6 GB of samples as floats
+
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        const rlimit limit{1536ul << 20, 1536ul << 20};
+        setrlimit(RLIMIT_AS, &limit);
+        try {
+            const TrimResult result = TrimSilence(original, dir.filePath("trimmed.wav"));
+            _exit(result.Written && result.SecondsBefore < 1 ? 0 : 1);
+        } catch (...) { // the memory the claim asks for is not there
+            _exit(2);
+        }
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by signal " << WTERMSIG(status);
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
