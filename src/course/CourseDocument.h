@@ -42,6 +42,8 @@ public:
     bool IsReadOnly() const { return readOnly; }
     // Why, in a few words for the window's title; empty when writable.
     QString ReadOnlyHint() const;
+    // Why no edit can be made now, in words for the teacher; empty when it can.
+    QString Writable() const;
     QString Folder() const { return folder; }
     QString SoundFile(const QString& fileName) const;
     const Course& Current() const { return course; }
@@ -93,7 +95,6 @@ private:
     QString Push(const QString& text, const Course& next, const CourseManifest& nextManifest);
     void Apply(const Snapshot& next);
     std::vector<QString> TakenCodes() const;
-    QString Writable() const;
 
     QString folder;
     bool readOnly = false;

@@ -1,12 +1,14 @@
 #include "studio/PhraseAuthoringJob.h"
 
+#include "authoring/PhraseAuthoring.h"
 #include "compare/Syllables.h"
 #include "course/SilenceTrim.h"
-#include "authoring/PhraseAuthoring.h"
 
 #include <QDir>
 #include <QFile>
 #include <QThread>
+
+#include <exception>
 
 PhraseAuthoringJob::PhraseAuthoringJob(QString scratchFolder, QObject* parent)
     : QObject(parent), scratch(std::move(scratchFolder))
@@ -29,23 +31,30 @@ bool PhraseAuthoringJob::Start(const QString& recording, const QString& phraseFi
     if (thread != nullptr) return false;
     const QString trimmed = QDir(scratch).filePath("trimmed.wav");
     thread = QThread::create([=, this] {
-        QString source = recording;
         problem.clear();
         written = false;
-        if (trimSilence) {
-            const TrimResult trim = TrimSilence(recording, trimmed);
-            if (!trim.Written) {
-                problem = trim.Problem;
-                return;
+        // An exception escaping a thread ends the program; a recording the
+        // libraries cannot cope with is refused instead.
+        try {
+            QString source = recording;
+            if (trimSilence) {
+                const TrimResult trim = TrimSilence(recording, trimmed);
+                if (!trim.Written) {
+                    problem = trim.Problem;
+                    return;
+                }
+                source = trimmed;
             }
-            source = trimmed;
+            AuthoringSyllables spelled;
+            spelled.Spelled = ParseSyllableSpelling(syllables);
+            const AuthoringResult result =
+                AuthorPhraseFile(source, phraseFile, text.trimmed().toUtf8(), spelled);
+            written = result.Written;
+            problem = QString::fromStdString(result.Problem);
+        } catch (const std::exception& error) {
+            written = false;
+            problem = QString("cannot read the recording: %1").arg(error.what());
         }
-        AuthoringSyllables spelled;
-        spelled.Spelled = ParseSyllableSpelling(syllables);
-        const AuthoringResult result =
-            AuthorPhraseFile(source, phraseFile, text.trimmed().toUtf8(), spelled);
-        written = result.Written;
-        problem = QString::fromStdString(result.Problem);
         QFile::remove(trimmed);
     });
     connect(thread, &QThread::finished, this, [this] {

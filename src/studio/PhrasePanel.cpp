@@ -300,9 +300,24 @@ void PhrasePanel::WaitUntilIdle()
     QCoreApplication::processEvents();
 }
 
+bool PhrasePanel::ReadyForJob()
+{
+    // The menus' keys reach here even when the buttons are disabled.
+    if (const QString why = document.Writable(); !why.isEmpty()) {
+        emit Problem(why);
+        return false;
+    }
+    if (Busy()) {
+        emit Problem("A recording is being analysed; wait until it is done.");
+        return false;
+    }
+    return true;
+}
+
 bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, const QString& text,
                            const QString& syllables, bool adding)
 {
+    if (!ReadyForJob()) return false;
     const CourseNode* node = Node();
     if (node == nullptr || !node->IsCategory) {
         emit Problem("Choose a category first: phrases belong to a category.");
@@ -319,7 +334,7 @@ bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, co
         return false;
     }
     pending = CoursePhrase{fileName, text.trimmed(), syllables.trimmed(), {}};
-    pendingCategory = entry;
+    pendingCategory = node->Code;
     pendingIsNew = adding;
     if (!job->Start(recording, document.SoundFile(fileName), text, syllables, true)) return false;
     emit Done("Analysing the recording...");
@@ -336,11 +351,28 @@ void PhrasePanel::JobDone(bool written, const QString& problem)
         return;
     }
     if (pendingIsNew) {
-        if (const QString why = document.AddPhrase(pendingCategory, pending); !why.isEmpty()) {
+        // The tree may have changed while the recording was analysed: the
+        // category is found by its code, not by where it stood.
+        NodePath category;
+        bool found = false;
+        ForEachNode(document.Current(), [&](const CourseNode& node, const NodePath& path) {
+            if (!found && node.IsCategory && node.Code == pendingCategory) {
+                category = path;
+                found = true;
+            }
+        });
+        if (!found) {
+            emit Problem(QString("The category of \"%1\" was deleted while the recording was "
+                                 "analysed; the phrase was not added.")
+                             .arg(pending.Text));
+            Refresh();
+            return;
+        }
+        if (const QString why = document.AddPhrase(category, pending); !why.isEmpty()) {
             emit Problem(why);
             return;
         }
-        if (entry == pendingCategory) {
+        if (entry == category) {
             const CourseNode* node = Node();
             for (size_t i = 0; node && i < node->Phrases.size(); ++i) {
                 if (node->Phrases[i].FileName == pending.FileName)
@@ -376,6 +408,7 @@ bool PhrasePanel::ReplacePhraseSound(int index, const QString& recording)
 
 void PhrasePanel::ImportButton_Click()
 {
+    if (!ReadyForJob()) return;
     const QString file =
         QFileDialog::getOpenFileName(this, "Import a Recording", QDir::homePath(), RecordingFilter);
     if (file.isEmpty()) return;
@@ -394,6 +427,7 @@ bool PhrasePanel::RecordTake(const QString& text)
 
 void PhrasePanel::RecordButton_Click()
 {
+    if (!ReadyForJob()) return;
     bool ok = false;
     const QString text = QInputDialog::getText(
         this, "Record a Phrase", "The phrase you will say:", QLineEdit::Normal, {}, &ok);
@@ -407,6 +441,7 @@ void PhrasePanel::RecordButton_Click()
 
 void PhrasePanel::RecordAgainButton_Click()
 {
+    if (!ReadyForJob()) return;
     const int index = SelectedPhrase();
     if (index < 0) return;
     const CoursePhrase phrase = Node()->Phrases[static_cast<size_t>(index)];
@@ -415,6 +450,7 @@ void PhrasePanel::RecordAgainButton_Click()
 
 void PhrasePanel::ReplaceButton_Click()
 {
+    if (!ReadyForJob()) return;
     const int index = SelectedPhrase();
     if (index < 0) return;
     const QString file =

@@ -80,6 +80,9 @@ private:
     bool CommitText();
     void CommitExplanation(const QString& html);
     void LoadExplanation();
+    // False, with the reason shown, when the course cannot take a phrase
+    // now: read-only, or a recording still being analysed.
+    bool ReadyForJob();
     bool StartJob(const QString& recording, const QString& fileName, const QString& text,
                   const QString& syllables, bool adding);
     void JobDone(bool written, const QString& problem);
@@ -93,7 +96,7 @@ private:
     TakeRecorder* recorder;
     // The phrase the running job writes, and whether it is a new one.
     CoursePhrase pending;
-    NodePath pendingCategory;
+    QString pendingCategory; // the code of the category a new phrase goes to
     bool pendingIsNew = false;
     bool filling = false;
 };

@@ -1,13 +1,13 @@
 #include "studio/PhraseViews.h"
 
 #include "audio/MciSubs.h"
-#include "widgets/PictureBox.h"
 #include "views/DrawPitch.h"
 #include "views/DrawSignal.h"
 #include "views/DrawStress.h"
 #include "views/MarkPlayedStep.h"
 #include "views/PitchProcessing.h"
 #include "views/ViewColours.h"
+#include "widgets/PictureBox.h"
 
 #include <QGridLayout>
 #include <QLabel>

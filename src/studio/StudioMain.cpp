@@ -3,8 +3,8 @@
 // explanations), try it as a learner and share it as one file.
 //   tonvale-studio [FOLDER]    opens the course in FOLDER, or starts a new
 //                              one there when FOLDER is empty or missing
-#include "widgets/AudioDevice.h"
 #include "studio/StudioWindow.h"
+#include "widgets/AudioDevice.h"
 
 #include <QApplication>
 #include <QCommandLineParser>

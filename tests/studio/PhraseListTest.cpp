@@ -127,3 +127,28 @@ TEST_F(StudioPhraseList, ClosingTheWindowSavesWhatIsBeingTyped)
     EXPECT_TRUE(PackFile("Sounds/SentList.txt").contains("11_01.wav;photographer\r\n"));
     EXPECT_TRUE(PackFile("Help/TVTutor.hlp").contains("Stress the second syllable."));
 }
+
+// While a recording is analysed, another is refused (the menus' keys reach
+// the panel even when its buttons are disabled), and a change to the tree
+// meanwhile does not send the phrase to another category.
+TEST_F(StudioPhraseList, AnImportBeingAnalysedKeepsItsTextAndCategory)
+{
+    PhrasePanel* panel = window->Panel;
+    window->Tree->SelectPath({1});
+    const QString recording = dir.filePath("take.wav");
+    ASSERT_TRUE(WriteVoiceRecording(recording, 22050, 0.3));
+    ASSERT_TRUE(panel->ImportPhrase(recording, "photograph", {}));
+    EXPECT_FALSE(panel->ImportPhrase(recording, "telegraph", {}));
+    EXPECT_TRUE(Problem().contains("being analysed")) << Problem().toStdString();
+    ASSERT_EQ(window->Document().AddCategory({}, 1, "Other"), "");
+    panel->WaitUntilIdle();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(PackFile("Sounds/SentList.txt").contains("11_01.wav;photograph\r\n"));
+    const Course& course = window->Document().Current();
+    ASSERT_EQ(course.Root.Children.size(), 3u);
+    EXPECT_EQ(course.Root.Children[2].Code, "11");
+    ASSERT_EQ(course.Root.Children[2].Phrases.size(), 1u);
+    EXPECT_EQ(course.Root.Children[2].Phrases[0].Text, "photograph");
+    EXPECT_TRUE(course.Root.Children[1].Phrases.empty());
+}
