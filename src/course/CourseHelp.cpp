@@ -248,6 +248,17 @@ QString HelpTextLostBy(const QString& original, const QString& composed)
     return QString("text such as \"%1\"").arg(lost.join(' '));
 }
 
+bool ExplanationIsEditable(const QString& html)
+{
+    static const QRegularExpression tag("<[^>]*>");
+    static const QRegularExpression kept("</?(p|b|i|strong|em|ul|ol|li|br)\\s*/?>",
+                                         QRegularExpression::CaseInsensitiveOption);
+    for (auto it = tag.globalMatch(html); it.hasNext();) {
+        if (!kept.match(it.next().captured(0)).hasMatch()) return false;
+    }
+    return true;
+}
+
 QString ExplanationHtml(const QTextDocument& document)
 {
     QString html;

@@ -39,6 +39,11 @@ std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html);
 // studio's to write). Empty when nothing would be lost.
 QString HelpTextLostBy(const QString& original, const QString& composed);
 
+// Whether an explanation is in the closed set above, so that the studio's
+// editor can hand it back unchanged in meaning; one written by hand with
+// links, pictures, headings or styles is not, and is left as it stands.
+bool ExplanationIsEditable(const QString& html);
+
 // The explanation body for what a rich-text editor holds, in the closed set
 // above; empty for a document without text.
 QString ExplanationHtml(const QTextDocument& document);

@@ -60,11 +60,16 @@ void ExplanationEditor::Load(const QString& title, const QString& html, bool edi
 {
     Commit();
     loading = true;
-    TopicLabel->setText(title.isEmpty() ? QString("No explanation here") : title);
+    // Links, pictures and the like would not survive an edit here.
+    const bool keepable = ExplanationIsEditable(html);
+    TopicLabel->setText(title.isEmpty() ? QString("No explanation here")
+                        : editable && !keepable
+                            ? title + " (links or pictures: edit it in Help/TVTutor.hlp)"
+                            : title);
     Text->setHtml(html);
     loadedHtml = ExplanationHtml(*Text->document());
     Text->document()->clearUndoRedoStacks();
-    const bool enabled = editable && !title.isEmpty();
+    const bool enabled = editable && keepable && !title.isEmpty();
     Text->setReadOnly(!enabled);
     Text->setEnabled(!title.isEmpty());
     for (QAction* action : {BoldAction, ItalicAction, BulletsAction, NumbersAction})

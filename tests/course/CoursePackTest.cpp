@@ -140,6 +140,7 @@ TEST(CoursePack, TheDemoPackSavedAgainKeepsItsTreeListAndEveryHelpTopicBody)
     for (const auto& [number, topic] : before) {
         ASSERT_EQ(after.count(number), 1u) << number;
         EXPECT_EQ(after.at(number).Body, topic.Body) << number;
+        EXPECT_TRUE(ExplanationIsEditable(topic.Body)) << number;
     }
 }
 

@@ -152,3 +152,18 @@ TEST_F(StudioPhraseList, AnImportBeingAnalysedKeepsItsTextAndCategory)
     EXPECT_EQ(course.Root.Children[2].Phrases[0].Text, "photograph");
     EXPECT_TRUE(course.Root.Children[1].Phrases.empty());
 }
+
+// The editor hands back only paragraphs, bold, italic and lists: an
+// explanation written by hand with a link or a picture stays as it is.
+TEST(ExplanationEditing, AnExplanationWithLinksOrPicturesIsNotOpenedForEditing)
+{
+    ExplanationEditor editor;
+    editor.Load("Explanation", "<p>Say it <b>twice</b>.</p><ul><li>once</li></ul>", true);
+    EXPECT_FALSE(editor.Text->isReadOnly());
+    for (const char* html : {"<p>See <a href=\"https://example.org/\">this</a>.</p>",
+                             "<p><img src=\"stress.png\"></p>", "<h4>Note</h4><p>x</p>"}) {
+        editor.Load("Explanation", html, true);
+        EXPECT_TRUE(editor.Text->isReadOnly()) << html;
+        EXPECT_TRUE(editor.TopicLabel->text().contains("Help/TVTutor.hlp")) << html;
+    }
+}
