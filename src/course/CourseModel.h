@@ -55,8 +55,9 @@ struct Course
 {
     CourseNode Root; // Root.Name is the first line of the tree: the course title
     std::vector<ExtraHelpTopic> ExtraTopics;
-    // Phrase-list lines no single category owns (none, or several): kept
-    // as they were so that opening and saving a pack loses nothing.
+    // Phrase-list lines no single category owns (none, or several), and
+    // the comments after the heading: kept as they were, after the phrases,
+    // so that opening and saving a pack loses nothing.
     std::vector<QByteArray> UnplacedPhraseLines;
 };
 

@@ -1,11 +1,11 @@
 #include "course/CoursePack.h"
 
 #include "compare/Syllables.h"
-#include "course/CourseHelp.h"
 #include "content/ContentText.h"
 #include "content/ContentWriters.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
+#include "course/CourseHelp.h"
 #include "platform/SaveFile.h"
 
 #include <QDir>
@@ -190,9 +190,11 @@ bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manif
         const QString soundsFolder = dir.filePath("Sounds") + "/";
         const std::vector<QByteArrayView> lines = SplitContentLines(listBytes);
         for (size_t i = 0; i < lines.size(); ++i) {
-            if (!PhraseLineMatches(lines[i], {}))
-                continue; // the heading and comments are for people
-            if (!PlacePhraseLine(lines[i], soundsFolder, categories))
+            // The heading is written afresh; a teacher's comments stay,
+            // after the phrases, with the lines the studio cannot place.
+            const bool comment = !PhraseLineMatches(lines[i], {});
+            if (comment && (i == 0 || TrimBlanks(lines[i]).isEmpty())) continue;
+            if (comment || !PlacePhraseLine(lines[i], soundsFolder, categories))
                 course.UnplacedPhraseLines.push_back(lines[i].toByteArray());
         }
     }

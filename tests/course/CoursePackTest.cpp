@@ -105,6 +105,13 @@ TEST(CoursePack, TheDemoPackSavedAgainKeepsItsTreeListAndEveryHelpTopicBody)
     for (const char* file : {"Tree.txt", "SentList.txt"})
         QFile::copy(demo + file, dir.filePath(QString("Sounds/") + file));
     QFile::copy(demo + "Help/TVTutor.hlp", dir.filePath(HelpFileName));
+    // A teacher's note in the list, which no reader looks at, is kept too.
+    const QByteArray note = "Recorded again in May, check 14_03.wav\r\n";
+    {
+        QFile list(dir.filePath(PhraseListFileName));
+        ASSERT_TRUE(list.open(QIODevice::Append));
+        list.write(note);
+    }
 
     Course course;
     CourseManifest manifest;
@@ -129,7 +136,7 @@ TEST(CoursePack, TheDemoPackSavedAgainKeepsItsTreeListAndEveryHelpTopicBody)
     const QByteArray originalList = [&] {
         QByteArray bytes;
         ReadWholeFile(demo + "SentList.txt", bytes);
-        return bytes;
+        return bytes + note;
     }();
     // Only the heading line, which no reader looks at, is the studio's own.
     EXPECT_EQ(list.mid(list.indexOf('\n')), originalList.mid(originalList.indexOf('\n')));
