@@ -300,10 +300,28 @@ void RemoveScratchFilesOnSignals(const QByteArray& path)
         std::memcpy(SignalResultPath, path.constData(), path.size() + 1);
         std::memcpy(SignalResultTemporary, temporary.constData(), temporary.size() + 1);
     }
-    for (int signal : {SIGINT, SIGTERM, SIGSEGV, SIGABRT, SIGBUS, SIGFPE
+    // Every signal that ends the program by default: a result is left for
+    // each, so the tutor never waits out its limit for one that cannot come.
+    for (int signal : {SIGINT, SIGTERM, SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL
 #ifdef SIGHUP
                        ,
                        SIGHUP
+#endif
+#ifdef SIGQUIT
+                       ,
+                       SIGQUIT
+#endif
+#ifdef SIGTRAP
+                       ,
+                       SIGTRAP
+#endif
+#ifdef SIGXCPU
+                       ,
+                       SIGXCPU
+#endif
+#ifdef SIGXFSZ
+                       ,
+                       SIGXFSZ
 #endif
          })
         std::signal(signal, RemoveScratchFiles);

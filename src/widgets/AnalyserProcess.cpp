@@ -34,6 +34,11 @@ bool AnalyserProcess::IsRunning() const
     return process && process->state() != QProcess::NotRunning;
 }
 
+bool AnalyserProcess::HasEnded() const
+{
+    return process && process->state() == QProcess::NotRunning;
+}
+
 void AnalyserProcess::StopRunning()
 {
     if (!IsRunning()) return;

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
 #include <functional>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
@@ -167,6 +169,27 @@ TEST_F(AnalyserProgram, CrashWhileReplacingLeavesTheRecordingIntact)
     environment.insert("TVM_FAULT", "crash");
     const ProgramRun run = Start({wave, "Melod"}, environment);
     EXPECT_TRUE(run.Crashed);
+    EXPECT_EQ(ReadBytes(wave), original);
+    EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Not Good,analyser failed\n");
+    EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
+}
+
+// A limit on file sizes ends the program with a signal of its own while
+// it writes the new recording; the tutor must still get a result.
+TEST_F(AnalyserProgram, AFileSizeLimitLeavesTheRecordingIntactAndAResult)
+{
+    const QString wave = Path("Student.wav");
+    const QByteArray original = GoodRecording();
+    ASSERT_TRUE(WriteBytes(wave, original));
+    QProcess process;
+    process.setChildProcessModifier([limit = rlim_t(original.size() / 2)] {
+        const rlimit size{limit, limit};
+        ::setrlimit(RLIMIT_FSIZE, &size);
+        std::signal(SIGXFSZ, SIG_DFL);
+    });
+    process.start(Program, {wave, "Melod"});
+    ASSERT_TRUE(process.waitForFinished(20000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
     EXPECT_EQ(ReadBytes(wave), original);
     EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Not Good,analyser failed\n");
     EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
