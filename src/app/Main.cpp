@@ -9,6 +9,7 @@
 #include "platform/InstanceLock.h"
 #include "widgets/HelpWindow.h"
 
+#include <QCloseEvent>
 #include <QFileInfo>
 #include <QFont>
 
@@ -27,8 +28,8 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     MainExit = new QPushButton("Cancel", this);
     MainContinue = new QPushButton("OK", this);
     CDLoad = new QLabel("Please insert Tonvale Tutor CD and press OK when ready", this);
-    BadRegistry = new QLabel(
-        "ERROR!!!!       Please uninstall Tonvale Tutor and install it  again", this);
+    BadRegistry =
+        new QLabel("ERROR!!!!       Please uninstall Tonvale Tutor and install it  again", this);
     Welcome = new QLabel("Tonvale Tutor 1.0", this);
     MissingSettings = new QLabel(this);
     AlreadyRunning = new QLabel("Tonvale Tutor is already running for this installation", this);
@@ -193,6 +194,15 @@ void Main::MainExit_Click()
     AlreadyRunningTimer->stop();
     hide();
     EndTutor();
+}
+
+void Main::closeEvent(QCloseEvent* event)
+{
+    // Closed from its frame while it is the tutor's only window (the splash,
+    // the disc prompt, an error), it ends the tutor as Exit does: the tutor
+    // does not quit when its last window closes, and would run on unseen.
+    if (isVisible()) MainExit_Click();
+    event->accept();
 }
 
 void Main::OpenLessonTree()

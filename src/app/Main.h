@@ -39,6 +39,9 @@ public:
     void MainCDLoadTimer_Timer();
     void MainStartTimer_Timer();
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
     // Takes the installation's lock; false (and the message shown) when
     // another tutor holds it.

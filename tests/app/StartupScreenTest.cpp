@@ -11,9 +11,8 @@ namespace {
 class StartupScreen : public TutorFixture
 {
 protected:
-    Main* Start(const QString& settingsFile, MountLister mounts = [] {
-        return std::vector<MountPoint>{};
-    })
+    Main* Start(
+        const QString& settingsFile, MountLister mounts = [] { return std::vector<MountPoint>{}; })
     {
         auto* start = new Main(SettingsStore(settingsFile), std::move(mounts));
         start->show();
@@ -51,8 +50,7 @@ TEST_F(StartupScreen, WaitsForTheDiscAndFindsItLater)
     QString mount;
     Main* start = Start(WriteSettings(false), [&mount] {
         std::vector<MountPoint> mounts;
-        if (!mount.isEmpty())
-            mounts.push_back({mount, "iso9660"});
+        if (!mount.isEmpty()) mounts.push_back({mount, "iso9660"});
         return mounts;
     });
     EXPECT_TRUE(start->CDLoad->isVisible());
@@ -95,6 +93,12 @@ TEST_F(StartupScreen, DamagedSettingsOfferOnlyCancel)
 
     QTest::mouseClick(start->MainExit, Qt::LeftButton);
     EXPECT_EQ(endCount, 1);
+
+    // Closed from its frame instead, the window ends the tutor too: hidden,
+    // it would keep the tutor running with nothing on the screen.
+    Main* again = Start(dir.filePath("damaged.conf"));
+    again->close();
+    EXPECT_EQ(endCount, 2);
 }
 
 TEST_F(StartupScreen, UnreadableLessonTreeEndsTheTutorWithAReason)
