@@ -2,6 +2,7 @@
 
 #include "content/HelpDocument.h"
 #include "platform/HelpResources.h"
+#include "platform/RegularFile.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -11,6 +12,12 @@
 #include <QScrollBar>
 #include <QTextBlock>
 #include <QUrl>
+
+namespace {
+// A help document or one of its pictures is far smaller; a file larger
+// than this (or a link to an endless device) is read no further.
+constexpr qint64 MostHelpBytes = 16 << 20;
+} // namespace
 
 HelpWindow& HelpWindow::Instance()
 {
@@ -35,11 +42,11 @@ bool HelpWindow::Load(const QString& file)
 {
     if (file == loadedFile && !document()->isEmpty()) return true;
     QFile help(file);
-    if (!help.open(QIODevice::ReadOnly)) {
+    if (!OpenRegularFile(help)) {
         loadedFile.clear();
         return false;
     }
-    loadedHtml = QString::fromUtf8(help.readAll());
+    loadedHtml = QString::fromUtf8(help.read(MostHelpBytes));
     resourceFolder = QFileInfo(file).absolutePath();
     setSearchPaths({resourceFolder});
     setHtml(loadedHtml);
@@ -50,14 +57,11 @@ bool HelpWindow::Load(const QString& file)
 QVariant HelpWindow::loadResource(int type, const QUrl& name)
 {
     const QString file = AllowedHelpResource(name, resourceFolder);
-    if (file.isEmpty())
-        return {};
+    if (file.isEmpty()) return {};
     QFile resource(file);
-    if (!resource.open(QIODevice::ReadOnly))
-        return {};
-    const QByteArray bytes = resource.read(16 << 20);
-    if (type == QTextDocument::StyleSheetResource)
-        return QString::fromUtf8(bytes);
+    if (!OpenRegularFile(resource)) return {};
+    const QByteArray bytes = resource.read(MostHelpBytes);
+    if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(bytes);
     return bytes;
 }
 

@@ -1,6 +1,16 @@
 #include "widgets/HelpWindow.h"
 #include "support/TutorFixture.h"
 
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cerrno>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 class HelpViewer : public TutorFixture
 {
@@ -31,4 +41,30 @@ TEST_F(HelpViewer, MissingTopicOrFileShowsAPlainPageInTheWindow)
     // The real document still loads after a failure.
     EXPECT_TRUE(WinHelp(0, file, HelpContext, 100));
     EXPECT_TRUE(HelpWindow::Instance().toPlainText().contains("Introduction"));
+}
+
+// A named pipe where the help document should be: opening it waits for a
+// writer, which froze the tutor. Here a writer comes if the pipe is opened,
+// so a viewer that opens it reads its text and shows it.
+TEST_F(HelpViewer, ANamedPipeForTheHelpDocumentIsNotOpened)
+{
+    const QString pipe = dir.filePath("pipe.hlp");
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    std::thread writer([path = QFile::encodeName(pipe)] {
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() < 2000) {
+            const int fd = ::open(path.constData(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                const char text[] = "<a name=\"1\"></a><h1>Read from a pipe</h1>";
+                [[maybe_unused]] const ssize_t written = ::write(fd, text, sizeof text - 1);
+                ::close(fd);
+                return;
+            }
+            QThread::msleep(5);
+        }
+    });
+    EXPECT_FALSE(WinHelp(0, pipe, HelpContents, 0));
+    writer.join();
+    EXPECT_FALSE(HelpWindow::Instance().toPlainText().contains("Read from a pipe"));
 }
