@@ -24,8 +24,7 @@ int NavigationList::SelectedPosition() const
 
 void NavigationList::SelectPosition(int position)
 {
-    if (position < 0 || position >= count())
-        return;
+    if (position < 0 || position >= count()) return;
     setCurrentRow(position, QItemSelectionModel::ClearAndSelect);
     scrollToItem(item(position));
 }
@@ -61,6 +60,10 @@ void NavigationList::SetHorizontalExtent(int pixels)
 {
     horizontalExtent = pixels;
     setHorizontalScrollBarPolicy(pixels > 0 ? Qt::ScrollBarAsNeeded : Qt::ScrollBarAlwaysOff);
+    // The rows are as wide as the widest text (the delegate sizes them by
+    // the extent), so the text is scrolled to rather than cut short.
+    setTextElideMode(pixels > 0 ? Qt::ElideNone : Qt::ElideRight);
+    scheduleDelayedItemsLayout();
 }
 
 void NavigationList::keyPressEvent(QKeyEvent* event)

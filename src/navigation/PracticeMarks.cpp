@@ -1,5 +1,7 @@
 #include "navigation/PracticeMarks.h"
 
+#include "navigation/NavigationList.h"
+
 #include <QCoreApplication>
 #include <QHash>
 #include <QListWidget>
@@ -113,6 +115,14 @@ QSize PracticeMarkDelegate::sizeHint(const QStyleOptionViewItem& option,
                                      const QModelIndex& index) const
 {
     QSize size = QStyledItemDelegate::sizeHint(option, index);
+    // Rows are sized alike from one sample row: a list given a horizontal
+    // extent makes every row wide enough for its widest text.
+    if (const auto* list = qobject_cast<const NavigationList*>(option.widget);
+        list && list->HorizontalExtent() > 0) {
+        const int margins =
+            size.width() - QFontMetrics(option.font).horizontalAdvance(index.data().toString());
+        size.setWidth(std::max(size.width(), list->HorizontalExtent() + margins));
+    }
     const QString mark = index.data(PracticeMarkRole).toString();
     if (!mark.isEmpty())
         size.rwidth() += QFontMetrics(option.font).horizontalAdvance(mark) + 2 * MarkPadding;

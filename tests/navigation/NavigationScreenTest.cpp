@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QScrollBar>
 #include <QTest>
 
 namespace {
@@ -54,8 +55,8 @@ TEST_F(NavigationScreens, WalkDownAndBackUpReselectsTheNodeLeft)
 {
     TreeNode* tree = OpenTree();
     EXPECT_EQ(Items(tree->ListOfNodes), (QStringList{"Intro", "Stress", "Rhythm"}));
-    for (QWidget* control : std::initializer_list<QWidget*>{tree->ExitButton, tree->HelpButton,
-                                                            tree->ListOfNodes})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{tree->ExitButton, tree->HelpButton, tree->ListOfNodes})
         EXPECT_FALSE(control->accessibleDescription().isEmpty());
 
     DoubleClick(tree->ListOfNodes, 1);
@@ -147,6 +148,12 @@ TEST_F(NavigationScreens, WidePhraseTextsGiveTheListAHorizontalExtent)
     CategoryCode = "11";
     Sentences phrases("Words");
     EXPECT_GT(phrases.ListOfPhrases->HorizontalExtent(), phrases.ListOfPhrases->width());
+    // The extent reaches the list itself: it scrolls to the end of the text.
+    phrases.show();
+    QCoreApplication::processEvents();
+    QScrollBar* scroll = phrases.ListOfPhrases->horizontalScrollBar();
+    EXPECT_GE(scroll->maximum() + phrases.ListOfPhrases->viewport()->width(),
+              phrases.ListOfPhrases->HorizontalExtent());
 
     // Many characters are not always the widest text: the extent is the
     // measured width of the widest one.
