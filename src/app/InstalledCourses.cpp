@@ -16,6 +16,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace {
 
 bool Refuse(QString* problem, const QString& why)
@@ -100,6 +104,9 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     if (QFileInfo(settingsFile).absoluteFilePath() ==
         QFileInfo(SettingsStore::SystemFile()).absoluteFilePath())
         target = SettingsStore::UserFile();
+    // A link stays a link: the file it names is the one replaced.
+    if (const QString linked = QFileInfo(target).canonicalFilePath(); !linked.isEmpty())
+        target = linked;
     if (!QDir().mkpath(QFileInfo(target).absolutePath()))
         return Refuse(problem, QString("cannot create the folder of %1").arg(target));
     QTemporaryFile scratch(target + ".XXXXXX");
@@ -122,6 +129,15 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
         settings.setValue("InstallCDDrive1331/InstallCDDrive1331", contentFolder);
         if (!SyncSettingsWhole(settings))
             return Refuse(problem, QString("cannot write the settings %1").arg(target));
+    }
+    // The new file may be read by whoever could read the old one.
+    if (QFileInfo::exists(target)) {
+        QFile::setPermissions(scratch.fileName(), QFileInfo(target).permissions());
+#ifdef Q_OS_UNIX
+        [[maybe_unused]] const int sameGroup =
+            ::chown(QFile::encodeName(scratch.fileName()).constData(), uid_t(-1),
+                    gid_t(QFileInfo(target).groupId()));
+#endif
     }
     // The system's rename replaces the old file in one step (Qt's would not
     // replace it at all), so the settings are never missing.

@@ -104,3 +104,26 @@ TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
     }
     ExpectRefusedAndLeftAsItWas(pointed, problem, "cannot write the settings", settings, before);
 }
+
+// A settings file that is a link (kept with a user's other settings, or
+// shared by a class) stays a link, and the file it names gets the course;
+// the file keeps who may read it.
+TEST(PointSettingsAtContent, ALinkedSettingsFileStaysALinkAndKeepsItsPermissions)
+{
+    QTemporaryDir folder;
+    const QString real = folder.filePath("dotfiles/tutor.conf");
+    ASSERT_TRUE(WriteFileAtomically(real, "[InstallDir]\nInstallDir=/opt/tonvale\n"));
+    using P = QFileDevice;
+    ASSERT_TRUE(
+        QFile::setPermissions(real, P::ReadOwner | P::WriteOwner | P::ReadGroup | P::ReadOther));
+    const QString link = folder.filePath("TonvaleTutor.conf");
+    ASSERT_TRUE(QFile::link(real, link));
+
+    ASSERT_TRUE(PointSettingsAtContent(link, "/courses/stress"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    QSettings read(real, QSettings::IniFormat);
+    EXPECT_EQ(read.value("InstallCDDrive1331/InstallCDDrive1331").toString(), "/courses/stress");
+    EXPECT_EQ(read.value("InstallDir/InstallDir").toString(), "/opt/tonvale");
+    EXPECT_EQ(QFileInfo(real).permissions() & (P::ReadGroup | P::ReadOther),
+              P::ReadGroup | P::ReadOther);
+}
