@@ -159,7 +159,7 @@ void AnalysisEngine::Poll()
             emit PhraseReadBack();
         } else {
             Finish(good ? AnalysisOutcome::Unreadable : AnalysisOutcome::NotGood,
-                   LearnerReason(ResultFileReason(resultFile)));
+                   LearnerReason(ResultFileReason(resultFile), facts.Quiet));
         }
     } else if (ended) {
         // Killed, or unable to write its result: waiting out the limit

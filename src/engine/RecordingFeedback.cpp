@@ -53,10 +53,14 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
     return text;
 }
 
-QString LearnerReason(const QString& analyserReason)
+QString LearnerReason(const QString& analyserReason, bool quietTake)
 {
     const QString reason = analyserReason.trimmed().toLower();
-    if (reason.contains("quiet") || reason.contains("silence"))
+    // The take is evened out before the analyser hears it, so a faint one
+    // (a quiet room, a microphone turned down) reaches it as loud noise
+    // without a voice: the learner should speak up, not move elsewhere.
+    const bool faint = quietTake && (reason.contains("nois") || reason.contains("voice"));
+    if (faint || reason.contains("quiet") || reason.contains("silence"))
         return "Your recording was too quiet. Speak up, or move closer to the microphone.";
     if (reason.contains("voice") || reason.contains("voiced"))
         return "No voice was heard. Check the microphone and say the phrase aloud.";
@@ -100,7 +104,9 @@ TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer)
 {
     TakeFacts facts;
     if (samples == nullptr || bytes < 2) return facts;
-    facts.Clipped = MeasureInputLevel(samples, bytes, bytes).Clipping;
+    const InputLevel whole = MeasureInputLevel(samples, bytes, bytes);
+    facts.Clipped = whole.Clipping;
+    facts.Quiet = whole.TooQuiet;
     // Still speaking at the end: the last fifth of a second (22050 Hz, 16-bit
     // mono) is loud enough for the analyser to take as voice.
     facts.CutOff = endedByTimer && !MeasureInputLevel(samples, bytes, 8820).TooQuiet;

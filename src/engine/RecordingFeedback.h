@@ -27,8 +27,10 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
                               bool hasSpoken = false);
 
 // The analyser's reason after "Not Good," in a learner's words; a general
-// hint when the reason is unknown or missing.
-QString LearnerReason(const QString& analyserReason);
+// hint when the reason is unknown or missing. quietTake: the take as
+// recorded was too faint (TakeFacts::Quiet), which the analyser, hearing it
+// evened out, cannot know.
+QString LearnerReason(const QString& analyserReason, bool quietTake = false);
 
 // Why the recording step failed, in plain words: result is the code of
 // starting the input or of storing the recording (StudentRecording.h, or the
@@ -42,6 +44,7 @@ struct TakeFacts
 {
     bool Clipped = false;
     bool CutOff = false;
+    bool Quiet = false; // too faint throughout for the analyser to work with
 };
 TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer);
 

@@ -131,6 +131,29 @@ TEST_F(AnalysisCycleEvents, RefusedTakeEndsWithTheAnalysersReasonAndNothingReadB
     EXPECT_EQ(learner.Loaded, 0);
 }
 
+// The analyser hears the take evened out: a faint one, refused as noise
+// without a voice, is told to the learner as too quiet.
+TEST_F(AnalysisCycleEvents, AFaintTakeRefusedAsNoiseIsToldAsTooQuiet)
+{
+    analyser.Result = "Not Good,too noisy\r\n";
+    engine.StartRecording("record");
+    ASSERT_NE(microphone, nullptr);
+    QByteArray faint(22050 * 2, '\0');
+    for (int i = 0; i < 22050; ++i)
+        qToLittleEndian(int16_t((i * 7919) % 201 - 100), faint.data() + 2 * i); // -50 dB
+    microphone->Deliver(faint);
+    engine.StopEarly();
+    engine.FinishRecording();
+    engine.Poll();
+    EXPECT_EQ(events.last(), "finished NotGood");
+    EXPECT_TRUE(reason_.contains("too quiet")) << reason_.toStdString();
+
+    analyser.Result = "Not Good,too noisy\r\n"; // a take loud enough is noise indeed
+    RecordHalfASecond();
+    engine.Poll();
+    EXPECT_TRUE(reason_.contains("noise")) << reason_.toStdString();
+}
+
 TEST_F(AnalysisCycleEvents, AnalyserSilentPastTheLimitIsStoppedAndTheTakeTimesOut)
 {
     RecordHalfASecond(); // the analyser never answers
