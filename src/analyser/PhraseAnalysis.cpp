@@ -32,6 +32,25 @@ float LevelPercentile(const std::vector<PitchFrame>& frames, float fraction)
     return Percentile(std::move(levels), fraction);
 }
 
+// The most frames in a row that are voiced with each within
+// SteadyPitchChange of the one before.
+int LongestSteadyVoicing(const std::vector<PitchFrame>& track)
+{
+    int longest = 0;
+    int run = 0;
+    float previous = 0;
+    for (const PitchFrame& frame : track) {
+        const float f = frame.Frequency;
+        if (f > 0 && previous > 0 && std::fabs(f - previous) < SteadyPitchChange * previous)
+            ++run;
+        else
+            run = f > 0 ? 1 : 0;
+        longest = std::max(longest, run);
+        previous = f;
+    }
+    return longest;
+}
+
 PhraseAnalysis NotGood(const char* reason)
 {
     PhraseAnalysis result;
@@ -71,8 +90,11 @@ PhraseAnalysis AnalysePhrase(const PcmSamples& samples)
     const size_t voiced = static_cast<size_t>(std::count_if(
         track.begin(), track.end(), [](const PitchFrame& f) { return f.Frequency > 0; }));
     result.Steps = FindSteps(signal, track);
-    // Five voiced frames (50 ms) are the least that makes a syllable.
-    if (voiced < 5 || result.Steps.Steps.empty()) return NotGood(ReasonNoVoice);
+    // Five voiced frames (50 ms) are the least that makes a syllable, and a
+    // voice holds its pitch for a while somewhere.
+    if (voiced < 5 || result.Steps.Steps.empty() ||
+        LongestSteadyVoicing(track) < MinSteadyVoicedFrames)
+        return NotGood(ReasonNoVoice);
 
     result.Pitch.reserve(track.size());
     // Nothing above the Nyquist frequency can be heard in the samples: such

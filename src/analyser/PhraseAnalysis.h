@@ -32,6 +32,13 @@ struct PhraseAnalysis
 inline constexpr double MaxClippedShare = 0.25; // a square wave, no longer a voice
 inline constexpr float MinPeakDb = -70;         // dB full scale
 inline constexpr float MinSignalToNoiseDb = 3;  // loud frames over the background
+// A voice holds its pitch, within 8 % from one 10-ms frame to the next, for
+// 80 ms at least somewhere in a phrase (every recording of the development
+// set for 130 ms and more); the pitch a tracker finds in noise (a fan, wind,
+// a room where nobody speaks) mostly jumps about sooner. Set low: refusing
+// a voice costs a learner more than taking noise for one.
+inline constexpr int MinSteadyVoicedFrames = 8;
+inline constexpr float SteadyPitchChange = 0.08f;
 // A steady recording whose loud frames stay under this level (dB full
 // scale) holds a quiet room, not noise: nobody spoke, or the microphone is
 // muted or turned down.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -83,6 +84,24 @@ TEST(PhraseUsability, GivesAReasonForEveryUnusableRecording)
     const PhraseAnalysis analysis = AnalysePhrase(Samples(clicks));
     EXPECT_FALSE(analysis.Good);
     EXPECT_EQ(analysis.Reason, ReasonNoVoice);
+    // Deep rumbling noise (a fan, wind) evened out as the tutor stores a
+    // take: the tracker finds pitches in it, but none it holds. Brown noise:
+    // a random walk kept within full scale.
+    for (unsigned seed : {1u, 2u, 3u, 4u}) {
+        const std::vector<float> white = WhiteNoise(4 * Rate, 0.5, seed);
+        std::vector<float> rumble(white.size());
+        float level = 0;
+        float peak = 0;
+        for (size_t i = 0; i < white.size(); ++i) {
+            const float next = level + std::clamp(white[i], -1.0f, 1.0f) / 16;
+            level = std::fabs(next) > 1 ? level - (next - level) : next;
+            rumble[i] = level;
+            peak = std::max(peak, std::fabs(level));
+        }
+        for (float& sample : rumble)
+            sample *= 0.8f / peak;
+        EXPECT_EQ(AnalysePhrase(Samples(rumble)).Reason, ReasonNoVoice) << "seed " << seed;
+    }
 }
 
 TEST(PhraseUsability, AcceptsAClippedRecordingThatStillCarriesAVoice)
