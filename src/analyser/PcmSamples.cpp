@@ -81,17 +81,33 @@ bool DecodePcm(const WaveFormat& format, const char* data, size_t size, PcmSampl
     samples.Rate = static_cast<int>(format.SamplesPerSec);
     samples.Mono.assign(frames, 0.0f);
     size_t clipped = 0;
+    std::vector<double> channelEnergy(channels, 0.0);
+    double mixEnergy = 0;
     const auto* bytesIn = reinterpret_cast<const unsigned char*>(data);
     for (size_t f = 0; f < frames; ++f) {
         const unsigned char* frame = bytesIn + f * frameBytes;
         float sum = 0;
         for (size_t c = 0; c < channels; ++c) {
             bool atLimit = false;
-            sum += DecodeValue(frame + c * bytes, bytes, isFloat, atLimit);
+            const float value = DecodeValue(frame + c * bytes, bytes, isFloat, atLimit);
+            sum += value;
+            channelEnergy[c] += double(value) * value;
             clipped += atLimit ? 1 : 0;
         }
         samples.Mono[f] = sum / static_cast<float>(channels);
+        mixEnergy += double(samples.Mono[f]) * samples.Mono[f];
     }
     samples.ClippedShare = frames > 0 ? static_cast<double>(clipped) / (frames * channels) : 0.0;
+    // Channels that cancel in the mix would leave an audible take silent:
+    // the loudest one is taken alone.
+    const auto loudest = std::max_element(channelEnergy.begin(), channelEnergy.end());
+    if (channels > 1 && MixCancels(mixEnergy, *loudest)) {
+        const size_t c = static_cast<size_t>(loudest - channelEnergy.begin());
+        for (size_t f = 0; f < frames; ++f) {
+            bool atLimit = false;
+            samples.Mono[f] =
+                DecodeValue(bytesIn + f * frameBytes + c * bytes, bytes, isFloat, atLimit);
+        }
+    }
     return true;
 }

@@ -18,3 +18,12 @@ inline void MakeSamplesFinite(float* samples, size_t count)
     for (size_t i = 0; i < count; ++i)
         samples[i] = FiniteSample(samples[i]);
 }
+
+// Whether channels mixed down to mono cancel (one microphone wired the
+// wrong way round, the two halves of some laptops' microphone arrays): the
+// mix keeps less than a hundredth of the loudest channel's power. Even
+// unrelated channels keep a quarter of it in a mix of two.
+inline bool MixCancels(double mixEnergy, double loudestChannelEnergy)
+{
+    return mixEnergy < 0.01 * loudestChannelEnergy;
+}

@@ -94,9 +94,7 @@ bool ReadMono(const QString& path, std::vector<float>& mono, int& rate, std::str
     for (float sample : mono)
         mixEnergy += double(sample) * sample;
     const auto loudest = std::max_element(channelEnergy.begin(), channelEnergy.end());
-    // Even unrelated channels keep half their power in a mix of two; 20 dB
-    // less is cancellation.
-    if (channels > 1 && mixEnergy < 0.01 * *loudest) {
+    if (channels > 1 && MixCancels(mixEnergy, *loudest)) {
         if (sf_seek(file, 0, SEEK_SET) != 0 || !readAll(size_t(loudest - channelEnergy.begin()))) {
             problem = "cannot read the recording again";
             return false;

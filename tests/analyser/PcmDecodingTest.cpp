@@ -62,6 +62,17 @@ TEST(PcmDecoding, AveragesChannelsOneValuePerFrame)
     ASSERT_EQ(samples.Mono.size(), 3u);
     for (float value : samples.Mono)
         EXPECT_NEAR(value, 0.125f, 1e-4);
+
+    // Channels that cancel (one wired the wrong way round) would average to
+    // silence: the louder one is read alone.
+    const std::vector<float> left{0.5f, -0.3f, 0.2f};
+    QByteArray inverted;
+    for (float value : left)
+        inverted += PcmBytes({value}, 16, 1) + PcmBytes({-0.99f * value}, 16, 1);
+    const PcmSamples alone = Decode(Format(WaveFormatPcm, 2, 16), inverted);
+    ASSERT_EQ(alone.Mono.size(), left.size());
+    for (size_t i = 0; i < left.size(); ++i)
+        EXPECT_NEAR(alone.Mono[i], left[i], 1e-4) << i;
 }
 
 TEST(PcmDecoding, ReadsFloatSamplesAndIgnoresAPartialLastFrame)
