@@ -251,8 +251,9 @@ QString HelpTextLostBy(const QString& original, const QString& composed)
 bool ExplanationIsEditable(const QString& html)
 {
     static const QRegularExpression tag("<[^>]*>");
-    static const QRegularExpression kept("</?(p|b|i|strong|em|ul|ol|li|br)\\s*/?>",
-                                         QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression kept(
+        QRegularExpression::anchoredPattern("</?(p|b|i|strong|em|ul|ol|li|br)\\s*/?>"),
+        QRegularExpression::CaseInsensitiveOption);
     for (auto it = tag.globalMatch(html); it.hasNext();) {
         if (!kept.match(it.next().captured(0)).hasMatch()) return false;
     }

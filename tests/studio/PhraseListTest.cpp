@@ -161,7 +161,8 @@ TEST(ExplanationEditing, AnExplanationWithLinksOrPicturesIsNotOpenedForEditing)
     editor.Load("Explanation", "<p>Say it <b>twice</b>.</p><ul><li>once</li></ul>", true);
     EXPECT_FALSE(editor.Text->isReadOnly());
     for (const char* html : {"<p>See <a href=\"https://example.org/\">this</a>.</p>",
-                             "<p><img src=\"stress.png\"></p>", "<h4>Note</h4><p>x</p>"}) {
+                             "<p><img src=\"stress.png\"></p>", "<h4>Note</h4><p>x</p>",
+                             "<p>x<br title=\"<b>\"></p>"}) {
         editor.Load("Explanation", html, true);
         EXPECT_TRUE(editor.Text->isReadOnly()) << html;
         EXPECT_TRUE(editor.TopicLabel->text().contains("Help/TVTutor.hlp")) << html;
