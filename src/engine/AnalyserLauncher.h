@@ -15,8 +15,4 @@ public:
     virtual bool Start(const QString& program, const QStringList& arguments) = 0;
     // Stops an analyser still running; harmless when none is.
     virtual void StopRunning() = 0;
-    // True once the analyser started last has ended by itself. It writes
-    // its result before it ends, so an analyser that ended and left none
-    // will never leave one.
-    virtual bool HasEnded() const { return false; }
 };

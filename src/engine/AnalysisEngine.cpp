@@ -147,9 +147,6 @@ void AnalysisEngine::StartAnalysis()
 void AnalysisEngine::Poll()
 {
     const QString resultFile = learner.Phrase.ResultFile;
-    // Asked before the file is looked for: a result written just before
-    // the end is then always seen.
-    const bool ended = Launcher().HasEnded();
     if (QFileInfo(resultFile).isFile()) {
         pollTimer->stop();
         const bool good = ResultFileSaysGood(resultFile);
@@ -161,11 +158,6 @@ void AnalysisEngine::Poll()
             Finish(good ? AnalysisOutcome::Unreadable : AnalysisOutcome::NotGood,
                    LearnerReason(ResultFileReason(resultFile), facts.Quiet));
         }
-    } else if (ended) {
-        // Killed, or unable to write its result: waiting out the limit
-        // would only keep the learner from the next take.
-        Finish(AnalysisOutcome::AnalyserFailed,
-               "The analyser ended without a result: " + analyserProgram);
     } else if (clock.ElapsedSeconds() <= analysisLimit) {
         pollTimer->setInterval(NextPollMs);
     } else {

@@ -37,7 +37,6 @@ enum class AnalysisOutcome {
     TimedOut,        // no result within the limit; the analyser was stopped
     Cancelled,       // the learner stopped the analysis
     AnalyserMissing, // the analyser program could not be started
-    AnalyserFailed,  // the analyser ended without leaving a result
     StaleResult      // an earlier result file could not be removed
 };
 

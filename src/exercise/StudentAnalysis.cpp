@@ -35,7 +35,6 @@ void Stress::OnAnalysisFinished(AnalysisOutcome outcome, const QString& reason)
         LowMemory->show();
         break;
     case AnalysisOutcome::AnalyserMissing:
-    case AnalysisOutcome::AnalyserFailed:
         // An installation problem, not the learner's: whoever looks after
         // the machine reads standard error.
         std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(reason));

@@ -34,11 +34,6 @@ bool AnalyserProcess::IsRunning() const
     return process && process->state() != QProcess::NotRunning;
 }
 
-bool AnalyserProcess::HasEnded() const
-{
-    return process && process->state() == QProcess::NotRunning;
-}
-
 void AnalyserProcess::StopRunning()
 {
     if (!IsRunning()) return;

@@ -15,7 +15,6 @@ public:
     ~AnalyserProcess() override;
     bool Start(const QString& program, const QStringList& arguments) override;
     void StopRunning() override;
-    bool HasEnded() const override;
     bool IsRunning() const;
 
 private:

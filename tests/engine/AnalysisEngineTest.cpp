@@ -29,8 +29,6 @@ QString OutcomeName(AnalysisOutcome outcome)
         return "Cancelled";
     case AnalysisOutcome::AnalyserMissing:
         return "AnalyserMissing";
-    case AnalysisOutcome::AnalyserFailed:
-        return "AnalyserFailed";
     case AnalysisOutcome::StaleResult:
         return "StaleResult";
     }
@@ -166,15 +164,6 @@ TEST_F(AnalysisCycleEvents, AnalyserSilentPastTheLimitIsStoppedAndTheTakeTimesOu
     EXPECT_EQ(events.last(), "finished TimedOut");
     EXPECT_EQ(events.size(), 6);
     EXPECT_GT(analyser.Stops, stopsBefore);
-    EXPECT_TRUE(engine.IsIdle());
-}
-
-TEST_F(AnalysisCycleEvents, AnalyserThatEndedWithoutAResultEndsTheTakeAtTheNextPoll)
-{
-    analyser.Ended = true; // killed, say, before it could write its result
-    RecordHalfASecond();
-    engine.Poll();
-    EXPECT_EQ(events.last(), "finished AnalyserFailed");
     EXPECT_TRUE(engine.IsIdle());
 }
 

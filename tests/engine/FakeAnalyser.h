@@ -61,11 +61,9 @@ public:
         return true;
     }
     void StopRunning() override { ++Stops; }
-    bool HasEnded() const override { return Ended; }
 
     bool Startable = true;
-    QByteArray Result;  // null: writes nothing (an analyser that never finishes)
-    bool Ended = false; // with a null Result: an analyser that ended without one
+    QByteArray Result; // null: writes nothing (an analyser that never finishes)
     int Starts = 0;
     int Stops = 0;
     QString Program;
