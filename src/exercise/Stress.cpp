@@ -566,11 +566,18 @@ void Stress::Form_Resize()
     if (inResize || unloaded) return;
     inResize = true;
     const int16_t state = CurrentWindowState();
-    const ResizeActions actions = layout.Resize(state, width(), DesignAreaHeight());
+    ResizeActions actions = layout.Resize(state, width(), DesignAreaHeight());
     // Painting is held while the controls move, so the screen never shows
     // half a layout.
     if (actions.FreezeScreen) setUpdatesEnabled(false);
-    if (actions.RestoreLoadSize && size() != loadSize) resize(loadSize);
+    if (actions.RestoreLoadSize && size() != loadSize) {
+        resize(loadSize);
+        // The resize this causes comes back while this one is still under
+        // way and is not handled: the layout is worked out here again for
+        // the size the window now has, or the controls would keep the
+        // dragged size's places in the load-size window.
+        actions = layout.Resize(state, width(), DesignAreaHeight());
+    }
     if (actions.LaidOut) {
         ApplyLayout();
         // The learner's views show the last take faded while a new one is

@@ -196,3 +196,19 @@ TEST_F(ExerciseScreen, APhraseThatLooksLikeMarkupIsShownAsWritten)
     EXPECT_EQ(label->text(), "<b>re</b>cord");
     EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance("<b>re</b>cord"));
 }
+
+// Dragging the border in the normal state leaves the window at its load
+// size, and the controls where they were laid out for it.
+TEST_F(ExerciseScreen, ABorderDragLeavesTheWindowAndItsControlsAsLoaded)
+{
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    const QSize loaded = exercise->size();
+    const QRect exit = exercise->ExitButton->geometry();
+    const QRect pitch = exercise->NativePitch->geometry();
+    exercise->resize(loaded.width() + 160, loaded.height() + 90);
+    QApplication::processEvents();
+    EXPECT_EQ(exercise->size(), loaded);
+    EXPECT_EQ(exercise->ExitButton->geometry(), exit);
+    EXPECT_EQ(exercise->NativePitch->geometry(), pitch);
+}
