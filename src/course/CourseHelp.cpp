@@ -10,6 +10,13 @@
 
 namespace {
 
+// One tag of HTML, from its "<" to the first ">".
+const QRegularExpression& HtmlTag()
+{
+    static const QRegularExpression tag("<[^>]*>");
+    return tag;
+}
+
 QString Escaped(const QString& text)
 {
     return text.toHtmlEscaped();
@@ -156,7 +163,6 @@ std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html)
         QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression bodyEnd("</body\\s*>",
                                             QRegularExpression::CaseInsensitiveOption);
-    static const QRegularExpression tags("<[^>]*>");
 
     std::map<int32_t, HelpTopicText> topics;
     std::vector<QRegularExpressionMatch> matches;
@@ -181,7 +187,7 @@ std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html)
             i + 1 < matches.size() ? matches[i + 1].capturedStart(0) : std::max(end, bodyStart);
         HelpTopicText topic;
         QString headingText = match.captured(textGroup);
-        headingText.remove(tags);
+        headingText.remove(HtmlTag());
         topic.Heading = DecodeEntities(headingText).simplified();
         topic.Body = html.mid(bodyStart, bodyStop - bodyStart).trimmed();
         topic.Whole = html.mid(match.capturedStart(0), bodyStop - match.capturedStart(0));
@@ -195,10 +201,9 @@ namespace {
 // The words a reader sees in a piece of HTML, in their order.
 QStringList VisibleWords(const QString& html)
 {
-    static const QRegularExpression tags("<[^>]*>");
     static const QRegularExpression blanks("\\s+");
     QString text = html;
-    text.replace(tags, " ");
+    text.replace(HtmlTag(), " ");
     return DecodeEntities(text).split(blanks, Qt::SkipEmptyParts);
 }
 
@@ -250,11 +255,10 @@ QString HelpTextLostBy(const QString& original, const QString& composed)
 
 bool ExplanationIsEditable(const QString& html)
 {
-    static const QRegularExpression tag("<[^>]*>");
     static const QRegularExpression kept(
         QRegularExpression::anchoredPattern("</?(p|b|i|strong|em|ul|ol|li|br)\\s*/?>"),
         QRegularExpression::CaseInsensitiveOption);
-    for (auto it = tag.globalMatch(html); it.hasNext();) {
+    for (auto it = HtmlTag().globalMatch(html); it.hasNext();) {
         if (!kept.match(it.next().captured(0)).hasMatch()) return false;
     }
     return true;
