@@ -1,10 +1,10 @@
 #include "course/CourseArchive.h"
 
 #include "audio/LoadedPhrase.h"
-#include "course/CoursePack.h"
 #include "content/ContentText.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
+#include "course/CoursePack.h"
 #include "platform/SaveFile.h"
 
 #include <QDir>
@@ -259,7 +259,7 @@ bool MoveIntoPlace(const QString& unpacked, const QString& coursesFolder,
     const QDir courses(coursesFolder);
     const QString base = FolderNameFor(result.Manifest.Title);
     for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? base : QString("%1-%2").arg(base).arg(n);
+        const QString name = n == 1 ? base : QString("%1-%2").arg(base, QString::number(n));
         const QString target = courses.filePath(name);
         const QFileInfo info(target);
         if (!info.exists() && !info.isSymLink()) {

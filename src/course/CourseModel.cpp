@@ -1,8 +1,8 @@
 #include "course/CourseModel.h"
 
+#include "content/HelpDocument.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
-#include "content/HelpDocument.h"
 
 #include <QRegularExpression>
 
@@ -184,7 +184,7 @@ QString NextPhraseFileName(const QString& code, const std::vector<QString>& file
             ++number;
         if (number > MaxPhrasesPerCategory) return {};
     }
-    return QString("%1_%2.wav").arg(code).arg(number, 2, 10, QChar('0'));
+    return QString("%1_%2.wav").arg(code, QString("%1").arg(number, 2, 10, QChar('0')));
 }
 
 int32_t CategoryTopic(const QString& code)

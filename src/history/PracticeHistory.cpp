@@ -225,9 +225,8 @@ int32_t PracticeHistory::CheckDatabase(int& version)
     if (version > HistorySchemaVersion)
         return Fail(HistoryNewerVersion,
                     QString("the history %1 is of version %2, newer than this program's %3")
-                        .arg(databaseFile)
-                        .arg(version)
-                        .arg(HistorySchemaVersion));
+                        .arg(databaseFile, QString::number(version),
+                             QString::number(HistorySchemaVersion)));
     return HistoryOk;
 }
 

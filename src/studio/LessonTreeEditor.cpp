@@ -26,10 +26,10 @@ QTreeWidgetItem* MakeItem(const CourseNode& node, const NodePath& path)
     const QString kind = path.empty()      ? QString("The course")
                          : node.IsCategory ? QString("Category")
                                            : QString("Topic");
-    item->setToolTip(
-        0, node.IsCategory
-               ? QString("%1 %2: %3 phrases").arg(kind, node.Code).arg(node.Phrases.size())
-               : kind);
+    item->setToolTip(0, node.IsCategory
+                            ? QString("%1 %2: %3 phrases")
+                                  .arg(kind, node.Code, QString::number(node.Phrases.size()))
+                            : kind);
     item->setData(0, Qt::AccessibleDescriptionRole, item->toolTip(0));
     return item;
 }

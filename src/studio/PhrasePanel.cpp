@@ -234,8 +234,7 @@ void PhrasePanel::LoadExplanation()
         const CoursePhrase& chosen = node->Phrases[static_cast<size_t>(phrase)];
         topic = PhraseTopic(chosen.FileName);
         title = QString("E&xplanation of \"%1\" (help topic %2)")
-                    .arg(QString(chosen.Text).replace('&', "&&"))
-                    .arg(topic);
+                    .arg(QString(chosen.Text).replace('&', "&&"), QString::number(topic));
         html = chosen.Explanation;
     } else if (node && entry == FirstNodePath(document.Current())) {
         topic = CourseIntroductionTopic;
