@@ -224,6 +224,13 @@ private:
                   QString("code is %1 characters long; the tutor keeps %2")
                       .arg(code.size())
                       .arg(NodeCodeWidth));
+        // A code names the category in the history and in tvtool's
+        // tab-separated output, where a tab or line end would split it.
+        if (std::any_of(code.begin(), code.end(),
+                        [](char c) { return uchar(c) < 0x20 || c == 0x7F; }))
+            Error(TreeFile, lineNumber,
+                  QString("code \"%1\" holds a control character; use letters and digits")
+                      .arg(Shown(code)));
     }
 
     // The nodes the tree screen can show: the root's children, their
@@ -288,12 +295,11 @@ private:
                 Error(TreeFile, category->Line,
                       same ? QString("code \"%1\" is also the code of line %2: both categories "
                                      "list the same phrases")
-                                 .arg(Shown(category->Code))
-                                 .arg(prefix->Line)
+                                 .arg(Shown(category->Code), QString::number(prefix->Line))
                            : QString("code \"%1\" begins with the code \"%2\" of line %3: its "
                                      "phrases also appear in that category")
-                                 .arg(Shown(category->Code), Shown(prefix->Code))
-                                 .arg(prefix->Line));
+                                 .arg(Shown(category->Code), Shown(prefix->Code),
+                                      QString::number(prefix->Line)));
                 if (same) continue;
             }
             open.push_back(category);
@@ -396,9 +402,7 @@ private:
         if (result != PhraseFileOk) {
             Error(ListFile, lineNumber,
                   QString("sound file %1 does not read as a phrase file (result %2: %3)")
-                      .arg(shownName)
-                      .arg(result)
-                      .arg(ReadFailureMeaning(result)));
+                      .arg(shownName, QString::number(result), ReadFailureMeaning(result)));
             return;
         }
         if (phrase.Phrase.StepCount == 0)
@@ -501,8 +505,7 @@ std::vector<LintFinding> LintContent(const QString& contentDir)
 QString FormatLintFinding(const LintFinding& finding)
 {
     return QString("%1:%2: %3: %4")
-        .arg(finding.File)
-        .arg(finding.Line)
-        .arg(finding.Severity == LintSeverity::Error ? QString("error") : QString("warning"),
+        .arg(finding.File, QString::number(finding.Line),
+             finding.Severity == LintSeverity::Error ? QString("error") : QString("warning"),
              finding.Message);
 }

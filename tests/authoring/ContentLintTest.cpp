@@ -154,6 +154,17 @@ TEST_F(ContentPack, LeavesWithoutCodesAndCodesThatOverlap)
               "no phrases\n");
 }
 
+TEST_F(ContentPack, CodesAreShownAsWrittenAndKeptFreeOfControlCharacters)
+{
+    Write("Sounds/Tree.txt",
+          "Course\r\n*Introduction / 10\r\n*Percent / 5%1\r\n*Again / 5%1\r\n*Tab / 6\t1\r\n");
+    const QStringList findings = Findings();
+    EXPECT_TRUE(findings.contains("Sounds/Tree.txt:4: error: code \"5%1\" is also the code of line "
+                                  "3: both categories list the same phrases"));
+    EXPECT_TRUE(findings.contains("Sounds/Tree.txt:5: error: code \"6\\x091\" holds a control "
+                                  "character; use letters and digits"));
+}
+
 TEST_F(ContentPack, CodesDifferingOnlyInCaseOverlap)
 {
     Write("Sounds/Tree.txt", "Course\r\n*Introduction / 10\r\n*Word Stress / 11\r\n"
