@@ -40,6 +40,24 @@ inline int AnswerUsageRequest(int parsed, const char* usage, const char* command
     return status;
 }
 
+// The words of a command that are not options, in order; "--" ends the
+// options, so a folder or code that begins with '-' can still be named.
+// False when a word is an option the command does not know: a mistyped one
+// must not be taken for a folder.
+inline bool OperandsOnly(const QStringList& words, QStringList& operands)
+{
+    bool onlyOperands = false;
+    for (const QString& word : words) {
+        if (!onlyOperands && word == "--")
+            onlyOperands = true;
+        else if (!onlyOperands && word.startsWith('-') && word.size() > 1)
+            return false;
+        else
+            operands << word;
+    }
+    return true;
+}
+
 int TreeCommand(const QStringList& args, ToolStreams io);
 int PhrasesCommand(const QStringList& args, ToolStreams io);
 int InfoCommand(const QStringList& args, ToolStreams io);

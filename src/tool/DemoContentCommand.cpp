@@ -50,16 +50,17 @@ int DemoContentCommand(const QStringList& args, ToolStreams io)
     }
     DemoContentRequest request;
     request.Source = QStringLiteral(TONVALE_DEMO_CONTENT);
-    QStringList rest;
+    QStringList words;
     for (qsizetype i = 0; i < args.size(); ++i) {
         if (args[i] == "--from" && i + 1 < args.size())
             request.Source = args[++i];
         else if (args[i] == "--male-voice" && i + 1 < args.size())
             request.MaleCategories = args[++i].toUtf8().split(',');
         else
-            rest << args[i];
+            words << args[i];
     }
-    if (rest.size() != 1) {
+    QStringList rest;
+    if (!OperandsOnly(words, rest) || rest.size() != 1) {
         io.err << usage;
         return 2;
     }

@@ -206,6 +206,20 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
     const PhraseKey key = call.words.size() == 3
                               ? PhraseKey{call.words[0], call.words[1], call.words[2]}
                               : PhraseKey{};
+    // A mistyped key would chart or forget nothing: say so rather than let
+    // the caller believe the phrase has no scores or that its takes are gone.
+    const auto unknownPhrase = [&](int32_t& result) {
+        std::vector<PhraseProgress> phrases;
+        result = history.PhrasesOfCategory(key.ContentPack, key.CategoryCode, phrases);
+        if (result != HistoryOk ||
+            std::any_of(phrases.begin(), phrases.end(),
+                        [&key](const PhraseProgress& p) { return p.Key.Stem == key.Stem; }))
+            return false;
+        io.err << "tvtool history: no phrase " << key.ContentPack.toStdString() << " "
+               << key.CategoryCode.toStdString() << " " << key.Stem.toStdString()
+               << " in the history " << call.database.toStdString() << "\n";
+        return true;
+    };
     int32_t result = HistoryOk;
     if (call.action == "export") {
         std::vector<ExportedTake> takes;
@@ -216,8 +230,9 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
         result = history.Categories(categories);
         if (result == HistoryOk) PrintStats(categories, io.out);
     } else if (call.action == "chart") {
+        if (unknownPhrase(result)) return 1;
         std::vector<StoredTake> takes;
-        result = history.TakesOf(key, takes);
+        if (result == HistoryOk) result = history.TakesOf(key, takes);
         const ScoreChartColours colours;
         const auto draw = [&](Canvas& canvas) { DrawScoreChart(canvas, takes, colours); };
         if (result == HistoryOk &&
@@ -226,19 +241,7 @@ int RunHistoryCall(const HistoryCall& call, PracticeHistory& history, ToolStream
             return 1;
         }
     } else {
-        // A mistyped key would forget nothing: say so rather than let the
-        // caller believe the learner's takes are gone.
-        std::vector<PhraseProgress> phrases;
-        result = history.PhrasesOfCategory(key.ContentPack, key.CategoryCode, phrases);
-        const bool known =
-            std::any_of(phrases.begin(), phrases.end(),
-                        [&key](const PhraseProgress& p) { return p.Key.Stem == key.Stem; });
-        if (result == HistoryOk && !known) {
-            io.err << "tvtool history: no phrase " << key.ContentPack.toStdString() << " "
-                   << key.CategoryCode.toStdString() << " " << key.Stem.toStdString()
-                   << " in the history " << call.database.toStdString() << "\n";
-            return 1;
-        }
+        if (unknownPhrase(result)) return 1;
         if (result == HistoryOk) result = history.ForgetPhrase(key);
     }
     if (result != HistoryOk) {

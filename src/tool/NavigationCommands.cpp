@@ -1,5 +1,6 @@
 // tvtool tree / tvtool phrases: the lesson tree and a category's phrases as
 // the tutor reads them, one record a line, tab-separated, bytes as stored.
+#include "content/ContentText.h"
 #include "content/LessonTree.h"
 #include "content/PhraseList.h"
 #include "tool/Commands.h"
@@ -25,19 +26,21 @@ void Write(std::ostream& out, const QByteArray& bytes)
 
 int TreeCommand(const QStringList& args, ToolStreams io)
 {
-    const char* usage = "usage: tvtool tree SOUNDS_DIR\n"
-                        "Reads SOUNDS_DIR/Tree.txt as the tutor does and prints\n"
-                        "'LastNodeIndex <n>', then one line per node:\n"
-                        "<i>\\t<Parent>\\t<FirstChild>\\t<PrevSibling>\\t<NextSibling>\\t<Code>\\t<Name>\n";
+    const char* usage =
+        "usage: tvtool tree SOUNDS_DIR\n"
+        "Reads SOUNDS_DIR/Tree.txt as the tutor does and prints\n"
+        "'LastNodeIndex <n>', then one line per node:\n"
+        "<i>\\t<Parent>\\t<FirstChild>\\t<PrevSibling>\\t<NextSibling>\\t<Code>\\t<Name>\n";
     if (WantsHelp(args)) {
         io.out << usage;
         return 0;
     }
-    if (args.size() != 1) {
+    QStringList operands;
+    if (!OperandsOnly(args, operands) || operands.size() != 1) {
         io.err << usage;
         return 2;
     }
-    const LessonTree tree = ReadLessonTreeFile(AsSoundsFolder(args[0]) + "Tree.txt");
+    const LessonTree tree = ReadLessonTreeFile(AsSoundsFolder(operands[0]) + "Tree.txt");
     io.out << "LastNodeIndex " << tree.LastNodeIndex << "\n";
     for (int i = 0; i <= tree.LastNodeIndex; ++i) {
         const LessonNode& node = tree.Nodes[i];
@@ -61,23 +64,26 @@ int PhrasesCommand(const QStringList& args, ToolStreams io)
         io.out << usage;
         return 0;
     }
-    if (args.size() != 2) {
+    QStringList operands;
+    if (!OperandsOnly(args, operands) || operands.size() != 2) {
         io.err << usage;
         return 2;
     }
-    const QString soundsFolder = AsSoundsFolder(args[0]);
+    const QString soundsFolder = AsSoundsFolder(operands[0]);
     // A list that cannot be read prints as a category without phrases.
     const std::vector<PhraseEntry> phrases =
-        ReadPhraseListFile(soundsFolder + "SentList.txt", args[1].toLocal8Bit(),
+        ReadPhraseListFile(soundsFolder + "SentList.txt", operands[1].toLocal8Bit(),
                            soundsFolder.toLocal8Bit())
             .value_or(std::vector<PhraseEntry>{});
     const int count = phrases.empty() ? 0 : int(phrases.size() - 1);
     io.out << "PhraseCount " << count << "\n";
     for (int i = 1; i <= count; ++i) {
         io.out << i << '\t';
-        Write(io.out, phrases[i].FileStem.trimmed());
+        // The stored fields are cut to their widths after trimming, and a
+        // cut may end inside a run of blanks.
+        Write(io.out, TrimTrailingBlanks(phrases[i].FileStem).toByteArray());
         io.out << '\t';
-        Write(io.out, phrases[i].PhraseText);
+        Write(io.out, TrimTrailingBlanks(phrases[i].PhraseText).toByteArray());
         io.out << '\n';
     }
     return 0;

@@ -84,7 +84,9 @@ int main(int argc, char** argv)
 {
     std::unique_ptr<QCoreApplication> application;
     if (DrawsTextOnAPicture(argc, argv)) {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Pictures are drawn off screen whatever display the user has set
+        // up: over ssh or from cron a named platform would abort the program.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         application = std::make_unique<QGuiApplication>(argc, argv);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);

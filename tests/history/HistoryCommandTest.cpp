@@ -89,6 +89,11 @@ TEST(HistoryCommand, StatsCountPerCategoryAndForgetRemovesOnePhrase)
     // Forgetting it again, or a phrase never practised, forgets nothing.
     EXPECT_EQ(RunTvtool({"history", "forget", "demo", "14", "14_02", "--db", database}).exitCode,
               1);
+    const ToolRun unknownChart =
+        RunTvtool({"history", "chart", "demo", "14", "14_99", "--size", "200x100", "--out",
+                   dir.filePath("chart.svg"), "--db", database});
+    EXPECT_EQ(unknownChart.exitCode, 1);
+    EXPECT_TRUE(unknownChart.err.contains("no phrase demo 14 14_99"));
 
     // Reading never makes a history where there is none.
     const QString missing = dir.filePath("elsewhere/history.sqlite");

@@ -11,7 +11,6 @@
 
 namespace {
 
-
 class NavigationCommands : public ::testing::Test
 {
 protected:
@@ -55,10 +54,19 @@ TEST_F(NavigationCommands, PhrasesPrintsTheCategoryInListOrder)
     const ToolRun run = RunTvtool({"phrases", dir.path() + "/", "ab"});
     EXPECT_EQ(run.exitCode, 0);
     const QByteArray folder = dir.path().toUtf8() + "/";
-    EXPECT_EQ(run.out, "PhraseCount 2\n1\t" + folder + "AB10\tTenth\n2\t" + folder + "ab2\tSecond\n");
+    EXPECT_EQ(run.out,
+              "PhraseCount 2\n1\t" + folder + "AB10\tTenth\n2\t" + folder + "ab2\tSecond\n");
 
     const ToolRun all = RunTvtool({"phrases", dir.path(), ""});
     EXPECT_TRUE(all.out.startsWith("PhraseCount 3\n"));
+
+    // The text is cut to its stored width inside a run of blanks: they are
+    // still removed.
+    const QByteArray kept(198, 'a');
+    Write("SentList.txt", "cd1.wav;" + kept + "     bcd\r\n");
+    const ToolRun cut = RunTvtool({"phrases", "--", dir.path(), "cd"});
+    EXPECT_EQ(cut.exitCode, 0);
+    EXPECT_EQ(cut.out, "PhraseCount 1\n1\t" + folder + "cd1\t" + kept + "\n");
 }
 
 TEST_F(NavigationCommands, WrongCallsPrintUsageAndExitTwo)
@@ -66,6 +74,10 @@ TEST_F(NavigationCommands, WrongCallsPrintUsageAndExitTwo)
     EXPECT_EQ(RunTvtool({}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"tree"}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"phrases", dir.path()}).exitCode, 2);
+    // A mistyped option is not a folder or a code.
+    EXPECT_EQ(RunTvtool({"tree", "--json"}).exitCode, 2);
+    EXPECT_EQ(RunTvtool({"phrases", dir.path(), "--all"}).exitCode, 2);
+    EXPECT_EQ(RunTvtool({"demo-content", "--bogus"}).exitCode, 2);
     const ToolRun unknown = RunTvtool({"frobnicate"});
     EXPECT_EQ(unknown.exitCode, 2);
     EXPECT_TRUE(unknown.err.contains("usage: tvtool"));
