@@ -37,6 +37,8 @@ TEST(CategoryCodes, NewCodesAvoidCodesAnOpenedPackAlreadyUses)
 TEST(PhraseFileNames, NumbersFollowTheHighestAndFillGapsOnlyAtTheEnd)
 {
     EXPECT_EQ(NextPhraseFileName("21", {}), "21_01.wav");
+    // A hand-written tree may give any code: the file must still begin with it.
+    EXPECT_EQ(NextPhraseFileName("5%1", {}), "5%1_01.wav");
     EXPECT_EQ(NextPhraseFileName("21", {"21_01.wav", "21_05.wav", "210_07.wav", "22_09.wav"}),
               "21_06.wav");
     std::vector<QString> full;
