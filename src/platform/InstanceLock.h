@@ -2,7 +2,9 @@
 // One tutor per installation: every tutor of an installation records into
 // the same working files in its Data folder, so a second one would swap the
 // learners' recordings. The first tutor holds a lock file there for as long
-// as it runs; a lock left by a tutor that was killed is taken over.
+// as it runs; a lock left by a tutor that was killed is taken over, and so
+// is one written on another computer sharing the installation (a network
+// home folder) that has not been marked alive for ten minutes.
 #include <QString>
 
 enum class InstallationLock {
@@ -14,6 +16,10 @@ enum class InstallationLock {
 // Takes the lock of the installation whose Data folder is dataFolder, and
 // keeps it until the process ends or another installation is locked.
 InstallationLock LockInstallation(const QString& dataFolder);
+
+// Marks the held lock as alive; the holder does so every minute by itself
+// once an application object exists.
+void MarkInstallationLockAlive();
 
 // Gives the lock up (tests, and an installation folder about to go).
 void ReleaseInstallationLock();

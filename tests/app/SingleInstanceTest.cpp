@@ -4,7 +4,9 @@
 #include "platform/InstanceLock.h"
 #include "support/TutorFixture.h"
 
+#include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QHostInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -75,6 +77,36 @@ TEST_F(SingleInstance, ALockLeftByAKilledTutorIsTakenOver)
                   QSysInfo::machineHostName().toUtf8() + "\n");
     const TutorRun tutor = RunTutorUntilTheTreeShows(settings);
     EXPECT_EQ(tutor.exitCode, 0) << tutor.err.toStdString();
+}
+
+TEST_F(SingleInstance, ALockOfAnotherComputerIsTakenOverOnlyOnceItIsNoLongerMarkedAlive)
+{
+    const QString settings = WriteSettings();
+    const QString lockPath = installRoot + "/Data/" + InstallationLockName;
+    const auto lockOfAnotherComputer = [&](const QDateTime& marked) {
+        WriteFile("install/Data/" + InstallationLockName, "4242\ntonvale-tutor\nlab-pc-07\n");
+        QFile lock(lockPath);
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(lock.setFileTime(marked, QFileDevice::FileModificationTime));
+    };
+    lockOfAnotherComputer(QDateTime::currentDateTimeUtc().addSecs(-60));
+    EXPECT_EQ(RunTutorUntilTheTreeShows(settings).exitCode, 1);
+    // That computer was switched off days ago while its tutor ran.
+    lockOfAnotherComputer(QDateTime::currentDateTimeUtc().addDays(-3));
+    const TutorRun tutor = RunTutorUntilTheTreeShows(settings);
+    EXPECT_EQ(tutor.exitCode, 0) << tutor.err.toStdString();
+
+    // The holder's marks keep its own lock from looking abandoned.
+    ASSERT_EQ(LockInstallation(installRoot + "/Data"), InstallationLock::Held);
+    {
+        QFile lock(lockPath);
+        ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+        ASSERT_TRUE(lock.setFileTime(QDateTime::currentDateTimeUtc().addDays(-1),
+                                     QFileDevice::FileModificationTime));
+    }
+    MarkInstallationLockAlive();
+    EXPECT_LT(QFileInfo(lockPath).lastModified().secsTo(QDateTime::currentDateTime()), 60);
+    ReleaseInstallationLock();
 }
 
 TEST_F(SingleInstance, AMissingSettingsFileIsNamed)
