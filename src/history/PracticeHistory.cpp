@@ -55,7 +55,8 @@ struct PruneRow
     std::optional<int> Score;
 };
 
-// The takes to remove, given the phrase's takes oldest first: the oldest
+// The takes to remove, given the phrase's takes in the order they were
+// recorded (their ids: the clock may have gone back meanwhile): the oldest
 // beyond the limit, sparing the first take (where the learner started), the
 // best-scored one (the earliest of equal bests) and the one just recorded.
 std::vector<const PruneRow*> TakesToPrune(const std::vector<PruneRow>& oldestFirst, int limit,
@@ -365,7 +366,7 @@ int32_t PracticeHistory::PruneTakes(qint64 phraseId, qint64 newTakeId, QStringLi
 {
     QSqlQuery query(db);
     query.prepare("SELECT id, file, score FROM takes WHERE phrase_id = ? "
-                  "ORDER BY recorded_ms, id");
+                  "ORDER BY id");
     query.addBindValue(phraseId);
     if (!query.exec()) return SqlFail(query.lastError(), "cannot find the takes to prune");
     std::vector<PruneRow> rows;
@@ -457,7 +458,7 @@ int32_t PracticeHistory::TakesOf(const PhraseKey& key, std::vector<StoredTake>& 
     query.prepare("SELECT " + TakeColumns +
                   " FROM takes t JOIN phrases p ON p.id = t.phrase_id "
                   "WHERE p.content_pack = ? AND p.category_code = ? AND p.stem = ? "
-                  "ORDER BY t.recorded_ms DESC, t.id DESC");
+                  "ORDER BY t.id DESC");
     query.addBindValue(key.ContentPack);
     query.addBindValue(key.CategoryCode);
     query.addBindValue(key.Stem);

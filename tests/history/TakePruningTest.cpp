@@ -125,3 +125,24 @@ TEST(TakePruning, ForgettingNeverDeletesOutsideTheHistoryFolder)
     ASSERT_EQ(history.ForgetPhrase(key), HistoryOk);
     EXPECT_TRUE(QFileInfo::exists(dir.filePath("Student.wav")));
 }
+
+// The computer's clock may go back (a flat clock battery, a wrong setting
+// put right): the takes keep the order they were recorded in, so the
+// learner's first take is still the one kept and the newest stays first.
+TEST(TakePruning, TakesKeepTheirRecordingOrderWhenTheClockGoesBack)
+{
+    QTemporaryDir dir;
+    PracticeHistory history(dir.filePath(HistoryDatabaseName), HistoryOptions{3, 1000});
+    ASSERT_EQ(history.Open(), HistoryOk);
+    const PhraseKey key{"demo", "14", "14_02"};
+    const QString wave = WriteTakeWave(dir.path());
+    for (int day : {10, 11, 12, 2})
+        ASSERT_EQ(history.RecordTake(GoodTake(key, wave, std::nullopt, Day(day))), HistoryOk);
+
+    std::vector<StoredTake> takes;
+    ASSERT_EQ(history.TakesOf(key, takes), HistoryOk);
+    ASSERT_EQ(takes.size(), 3u);
+    EXPECT_EQ(takes[0].RecordedAt, Day(2));
+    EXPECT_EQ(takes[1].RecordedAt, Day(12));
+    EXPECT_EQ(takes[2].RecordedAt, Day(10));
+}
