@@ -23,7 +23,7 @@ QString NameOf(const Comparison& comparison, int modelStep)
 // answers several).
 int ModelStepFor(const Comparison& comparison, int learnerStep)
 {
-    for (const StepPair& pair : comparison.Alignment) {
+    for (const StepPair& pair : comparison.StressAlignment) {
         if (pair.Learner == learnerStep) return pair.Model;
     }
     return learnerStep;

@@ -126,7 +126,7 @@ double StressAgreement(const Comparison& comparison)
     if (comparison.StressMatch) return 1;
     double learnerThere = 0;
     double modelThere = 0;
-    for (const StepPair& pair : comparison.Alignment) {
+    for (const StepPair& pair : comparison.StressAlignment) {
         const StepProsody& model = comparison.Model.Steps[pair.Model - 1];
         const StepProsody& learner = comparison.Learner.Steps[pair.Learner - 1];
         if (pair.Model == comparison.ModelStress)
@@ -183,12 +183,14 @@ Comparison ComparePhrases(const SpeakerPhrase& model, const SpeakerPhrase& learn
     if (!comparison.Problem.isEmpty()) return comparison;
 
     const std::vector<StepPair> path = AlignSteps(modelProsody.Steps, learnerProsody.Steps);
-    const int tied = TiedWithModelStress(modelProsody, learnerProsody, path);
+    const std::vector<StepPair> inTime =
+        AlignSteps(modelProsody.Steps, learnerProsody.Steps, AlignmentCues::Timing);
+    const int tied = TiedWithModelStress(modelProsody, learnerProsody, inTime);
     if (tied >= 0) learnerProsody.StressedStep = tied;
-    comparison.StressOffset = StressOffset(modelProsody, learnerProsody, path);
-    comparison.StressPattern = ProminencePattern(modelProsody, learnerProsody, path);
+    comparison.StressOffset = StressOffset(modelProsody, learnerProsody, inTime);
+    comparison.StressPattern = ProminencePattern(modelProsody, learnerProsody, inTime);
     comparison.SameStressedStep =
-        PathHolds(path, modelProsody.StressedStep, learnerProsody.StressedStep) &&
+        PathHolds(inTime, modelProsody.StressedStep, learnerProsody.StressedStep) &&
         std::abs(comparison.StressOffset) < StressDistanceSteps;
     comparison.StressMatch =
         comparison.SameStressedStep || (int(modelProsody.Steps.size()) >= SeveralAccentsSteps &&
@@ -200,6 +202,8 @@ Comparison ComparePhrases(const SpeakerPhrase& model, const SpeakerPhrase& learn
     comparison.EndingMatch = modelProsody.Ending.Kind == learnerProsody.Ending.Kind;
     comparison.ModelRhythm = modelProsody.Rhythm;
     comparison.LearnerRhythm = learnerProsody.Rhythm;
+    for (const StepPair& pair : inTime)
+        comparison.StressAlignment.push_back({pair.Model + 1, pair.Learner + 1});
     for (const StepPair& pair : path) {
         comparison.Alignment.push_back({pair.Model + 1, pair.Learner + 1});
         comparison.Steps.push_back(

@@ -8,13 +8,12 @@
 // trimmed, as the screen trims every phrase it reads): it reads nothing
 // from disk and changes neither phrase.
 //
-// The learner stresses the model's step when the alignment pairs the two
-// most prominent steps and the learner's stress peak, laid onto the model's
-// time, lies within half a mean step of the model's (one speaker's step may
-// hold two syllables of the other's). A phrase of five steps or more has
-// several accents, and which one comes out highest varies between speakers:
-// there the stress also matches when the prominences of the aligned steps
-// correlate at 0.6 or more.
+// The learner stresses the model's step when the alignment of the steps'
+// places in time pairs the two most prominent steps and the learner's
+// stress peak, laid onto the model's time, lies within half a mean step of
+// the model's (one speaker's step may hold two syllables of the other's). A phrase of five steps or
+// more has several accents, and which one comes out highest varies between speakers: there the
+// stress also matches when the prominences of the aligned steps correlate at 0.6 or more.
 //
 // The score (0 to 100) adds: 20 for stressing the model's step, up to 20
 // more as each speaker makes the step the other stresses prominent (all 20
@@ -67,7 +66,10 @@ struct Comparison
     // 1-based step numbers, model first, in order.
     std::vector<StepPair> Alignment;
     std::vector<StepComparison> Steps; // one per pair of the alignment
-    QStringList Advice;                // at most three sentences, most important first
+    // The same, aligned on the steps' places in time alone: the stresses
+    // are judged on it.
+    std::vector<StepPair> StressAlignment;
+    QStringList Advice; // at most three sentences, most important first
 
     // The figures behind it all, for the compare view.
     SpeakerProsody Model;

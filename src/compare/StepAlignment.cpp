@@ -34,7 +34,7 @@ double StepDistance(const StepProsody& model, const StepProsody& learner)
 }
 
 std::vector<StepPair> AlignSteps(const std::vector<StepProsody>& model,
-                                 const std::vector<StepProsody>& learner)
+                                 const std::vector<StepProsody>& learner, AlignmentCues cues)
 {
     const size_t n = model.size();
     const size_t m = learner.size();
@@ -46,7 +46,10 @@ std::vector<StepPair> AlignSteps(const std::vector<StepProsody>& model,
     std::vector<std::vector<char>> from(n, std::vector<char>(m, 0));
     for (size_t i = 0; i < n; ++i) {
         for (size_t j = 0; j < m; ++j) {
-            const double here = StepDistance(model[i], learner[j]);
+            const double here =
+                cues == AlignmentCues::All
+                    ? StepDistance(model[i], learner[j])
+                    : PositionWeight * std::abs(model[i].Position - learner[j].Position);
             if (i == 0 && j == 0) {
                 total[i][j] = here;
                 continue;

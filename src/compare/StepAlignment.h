@@ -16,11 +16,18 @@ struct StepPair
     int Learner = 0; // index into the learner's steps
 };
 
+// What the alignment weighs: every figure, or the steps' places in the
+// speaking time alone. Where the stress lies must be judged on the second:
+// weighing prominence, the alignment itself would pair the two speakers'
+// strongest steps, and a stress one syllable off would pass as the same.
+enum class AlignmentCues { All, Timing };
+
 // The path from the first steps of both to the last steps of both, in
 // order: each pair advances the model, the learner or both by one step.
 // Empty when either has no steps.
 std::vector<StepPair> AlignSteps(const std::vector<StepProsody>& model,
-                                 const std::vector<StepProsody>& learner);
+                                 const std::vector<StepProsody>& learner,
+                                 AlignmentCues cues = AlignmentCues::All);
 
 // How unlike two steps are (0 for equal figures).
 double StepDistance(const StepProsody& model, const StepProsody& learner);

@@ -137,3 +137,27 @@ TEST(SpeakerProsody, StepsReachingOutsideTheSoundAreMeasuredOnlyWhereItIs)
     EXPECT_LT(speaker.Steps[2].LoudnessDb, speaker.Steps[1].LoudnessDb - 20);
     EXPECT_NEAR(speaker.Steps[3].LoudnessDb, speaker.Steps[1].LoudnessDb, 0.1);
 }
+
+// Where the stress lies is judged on the steps' places in time: weighing
+// prominence, the alignment would pair the two accents however far apart.
+TEST(StepAlignment, AStressOneSyllableOffInALongPhraseIsNoMatch)
+{
+    const auto accentedAt = [](int accent) {
+        std::vector<SpokenStep> steps(12, SpokenStep{0.15, 150, 150, 0.15});
+        steps[size_t(accent - 1)] = {0.15, 210, 190, 0.3};
+        return steps;
+    };
+    const Comparison late =
+        ComparePhrases(Speak(accentedAt(10)).Speaker(), Speak(accentedAt(11)).Speaker());
+    ASSERT_TRUE(late.Problem.isEmpty());
+    EXPECT_EQ(late.ModelStress, 10);
+    EXPECT_EQ(late.LearnerStress, 11);
+    EXPECT_FALSE(late.StressMatch);
+    EXPECT_TRUE(late.Advice.contains("The model stresses the 10th beat; you stressed the 11th."))
+        << late.Advice.join(" | ").toStdString();
+
+    const Comparison same =
+        ComparePhrases(Speak(accentedAt(10)).Speaker(), Speak(accentedAt(10)).Speaker());
+    EXPECT_TRUE(same.StressMatch);
+    EXPECT_EQ(same.Score, 100);
+}
