@@ -1,9 +1,11 @@
 #include "app/CourseChooser.h"
 
 #include "app/FirstRun.h"
+#include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,12 +24,50 @@ QString Canonical(const QString& folder)
     return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
 }
 
+// A lesson tree that is only listed is no course: an unplugged stick can
+// leave its folder behind, and a tree the learner may not read opens nothing.
+bool HoldsReadableLessonTree(const QString& folder)
+{
+    QFile tree(QDir(folder).filePath("Sounds/Tree.txt"));
+    return QFileInfo(tree).isFile() && tree.open(QIODevice::ReadOnly);
+}
+
+// The content folder the settings name when it is gone (an unplugged stick,
+// a deleted course); empty when it opens, or the settings name none and the
+// media are searched instead.
+QString UnreadableContentFolder(const SettingsStore& settings)
+{
+    const std::optional<QString> content = settings.ReadValue("InstallCDDrive1331");
+    return content && !HoldsReadableLessonTree(*content) ? *content : QString();
+}
+
+// A tutor started again on an installation in use must neither ask for a
+// course nor rewrite the settings under the running one: the start-up
+// window then says that it runs. Taking the lock here keeps a second tutor
+// from slipping in while the learner chooses; the start-up window finds it
+// held by this process.
+bool InstallationInUseElsewhere(const SettingsStore& settings)
+{
+    const std::optional<QString> installDir = settings.ReadValue("InstallDir");
+    return installDir && LockInstallation(*installDir + "/Data") == InstallationLock::HeldElsewhere;
+}
+
 } // namespace
 
-CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int current) : courses(list)
+CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int current,
+                             const QString& unreadableFolder)
+    : courses(list)
 {
     setObjectName("CourseChooser");
     setWindowTitle("Tonvale Tutor");
+    UnreadableCourse = new QLabel(this);
+    UnreadableCourse->setObjectName("UnreadableCourse");
+    UnreadableCourse->setTextFormat(Qt::PlainText); // a folder name, as written
+    UnreadableCourse->setWordWrap(true);
+    UnreadableCourse->setText(
+        QString("The course used last cannot be opened: %1 holds no readable Sounds/Tree.txt.")
+            .arg(QDir::toNativeSeparators(unreadableFolder)));
+    UnreadableCourse->setVisible(!unreadableFolder.isEmpty());
     auto* label = new QLabel("Choose a course:", this);
     ListOfCourses = new QListWidget(this);
     ListOfCourses->setObjectName("ListOfCourses");
@@ -53,6 +93,7 @@ CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int curre
     buttons->addWidget(OpenButton);
     buttons->addWidget(QuitButton);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(UnreadableCourse);
     layout->addWidget(label);
     layout->addWidget(ListOfCourses);
     layout->addLayout(buttons);
@@ -82,7 +123,7 @@ std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
         return -1;
     };
     const auto holdsLessons = [](const QString& folder) {
-        return !folder.isEmpty() && QFileInfo(QDir(folder).filePath("Sounds/Tree.txt")).isFile();
+        return !folder.isEmpty() && HoldsReadableLessonTree(folder);
     };
     // The course that came with the tutor, and the content the settings
     // named before courses were installed (a disc, a folder), stay choices.
@@ -104,17 +145,22 @@ std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
 bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
 {
     const SettingsStore settings(SettingsStore::ChooseFile(commandLineSettingsFile));
+    if (InstallationInUseElsewhere(settings)) return true;
     int current = -1;
     const std::vector<InstalledCourse> courses = CoursesToChooseFrom(
         settings, InstalledFoldersBeside(QCoreApplication::applicationDirPath()).ContentFolder,
         current);
-    if (courses.size() < 2) return true;
+    // With one course there is nothing to choose, unless the one the
+    // settings name is gone: the tutor would end at once with the other in
+    // reach. With none, it ends saying which tree it could not read.
+    const QString unreadable = UnreadableContentFolder(settings);
+    if (courses.empty() || (courses.size() < 2 && unreadable.isEmpty())) return true;
     if (automatic) {
         std::printf("tonvale-tutor: %zu courses to choose from; the one used last is %s\n",
                     courses.size(), current >= 0 ? qPrintable(courses[current].Title) : "none");
         return true;
     }
-    CourseChooser chooser(courses, current);
+    CourseChooser chooser(courses, current, unreadable);
     if (chooser.exec() != QDialog::Accepted) return false;
     const QString chosen = chooser.ChosenFolder();
     if (chosen.isEmpty() || (current >= 0 && chosen == courses[current].Folder)) return true;

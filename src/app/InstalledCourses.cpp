@@ -28,6 +28,22 @@ bool Refuse(QString* problem, const QString& why)
     return false;
 }
 
+// Rewriting a hand-written file through the INI format would write its
+// unquoted values as the format reads them ("a,b" as the list "a, b", a
+// folder cut at its ';'): each is set to the text the tutor reads instead,
+// which the format then quotes.
+void KeepValuesAsTheTutorReads(QSettings& settings, const SettingsStore& asRead)
+{
+    for (const QString& group : settings.childGroups()) {
+        const QString key = group + "/" + group;
+        const QVariant formatValue = settings.value(key);
+        const std::optional<QString> read = asRead.ReadValue(group);
+        if (!formatValue.isValid() || !read) continue;
+        if (formatValue.typeId() == QMetaType::QStringList || formatValue.toString() != *read)
+            settings.setValue(key, *read);
+    }
+}
+
 } // namespace
 
 QString InstalledCoursesFolder(const SettingsStore& settings)
@@ -126,6 +142,7 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     scratch.close();
     {
         QSettings settings(scratch.fileName(), QSettings::IniFormat);
+        KeepValuesAsTheTutorReads(settings, SettingsStore(scratch.fileName()));
         settings.setValue("InstallCDDrive1331/InstallCDDrive1331", contentFolder);
         if (!SyncSettingsWhole(settings))
             return Refuse(problem, QString("cannot write the settings %1").arg(target));

@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLocale>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace {
@@ -102,6 +103,10 @@ HistoryPanel::HistoryPanel(QWidget* owner) : QWidget(owner, Qt::Window)
     });
     connect(ForgetButton, &QPushButton::clicked, this, &HistoryPanel::Forget_Click);
     connect(CloseButton, &QPushButton::clicked, this, &QWidget::close);
+    // H closes the window as it opened it; the take list, which has the
+    // focus, would otherwise take the letter for a search among its rows.
+    auto* closeKey = new QShortcut(QKeySequence(Qt::Key_H), this);
+    connect(closeKey, &QShortcut::activated, this, &QWidget::close);
     UpdateButtons();
 }
 
@@ -231,7 +236,7 @@ void HistoryPanel::resizeEvent(QResizeEvent* event)
 
 void HistoryPanel::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape || event->key() == Qt::Key_H) {
+    if (event->key() == Qt::Key_Escape) {
         close();
         return;
     }

@@ -391,6 +391,9 @@ void Stress::LoadTopic()
         // Nothing is loaded, so there is nothing to play.
         PlayNativeWave->setEnabled(false);
     }
+    // The strip speaks of this phrase from now on (and says so when its
+    // native recording could not be read).
+    ClearPractice();
 }
 
 void Stress::DrawSpeakerView(Speaker speaker, ViewKind kind)

@@ -14,6 +14,7 @@
 #include "views/ViewColours.h"
 #include "views/ViewKinds.h"
 
+#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 #include <QScreen>
@@ -27,6 +28,21 @@ int16_t Send(const QString& command)
 {
     QString reply;
     return SendMciCommand(command, reply);
+}
+
+// Back to the panel of a phrase not yet compared. Without the native
+// speaker's recording no take can be compared, so the panel says so from
+// the start rather than asking for a take it cannot speak of.
+void ClearFeedback(CompareFeedback& feedback)
+{
+    feedback.Clear();
+    if (NativeLoaded) return;
+    feedback.AdviceLabel->setText(
+        QString("The native speaker's recording %1 could not be read: your takes cannot be "
+                "compared with it.")
+            .arg(QDir::toNativeSeparators(NativeData.WaveFile)));
+    // Showing no notice tells a screen reader the panel's new text.
+    feedback.ShowNotice(QString());
 }
 
 // The analyser's verdict as the history keeps it.
@@ -119,7 +135,7 @@ void Stress::ClearPractice()
 {
     if (Practice == nullptr) return;
     comparison.reset();
-    Practice->Feedback->Clear();
+    ClearFeedback(*Practice->Feedback);
     ShowCompareView(*CompareView, NativeSpeaker, nullptr);
 }
 
@@ -141,7 +157,7 @@ void Stress::ReviewTake(bool good)
         none.Problem = QStringLiteral("the native speaker's phrase could not be read.");
         Practice->Feedback->ShowComparison(none);
     } else {
-        Practice->Feedback->Clear();
+        ClearFeedback(*Practice->Feedback);
     }
     Practice->Feedback->ShowNotice(review.Notice);
     ShowCompareView(*CompareView, NativeSpeaker, comparison ? &*comparison : nullptr);

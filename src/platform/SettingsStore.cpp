@@ -6,6 +6,56 @@
 #include <QSettings>
 #include <QTemporaryFile>
 
+namespace {
+
+// The text after "=" on the line "key=..." of the group [key], as written
+// (blanks around it trimmed); the last such line when there are several.
+std::optional<QByteArray> WrittenValue(const QString& iniPath, const QString& key)
+{
+    QFile file(iniPath);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray name = key.toUtf8();
+    const QByteArray header = "[" + name + "]";
+    bool inGroup = false;
+    bool firstLine = true;
+    std::optional<QByteArray> value;
+    while (!file.atEnd()) {
+        QByteArray line = file.readLine();
+        if (firstLine && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
+        firstLine = false;
+        line = line.trimmed();
+        if (line.startsWith('[')) {
+            inGroup = line == header;
+            continue;
+        }
+        const qsizetype equals = line.indexOf('=');
+        if (inGroup && equals > 0 && line.left(equals).trimmed() == name)
+            value = line.mid(equals + 1).trimmed();
+    }
+    return value;
+}
+
+// A value written by hand without quotes is the text as written: the INI
+// format would end it at a ';' (a folder "/srv/pack; level 2") and make a
+// list of it at a ','. A ';' at its start or after a blank still begins a
+// comment, as the settings examples write them. Quoted and escaped values,
+// and typed ones ("@..."), are left to the format; nullopt for those.
+std::optional<QString> PlainValue(const QByteArray& written)
+{
+    if (written.startsWith('@') || written.contains('"') || written.contains('\\'))
+        return std::nullopt;
+    qsizetype end = 0;
+    while (end < written.size()) {
+        if (written[end] == ';' &&
+            (end == 0 || written[end - 1] == ' ' || written[end - 1] == '\t'))
+            break;
+        ++end;
+    }
+    return QString::fromUtf8(written.left(end).trimmed());
+}
+
+} // namespace
+
 SettingsStore::SettingsStore(QString path) : iniPath(std::move(path)) {}
 
 QString SettingsStore::UserFile()
@@ -20,13 +70,10 @@ QString SettingsStore::SystemFile()
 
 QString SettingsStore::ChooseFile(const QString& commandLineFile)
 {
-    if (!commandLineFile.isEmpty())
-        return commandLineFile;
+    if (!commandLineFile.isEmpty()) return commandLineFile;
     const QString fromEnvironment = qEnvironmentVariable("TONVALE_SETTINGS");
-    if (!fromEnvironment.isEmpty())
-        return fromEnvironment;
-    if (QFileInfo::exists(UserFile()))
-        return UserFile();
+    if (!fromEnvironment.isEmpty()) return fromEnvironment;
+    if (QFileInfo::exists(UserFile())) return UserFile();
     return SystemFile();
 }
 
@@ -36,30 +83,33 @@ bool SettingsStore::KeyExists(const QString& key) const
     // without its value is exactly the damaged case that must be seen, so
     // the section headers are looked for in the file itself.
     QFile file(iniPath);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
+    if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray header = "[" + key.toUtf8() + "]";
     while (!file.atEnd()) {
-        if (file.readLine().trimmed() == header)
-            return true;
+        if (file.readLine().trimmed() == header) return true;
     }
     return false;
 }
 
 std::optional<QString> SettingsStore::ReadValue(const QString& key) const
 {
-    if (!QFileInfo(iniPath).isFile())
-        return std::nullopt;
-    QSettings settings(iniPath, QSettings::IniFormat);
-    const QVariant value = settings.value(key + "/" + key);
-    if (!value.isValid())
-        return std::nullopt;
-    // An unquoted value with commas reads as a list; it was one text.
-    const QString text = value.typeId() == QMetaType::QStringList
-                             ? value.toStringList().join(", ")
-                             : value.toString();
-    if (text.toUtf8().size() + 1 < 2)
-        return std::nullopt;
+    if (!QFileInfo(iniPath).isFile()) return std::nullopt;
+    std::optional<QString> plain;
+    if (const std::optional<QByteArray> written = WrittenValue(iniPath, key))
+        plain = PlainValue(*written);
+    QString text;
+    if (plain) {
+        text = *plain;
+    } else {
+        QSettings settings(iniPath, QSettings::IniFormat);
+        const QVariant value = settings.value(key + "/" + key);
+        if (!value.isValid()) return std::nullopt;
+        // A list can only come from a line the format reads its own way
+        // (a quoted part beside a comma); it was one text.
+        text = value.typeId() == QMetaType::QStringList ? value.toStringList().join(", ")
+                                                        : value.toString();
+    }
+    if (text.toUtf8().size() + 1 < 2) return std::nullopt;
     return text;
 }
 

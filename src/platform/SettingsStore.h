@@ -24,6 +24,9 @@ public:
     // Whether the group of this name exists in the file.
     bool KeyExists(const QString& key) const;
     // The value inside the group of the same name; nullopt when missing.
+    // An unquoted value is the text after "=" as written, up to a ';' that
+    // stands first or after a blank (a comment); quoted and escaped values
+    // are read as the INI format reads them.
     std::optional<QString> ReadValue(const QString& key) const;
 
     QString Path() const { return iniPath; }

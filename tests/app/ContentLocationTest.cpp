@@ -99,6 +99,34 @@ TEST_F(ContentLocation, OrntVrDecidesTheSoundControlOrDamagesTheSettings)
     EXPECT_EQ(FindContentFolders(WriteSettings(base + "[OrntVr]\n")), SettingsDamaged);
 }
 
+TEST_F(ContentLocation, HandWrittenValuesAreReadAsWrittenAndCommentsStayComments)
+{
+    auto settings = WriteSettings("; the school's course, level 2\n"
+                                  "[InstallDir]\n"
+                                  "InstallDir=/opt/tonvale            ; holds Bin/ and Data/\n"
+                                  "[InstallCDDrive1331]\n"
+                                  "InstallCDDrive1331=/tmp/pack; level 2  \n"
+                                  "[OrntVr]\n"
+                                  "OrntVr=0\t; optional; a group without a value is damaged\n");
+    EXPECT_EQ(FindContentFolders(settings, MustNotSearch()), ContentFound);
+    EXPECT_EQ(InstallRoot, "/opt/tonvale");
+    EXPECT_EQ(ContentRoot, "/tmp/pack; level 2");
+    EXPECT_FALSE(UseMciControl);
+
+    EXPECT_EQ(WriteSettings("[InstallCDDrive1331]\nInstallCDDrive1331=/srv/a,b,c\n")
+                  .ReadValue("InstallCDDrive1331"),
+              "/srv/a,b,c");
+    // Quoted and escaped values read as the format writes them.
+    EXPECT_EQ(WriteSettings("[InstallDir]\nInstallDir=\"/srv/x; y, z\" ; quoted\n")
+                  .ReadValue("InstallDir"),
+              "/srv/x; y, z");
+    EXPECT_EQ(WriteSettings("[InstallDir]\nInstallDir=/srv/a\\\\b\n").ReadValue("InstallDir"),
+              "/srv/a\\b");
+    // A value that is only a comment is no value.
+    EXPECT_EQ(FindContentFolders(WriteSettings("[InstallDir]\nInstallDir=   ; to be set\n")),
+              SettingsDamaged);
+}
+
 TEST_F(ContentLocation, SearchTakesTheFirstRemovableMountHoldingTheContent)
 {
     const QString empty = MakeMount("media/a-empty", false);

@@ -84,6 +84,21 @@ TEST(PointSettingsAtContent, KeepsEveryOtherSettingAndRefusesAFileItCannotRead)
     ExpectRefusedAndLeftAsItWas(pointed, problem, "cannot read the settings", settings, before);
 }
 
+TEST(PointSettingsAtContent, HandWrittenValuesKeepTheTextTheTutorReads)
+{
+    QTemporaryDir folder;
+    const QString settings = QDir(folder.path()).filePath("TonvaleTutor.conf");
+    ASSERT_TRUE(WriteFileAtomically(settings,
+                                    "[InstallDir]\nInstallDir=/srv/a,b; level 2   ; the lab's\n"
+                                    "[InstallCDDrive1331]\nInstallCDDrive1331=/media/demo\n"
+                                    "[OrntVr]\nOrntVr=0 ; optional\n"));
+    ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/x,y; z"));
+    const SettingsStore read(settings);
+    EXPECT_EQ(read.ReadValue("InstallDir"), "/srv/a,b; level 2");
+    EXPECT_EQ(read.ReadValue("InstallCDDrive1331"), "/courses/x,y; z");
+    EXPECT_EQ(read.ReadValue("OrntVr"), "0");
+}
+
 TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
 {
     QTemporaryDir folder;

@@ -1,10 +1,12 @@
 // One tutor per installation, tried with real second tutors: they share the
 // Data folder's working files, so a second one must not run on it.
 #include "app/Main.h"
+#include "content/ContentText.h"
 #include "platform/InstanceLock.h"
 #include "support/TutorFixture.h"
 
 #include <QDateTime>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHostInfo>
@@ -21,16 +23,19 @@ struct TutorRun
     QByteArray err;
 };
 
-TutorRun RunTutorUntilTheTreeShows(const QString& settings)
+// The tutor as a learner starts it, or (checking) until the lesson tree
+// shows; run.exitCode stays -1 when it has not ended within the time.
+TutorRun RunTutor(const QString& settings, bool checking = true, int withinMs = 60000)
 {
     QProcess tutor;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("QT_QPA_PLATFORM", "offscreen");
     tutor.setProcessEnvironment(environment);
-    tutor.start(TONVALE_BINARY_DIR "/src/tonvale-tutor",
-                {"--settings", settings, "--check-startup"});
+    QStringList arguments{"--settings", settings};
+    if (checking) arguments << "--check-startup";
+    tutor.start(TONVALE_BINARY_DIR "/src/tonvale-tutor", arguments);
     TutorRun run;
-    if (!tutor.waitForFinished(60000)) {
+    if (!tutor.waitForFinished(withinMs)) {
         tutor.kill();
         tutor.waitForFinished();
         return run;
@@ -38,6 +43,11 @@ TutorRun RunTutorUntilTheTreeShows(const QString& settings)
     run.exitCode = tutor.exitCode();
     run.err = tutor.readAllStandardError();
     return run;
+}
+
+TutorRun RunTutorUntilTheTreeShows(const QString& settings)
+{
+    return RunTutor(settings);
 }
 
 class SingleInstance : public TutorFixture
@@ -62,6 +72,28 @@ TEST_F(SingleInstance, ASecondTutorOnTheSameInstallationSaysSoAndEnds)
     EXPECT_FALSE(start->AlreadyRunning->isVisible());
     EXPECT_TRUE(start->MainStartTimer->isActive());
     delete start;
+}
+
+TEST_F(SingleInstance, ASecondTutorAsksForNoCourseAndLeavesTheSettingsAlone)
+{
+    // Courses to choose among: the one the settings name and two installed.
+    for (const QString course : {"Rhythm", "Stress"}) {
+        QDir().mkpath(installRoot + "/Courses/" + course + "/Sounds");
+        WriteFile("install/Courses/" + course + "/Sounds/Tree.txt", course.toUtf8() + "\r\n");
+    }
+    const QString settings = WriteSettings();
+    QByteArray before;
+    ASSERT_TRUE(ReadWholeFile(settings, before));
+    ASSERT_EQ(LockInstallation(installRoot + "/Data"), InstallationLock::Held);
+
+    // A chooser waiting for an answer would keep it from ending.
+    const TutorRun second = RunTutor(settings, false, 20000);
+    EXPECT_EQ(second.exitCode, 0) << "it did not end by itself";
+    EXPECT_TRUE(second.err.contains("Tonvale Tutor is already running for this installation"))
+        << second.err.toStdString();
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(before));
 }
 
 TEST_F(SingleInstance, ALockLeftByAKilledTutorIsTakenOver)

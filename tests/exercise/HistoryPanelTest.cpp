@@ -6,6 +6,7 @@
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -112,4 +113,19 @@ TEST(HistoryPanel, WithoutAHistoryItSaysWhyAndOffersNothing)
     EXPECT_EQ(panel.StatusLabel->text(), HistoryNotice(HistoryDamaged));
     EXPECT_FALSE(panel.ShowButton->isEnabled());
     EXPECT_FALSE(panel.ForgetButton->isEnabled());
+}
+
+TEST(HistoryPanel, HAndEscCloseItWhileTheTakeListHasTheFocus)
+{
+    PanelScene scene;
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, scene.key, "Are you coming tomorrow?");
+    for (const Qt::Key key : {Qt::Key_H, Qt::Key_Escape}) {
+        panel.show();
+        panel.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+        panel.TakeList->setFocus();
+        QTest::keyClick(panel.TakeList, key);
+        EXPECT_FALSE(panel.isVisible()) << QKeySequence(key).toString().toStdString();
+    }
 }

@@ -300,6 +300,29 @@ TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedback)
     EXPECT_EQ(phrases[0].Key.Stem, "11_01");
 }
 
+TEST_F(PracticeScreen, ANativeRecordingThatCannotBeReadIsNamedInTheStripFromTheStart)
+{
+    WriteFile("content/Sounds/11_01.wav", "RIFF, but not a wave");
+    prepared->Result = "Not Good,too quiet\r\n";
+    Stress* exercise = OpenActive(0);
+    ASSERT_NE(exercise, nullptr);
+    ASSERT_FALSE(NativeLoaded);
+    CompareFeedback* feedback = exercise->Practice->Feedback;
+    const QString named = QDir::toNativeSeparators(contentRoot + "/Sounds/11_01.wav");
+    const auto expectNamed = [&](const char* when) {
+        EXPECT_TRUE(feedback->AdviceLabel->text().contains(named))
+            << when << ": " << feedback->AdviceLabel->text().toStdString();
+        EXPECT_TRUE(feedback->Text().contains("could not be read")) << when;
+    };
+    expectNamed("opened");
+    // A refused take leaves nothing to compare, and the reason stays.
+    Take(exercise);
+    ASSERT_TRUE(exercise->BadRecording->isVisible());
+    expectNamed("after a refused take");
+    // The designed views stay empty, as they always have.
+    EXPECT_FALSE(HasDrawing(exercise->NativePitch));
+}
+
 TEST_F(PracticeScreen, TheKeptTakesLimitComesFromTheSettings)
 {
     const QString settings = WriteSettings();
