@@ -230,8 +230,18 @@ void StudioWindow::ShowDone(const QString& what)
     if (document.IsOpen()) Check->Schedule(document.Folder(), document.Current());
 }
 
+bool StudioWindow::RefusedWhileAnalysing(const QString& action)
+{
+    // The phrase being made belongs to the course open now: its file goes
+    // to this course's folder, and it is listed in this course's category.
+    if (!Panel->Busy()) return false;
+    ShowProblem(QString("A recording is being analysed; %1 when it is done.").arg(action));
+    return true;
+}
+
 bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
 {
+    if (RefusedWhileAnalysing("start a new course")) return false;
     QString problem;
     if (!document.Create(folder, title, &problem)) {
         ShowProblem(problem);
@@ -245,6 +255,7 @@ bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
 
 bool StudioWindow::OpenCourse(const QString& folder)
 {
+    if (RefusedWhileAnalysing("open another course")) return false;
     QString problem;
     if (!document.Open(folder, InstalledContentFolder(), &problem)) {
         ShowProblem(QString("%1 is no course the tutor can read: %2").arg(folder, problem));
@@ -257,6 +268,7 @@ bool StudioWindow::OpenCourse(const QString& folder)
 
 void StudioWindow::NewAction_Triggered()
 {
+    if (RefusedWhileAnalysing("start a new course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "New Course: Choose an Empty Folder", QDir::homePath());
     if (folder.isEmpty()) return;
@@ -268,6 +280,7 @@ void StudioWindow::NewAction_Triggered()
 
 void StudioWindow::OpenAction_Triggered()
 {
+    if (RefusedWhileAnalysing("open another course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "Open a Course Folder (it holds Sounds and Help)", QDir::homePath());
     if (!folder.isEmpty()) OpenCourse(folder);
@@ -275,6 +288,7 @@ void StudioWindow::OpenAction_Triggered()
 
 void StudioWindow::SaveCopyAction_Triggered()
 {
+    if (RefusedWhileAnalysing("save a copy")) return;
     if (!Panel->CommitTyping()) return;
     const QString folder =
         QFileDialog::getExistingDirectory(this, "Save a Copy: Choose an Empty Folder");

@@ -72,6 +72,7 @@ private:
     void ShowDone(const QString& what);
     void UpdateTitle();
     bool ConfirmDespiteErrors(const QString& action);
+    bool RefusedWhileAnalysing(const QString& action);
     void InstallEnded();
 
     CourseDocument document;
