@@ -5,10 +5,12 @@
 #include <QDropEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 
 namespace {
 
 constexpr int PathRole = Qt::UserRole;
+constexpr int NameRole = Qt::UserRole + 1; // the name the course held when the item was made
 
 QTreeWidgetItem* MakeItem(const CourseNode& node, const NodePath& path)
 {
@@ -19,6 +21,7 @@ QTreeWidgetItem* MakeItem(const CourseNode& node, const NodePath& path)
     for (int index : path)
         indices << index;
     item->setData(0, PathRole, indices);
+    item->setData(0, NameRole, node.Name);
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
     if (!path.empty()) flags |= Qt::ItemIsDragEnabled;
     if (!node.IsCategory) flags |= Qt::ItemIsDropEnabled;
@@ -107,6 +110,7 @@ void LessonTreeEditor::SelectPath(const NodePath& path)
 void LessonTreeEditor::Rebuild()
 {
     const NodePath selected = SelectedPath();
+    CommitOpenEditor();
     rebuilding = true;
     clear();
     if (document.IsOpen()) {
@@ -119,6 +123,17 @@ void LessonTreeEditor::Rebuild()
     }
     rebuilding = false;
     SelectPath(ItemAt(selected) ? selected : NodePath{});
+}
+
+void LessonTreeEditor::CommitOpenEditor()
+{
+    // Clearing the tree would destroy a name being typed in place; it is
+    // saved as Return would save it.
+    if (state() != QAbstractItemView::EditingState) return;
+    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::NoHint);
+    }
 }
 
 void LessonTreeEditor::Report(const QString& problem, const QString& done)
@@ -136,9 +151,19 @@ void LessonTreeEditor::RenameItem(QTreeWidgetItem* item, int column)
     // inside the item's change.
     const NodePath path = PathOf(item);
     const QString name = item->text(0);
+    const QString before = item->data(0, NameRole).toString();
     QMetaObject::invokeMethod(
         this,
-        [this, path, name] {
+        [this, path, name, before] {
+            // A name typed before a change that moved the entries (an undo,
+            // say) would otherwise land on the entry now standing there.
+            const CourseNode* node = NodeAt(document.Current(), path);
+            if (node == nullptr || node->Name != before) {
+                emit Problem(
+                    QString("\"%1\" moved while it was renamed; rename it again.").arg(before));
+                Rebuild();
+                return;
+            }
             const QString problem = document.RenameNode(path, name);
             Report(problem, "Renamed");
             if (!problem.isEmpty()) Rebuild(); // back to the name the course keeps

@@ -51,6 +51,7 @@ private:
     void Move(const NodePath& from, const NodePath& toParent, int index);
     void Report(const QString& problem, const QString& done);
     void RenameItem(QTreeWidgetItem* item, int column);
+    void CommitOpenEditor();
 
     CourseDocument& document;
     bool rebuilding = false;

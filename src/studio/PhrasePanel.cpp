@@ -2,6 +2,7 @@
 
 #include "content/HelpDocument.h"
 #include "course/CourseDocument.h"
+#include "course/PhraseLabels.h"
 #include "studio/ExplanationEditor.h"
 #include "studio/PhraseAuthoringJob.h"
 #include "studio/PhraseViews.h"
@@ -12,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFormLayout>
@@ -310,7 +312,9 @@ bool PhrasePanel::ReadyForJob()
         emit Problem("A recording is being analysed; wait until it is done.");
         return false;
     }
-    return true;
+    // A job shows the phrase afresh from the course, which would put back
+    // the text being typed.
+    return CommitText();
 }
 
 bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, const QString& text,
@@ -334,55 +338,92 @@ bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, co
     }
     pending = CoursePhrase{fileName, text.trimmed(), syllables.trimmed(), {}};
     pendingCategory = node->Code;
+    pendingFile = document.SoundFile(fileName);
     pendingIsNew = adding;
-    if (!job->Start(recording, document.SoundFile(fileName), text, syllables, true)) return false;
+    if (!job->Start(recording, pendingFile, text, syllables, true)) return false;
     emit Done("Analysing the recording...");
-    FillPhrases();
-    ShowPhrase(SelectedPhrase());
+    Refresh(); // the buttons that start a job are disabled now; the phrase stays chosen
     return true;
 }
 
 void PhrasePanel::JobDone(bool written, const QString& problem)
 {
+    // Showing the course afresh below would put back the text being typed.
+    CommitText();
     if (!written) {
         emit Problem(QString("The recording was not used: %1").arg(problem));
-        Refresh();
-        return;
-    }
-    if (pendingIsNew) {
-        // The tree may have changed while the recording was analysed: the
-        // category is found by its code, not by where it stood.
-        NodePath category;
-        bool found = false;
-        ForEachNode(document.Current(), [&](const CourseNode& node, const NodePath& path) {
-            if (!found && node.IsCategory && node.Code == pendingCategory) {
-                category = path;
-                found = true;
-            }
-        });
-        if (!found) {
-            emit Problem(QString("The category of \"%1\" was deleted while the recording was "
-                                 "analysed; the phrase was not added.")
-                             .arg(pending.Text));
-            Refresh();
-            return;
-        }
-        if (const QString why = document.AddPhrase(category, pending); !why.isEmpty()) {
-            emit Problem(why);
-            return;
-        }
-        if (entry == category) {
-            const CourseNode* node = Node();
-            for (size_t i = 0; node && i < node->Phrases.size(); ++i) {
-                if (node->Phrases[i].FileName == pending.FileName)
-                    ListOfPhrases->setCurrentRow(static_cast<int>(i));
-            }
-        }
-        emit Done(QString("Phrase \"%1\" added").arg(pending.Text));
+    } else if (document.SoundFile(pending.FileName) != pendingFile && pendingIsNew) {
+        // Another course was opened meanwhile: a category of the same code
+        // there is another category, and the file belongs to no course's list.
+        QFile::remove(pendingFile);
+        emit Problem(QString("Another course was opened while the recording of \"%1\" was "
+                             "analysed; the phrase was not added.")
+                         .arg(pending.Text));
+    } else if (document.SoundFile(pending.FileName) != pendingFile) {
+        emit Done(QString("The sound of \"%1\" was replaced in its course").arg(pending.Text));
+    } else if (pendingIsNew) {
+        FileNewPhrase();
     } else {
-        emit Done(QString("The sound of \"%1\" was replaced").arg(pending.Text));
+        RelabelReplacedPhrase();
     }
     Refresh();
+}
+
+void PhrasePanel::FileNewPhrase()
+{
+    // The tree may have changed while the recording was analysed: the
+    // category is found by its code, not by where it stood.
+    NodePath category;
+    bool found = false;
+    ForEachNode(document.Current(), [&](const CourseNode& node, const NodePath& path) {
+        if (!found && node.IsCategory && node.Code == pendingCategory) {
+            category = path;
+            found = true;
+        }
+    });
+    if (!found) {
+        emit Problem(QString("The category of \"%1\" was deleted while the recording was "
+                             "analysed; the phrase was not added.")
+                         .arg(pending.Text));
+        return;
+    }
+    if (const QString why = document.AddPhrase(category, pending); !why.isEmpty()) {
+        emit Problem(why);
+        return;
+    }
+    if (entry == category) {
+        const CourseNode* node = Node();
+        for (size_t i = 0; node && i < node->Phrases.size(); ++i) {
+            if (node->Phrases[i].FileName == pending.FileName)
+                ListOfPhrases->setCurrentRow(static_cast<int>(i));
+        }
+    }
+    emit Done(QString("Phrase \"%1\" added").arg(pending.Text));
+}
+
+void PhrasePanel::RelabelReplacedPhrase()
+{
+    // The new file carries the text and syllables the phrase had when the
+    // job started, and was renamed over any relabelling done since (an edit,
+    // an undo): it takes the course's labels again.
+    CoursePhrase now = pending;
+    ForEachNode(document.Current(), [this, &now](const CourseNode& node, const NodePath&) {
+        for (const CoursePhrase& phrase : node.Phrases)
+            if (phrase.FileName == pending.FileName) now = phrase;
+    });
+    // As an edit does it: syllables left alone keep their places in the file.
+    QString problem;
+    bool relabelled = true;
+    if (now.Syllables != pending.Syllables)
+        relabelled = RewritePhraseLabels(pendingFile, now.Text.toUtf8(), now.Syllables, &problem);
+    else if (now.Text != pending.Text)
+        relabelled = RewritePhraseText(pendingFile, now.Text.toUtf8(), &problem);
+    if (relabelled)
+        emit Done(QString("The sound of \"%1\" was replaced").arg(now.Text));
+    else
+        emit Problem(QString("The sound of \"%1\" was replaced, but the new file keeps the "
+                             "text the phrase had before: %2")
+                         .arg(now.Text, problem));
 }
 
 bool PhrasePanel::ImportPhrase(const QString& recording, const QString& text,
@@ -398,10 +439,12 @@ bool PhrasePanel::AddRecordedPhrase(const QString& takeFile, const QString& text
 
 bool PhrasePanel::ReplacePhraseSound(int index, const QString& recording)
 {
+    // The text being typed first, so that the job starts from it.
+    if (!ReadyForJob()) return false;
     const CourseNode* node = Node();
     if (node == nullptr || index < 0 || index >= static_cast<int>(node->Phrases.size()))
         return false;
-    const CoursePhrase& phrase = node->Phrases[static_cast<size_t>(index)];
+    const CoursePhrase phrase = node->Phrases[static_cast<size_t>(index)];
     return StartJob(recording, phrase.FileName, phrase.Text, phrase.Syllables, false);
 }
 

@@ -86,6 +86,8 @@ private:
     bool StartJob(const QString& recording, const QString& fileName, const QString& text,
                   const QString& syllables, bool adding);
     void JobDone(bool written, const QString& problem);
+    void FileNewPhrase();
+    void RelabelReplacedPhrase();
     bool RecordTake(const QString& text);
     const CourseNode* Node() const;
 
@@ -97,6 +99,7 @@ private:
     // The phrase the running job writes, and whether it is a new one.
     CoursePhrase pending;
     QString pendingCategory; // the code of the category a new phrase goes to
+    QString pendingFile;     // where the job writes it, in the course open at its start
     bool pendingIsNew = false;
     bool filling = false;
 };

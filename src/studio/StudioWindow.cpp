@@ -27,6 +27,8 @@
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace {
 
 QAction* MakeAction(QMenu* menu, const QString& text, const QKeySequence& keys, const QString& name)
@@ -65,7 +67,7 @@ bool EditManifest(QWidget* parent, CourseManifest& manifest)
 
 } // namespace
 
-StudioWindow::StudioWindow()
+StudioWindow::StudioWindow() : Tutor(TutorProgram())
 {
     setObjectName("StudioWindow");
     Tree = new LessonTreeEditor(document, this);
@@ -228,8 +230,18 @@ void StudioWindow::ShowDone(const QString& what)
     if (document.IsOpen()) Check->Schedule(document.Folder(), document.Current());
 }
 
+bool StudioWindow::RefusedWhileAnalysing(const QString& action)
+{
+    // The phrase being made belongs to the course open now: its file goes
+    // to this course's folder, and it is listed in this course's category.
+    if (!Panel->Busy()) return false;
+    ShowProblem(QString("A recording is being analysed; %1 when it is done.").arg(action));
+    return true;
+}
+
 bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
 {
+    if (RefusedWhileAnalysing("start a new course")) return false;
     QString problem;
     if (!document.Create(folder, title, &problem)) {
         ShowProblem(problem);
@@ -243,6 +255,7 @@ bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
 
 bool StudioWindow::OpenCourse(const QString& folder)
 {
+    if (RefusedWhileAnalysing("open another course")) return false;
     QString problem;
     if (!document.Open(folder, InstalledContentFolder(), &problem)) {
         ShowProblem(QString("%1 is no course the tutor can read: %2").arg(folder, problem));
@@ -255,6 +268,7 @@ bool StudioWindow::OpenCourse(const QString& folder)
 
 void StudioWindow::NewAction_Triggered()
 {
+    if (RefusedWhileAnalysing("start a new course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "New Course: Choose an Empty Folder", QDir::homePath());
     if (folder.isEmpty()) return;
@@ -266,6 +280,7 @@ void StudioWindow::NewAction_Triggered()
 
 void StudioWindow::OpenAction_Triggered()
 {
+    if (RefusedWhileAnalysing("open another course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "Open a Course Folder (it holds Sounds and Help)", QDir::homePath());
     if (!folder.isEmpty()) OpenCourse(folder);
@@ -273,6 +288,7 @@ void StudioWindow::OpenAction_Triggered()
 
 void StudioWindow::SaveCopyAction_Triggered()
 {
+    if (RefusedWhileAnalysing("save a copy")) return;
     if (!Panel->CommitTyping()) return;
     const QString folder =
         QFileDialog::getExistingDirectory(this, "Save a Copy: Choose an Empty Folder");
@@ -329,30 +345,57 @@ void StudioWindow::ExportAction_Triggered()
 
 bool StudioWindow::InstallForThisUser()
 {
+    if (installer != nullptr) {
+        ShowProblem("The course is being installed; wait until it is done.");
+        return false;
+    }
     // Installed exactly as a learner installs it: through the archive and
     // the tutor's own installation.
-    QTemporaryDir scratch;
-    const QString archive = scratch.filePath("course." + CourseArchiveSuffix);
+    auto scratch = std::make_unique<QTemporaryDir>();
+    const QString archive = scratch->filePath("course." + CourseArchiveSuffix);
     QString problem;
     if (!ExportCourseArchive(document.Folder(), document.Manifest(), archive, &problem)) {
         ShowProblem(QString("The course was not installed: %1").arg(problem));
         return false;
     }
-    QProcess tutor;
-    tutor.start(TutorProgram(), {"--install-course", archive});
-    if (!tutor.waitForFinished(60000) || tutor.exitCode() != 0) {
-        ShowProblem(QString("The course was not installed: %1")
-                        .arg(QString::fromLocal8Bit(tutor.readAllStandardError()).trimmed()));
-        return false;
+    installScratch = std::move(scratch);
+    // No time limit: stopping the tutor half-way would leave a half-copied
+    // course behind, hidden in the learner's courses.
+    QProcess* tutor = installer = new QProcess(this);
+    connect(tutor, &QProcess::finished, this, [this, tutor] {
+        if (installer == tutor) InstallEnded();
+    });
+    connect(tutor, &QProcess::errorOccurred, this, [this, tutor](QProcess::ProcessError error) {
+        if (error == QProcess::FailedToStart && installer == tutor) InstallEnded();
+    });
+    statusBar()->showMessage("Installing the course for this user...");
+    tutor->start(Tutor, {"--install-course", archive});
+    return installer == tutor;
+}
+
+void StudioWindow::InstallEnded()
+{
+    QProcess* tutor = std::exchange(installer, nullptr);
+    tutor->deleteLater();
+    installScratch.reset();
+    const bool installed = tutor->error() != QProcess::FailedToStart &&
+                           tutor->exitStatus() == QProcess::NormalExit && tutor->exitCode() == 0;
+    if (installed) {
+        const QString said = QString::fromLocal8Bit(tutor->readAllStandardOutput()).trimmed();
+        ShowDone(said.isEmpty() ? QString("The course is installed for this user") : said);
+        return;
     }
-    ShowDone(QString::fromLocal8Bit(tutor.readAllStandardOutput()).trimmed());
-    return true;
+    QString why = QString::fromLocal8Bit(tutor->readAllStandardError()).trimmed();
+    if (why.isEmpty()) why = tutor->errorString();
+    ShowProblem(QString("The course was not installed: %1").arg(why));
 }
 
 void StudioWindow::InstallAction_Triggered()
 {
     if (!Panel->CommitTyping()) return;
-    if (ConfirmDespiteErrors("Install")) InstallForThisUser();
+    // A second install is refused before the check asks anything.
+    if (installer == nullptr && !ConfirmDespiteErrors("Install")) return;
+    InstallForThisUser();
 }
 
 void StudioWindow::TryAction_Triggered()
@@ -369,6 +412,11 @@ void StudioWindow::closeEvent(QCloseEvent* event)
 {
     if (Panel->Busy()) {
         statusBar()->showMessage("A recording is being analysed; close again when it is done.");
+        event->ignore();
+        return;
+    }
+    if (installer != nullptr) {
+        statusBar()->showMessage("The course is being installed; close again when it is done.");
         event->ignore();
         return;
     }

@@ -7,6 +7,8 @@
 
 #include <QMainWindow>
 
+#include <memory>
+
 class CheckPanel;
 class LessonTreeEditor;
 class PhrasePanel;
@@ -39,11 +41,18 @@ public:
     QAction* UndoAction;
     QAction* RedoAction;
 
+    // The tutor whose own installation installs a course for this user; the
+    // tests put a stand-in here.
+    QString Tutor;
+
     // The steps behind the menus, with what the dialogs would ask given.
     bool CreateCourse(const QString& folder, const QString& title);
     bool OpenCourse(const QString& folder);
     bool ExportCourse(const QString& archive);
+    // Starts the tutor's installation beside the window; its end is shown
+    // when it comes. False when it could not be started.
     bool InstallForThisUser();
+    bool Installing() const { return installer != nullptr; }
 
     void NewAction_Triggered();
     void OpenAction_Triggered();
@@ -63,7 +72,12 @@ private:
     void ShowDone(const QString& what);
     void UpdateTitle();
     bool ConfirmDespiteErrors(const QString& action);
+    bool RefusedWhileAnalysing(const QString& action);
+    void InstallEnded();
 
     CourseDocument document;
     class QStackedWidget* pages;
+    class QProcess* installer = nullptr;
+    // Holds the archive the tutor installs from until it ends.
+    std::unique_ptr<class QTemporaryDir> installScratch;
 };
