@@ -42,6 +42,9 @@ void Stress::PlaySpeaker(Speaker speaker)
 void Stress::PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase,
                              const WaveFormat& format, PictureBox* pitchBox, PictureBox* signalBox)
 {
+    // Another play closes the device: the phrase playing so far is over,
+    // and its bars and shading must go with it.
+    if (PlayStepsTimer->isActive()) EndPlayback();
     PlayStressBox = stressBox;
     PlayPhrase = phrase;
     PlayFormat = format;
@@ -131,6 +134,9 @@ void Stress::PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button
     else if (button == Qt::MiddleButton)
         mask = 4;
     HideNotice();
+    // The piece plays in samples, which the whole phrase's follower would
+    // read as milliseconds and stop at once.
+    if (PlayStepsTimer->isActive()) EndPlayback();
     PlayAroundPoint(static_cast<float>(View(speaker, kind)->contentsRect().width()),
                     PhraseOf(speaker).Phrase, mask, static_cast<float>(x));
 }

@@ -46,6 +46,26 @@ TEST_F(ExerciseLoop, FollowerMarksTheStepsHeardAndRestoresTheViewsAtTheEnd)
     EXPECT_EQ(CountPixels(exercise->NativeSignal, shaded), 0);
 }
 
+// A click on a view while the whole phrase plays starts the clicked piece:
+// the follower of the whole phrase ends with it, or it would read the
+// piece's position in the wrong unit and stop it at once.
+TEST_F(ExerciseLoop, AViewClickDuringPlaybackEndsTheFollowerAndPlaysThePiece)
+{
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    exercise->PlayNativeWave_Click();
+    sound->NowUs = 600000;
+    exercise->PlayStepsTimer_Timer();
+    const QRgb green = StressHighlightColor.rgb();
+    ASSERT_GT(CountPixels(exercise->NativeStress, green), 0);
+
+    exercise->NativeSignal_MouseDown(Qt::LeftButton, exercise->NativeSignal->width() / 2.0);
+    EXPECT_FALSE(exercise->PlayStepsTimer->isActive());
+    EXPECT_EQ(CountPixels(exercise->NativeStress, green), 0);
+    EXPECT_TRUE(exercise->RecordStudentWave->isEnabled());
+    EXPECT_EQ(sound->StartCount, 2);
+}
+
 TEST_F(ExerciseLoop, FollowerEndsWhenTheDeviceStopsOrCannotPlay)
 {
     Stress* exercise = Open("11", 0);
