@@ -405,6 +405,12 @@ private:
                       .arg(shownName, QString::number(result), ReadFailureMeaning(result)));
             return;
         }
+        if (phrase.Phrase.PhraseEnd < phrase.Phrase.PhraseStart)
+            Error(ListFile, lineNumber,
+                  QString("sound file %1 ends its phrase (sample %2) before it begins (sample "
+                          "%3): its views are drawn backwards and it does not play")
+                      .arg(shownName, QString::number(phrase.Phrase.PhraseEnd),
+                           QString::number(phrase.Phrase.PhraseStart)));
         if (phrase.Phrase.StepCount == 0)
             Error(
                 ListFile, lineNumber,

@@ -50,8 +50,8 @@ std::vector<HzPoint> VoicedPoints(const PhraseData& phrase, const PitchTrack& tr
         if (point.Value < 1) continue;
         if (point.Position < phrase.PhraseStart || point.Position > phrase.PhraseEnd) continue;
         if (windowsOnly && !InSomeWindow(phrase, point.Position)) continue;
-        points.push_back(
-            {double(point.Position - phrase.PhraseStart) / samplesPerSecond, point.Value / 10.0});
+        points.push_back({double(int64_t(point.Position) - phrase.PhraseStart) / samplesPerSecond,
+                          point.Value / 10.0});
     }
     return points;
 }

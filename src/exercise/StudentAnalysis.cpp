@@ -68,7 +68,7 @@ void Stress::ShowTakeVerdict()
 {
     const auto phraseSeconds = [](const PhraseData& phrase, const WaveFormat& format) {
         return format.SamplesPerSec > 0
-                   ? double(phrase.PhraseEnd - phrase.PhraseStart) / format.SamplesPerSec
+                   ? double(int64_t(phrase.PhraseEnd) - phrase.PhraseStart) / format.SamplesPerSec
                    : 0.0;
     };
     const QString verdict =

@@ -214,7 +214,8 @@ TEST_F(ContentPack, SoundFilesMissingUnreadableOrWithoutStepsOrPitch)
                                  "11_02.wav;No steps\r\n"
                                  "12_01.wav;She bought a car.\r\n"
                                  "12_02.wav;No pitch\r\n"
-                                 "12_03.WAV;Capital extension\r\n");
+                                 "12_03.WAV;Capital extension\r\n"
+                                 "12_04.wav;Backwards\r\n");
     PhraseChunks wideFormat;
     wideFormat.fmt = Chunk("fmt ", FormatData() + QByteArray(2, '\0'));
     Write("Sounds/11_01.wav", wideFormat.File());
@@ -227,9 +228,13 @@ TEST_F(ContentPack, SoundFilesMissingUnreadableOrWithoutStepsOrPitch)
     noPitch.ptc = Chunk("ptc ", PitchData({{20, 0}, {40, 0}}));
     Write("Sounds/12_02.wav", noPitch.File());
     Write("Sounds/12_03.wav", PhraseFileSaying("Capital extension"));
+    PhraseChunks backwards;
+    backwards.snt = Chunk("snt ", EncodePhraseText("Backwards"));
+    backwards.stp = Chunk("stp ", StepData(99, 10, {{10, 49, 12, 45, 7, 8, 900}}));
+    Write("Sounds/12_04.wav", backwards.File());
     Write("Help/TVTutor.hlp", "<a name=100></a><a name=1001></a><a name=1002></a>"
                               "<a name=1101></a><a name=1102></a><a name=1201></a>"
-                              "<a name=1202></a><a name=1203></a>");
+                              "<a name=1202></a><a name=1203></a><a name=1204></a>");
     EXPECT_EQ(Report(),
               "Sounds/SentList.txt:2: error: sound file Sounds/10_02.wav is missing\n"
               "Sounds/SentList.txt:3: error: sound file Sounds/11_01.wav does not read as a "
@@ -238,6 +243,9 @@ TEST_F(ContentPack, SoundFilesMissingUnreadableOrWithoutStepsOrPitch)
               "stress view stays empty\n"
               "Sounds/SentList.txt:6: error: sound file Sounds/12_02.wav has no pitch: the "
               "intonation view stays empty\n"
+              "Sounds/SentList.txt:8: error: sound file Sounds/12_04.wav ends its phrase (sample "
+              "10) before it begins (sample 99): its views are drawn backwards and it does not "
+              "play\n"
               // The extension's case does not matter: the tutor appends ".wav" itself.
     );
 }
