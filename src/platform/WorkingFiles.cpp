@@ -6,6 +6,7 @@
 #include <QStorageInfo>
 
 #include <cerrno>
+#include <cstdlib>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -13,8 +14,7 @@
 
 void DeleteMatchingFiles(const QString& folder, const QString& pattern)
 {
-    if (folder.isEmpty())
-        return;
+    if (folder.isEmpty()) return;
     QDir dir(folder);
     for (const QString& name : dir.entryList({pattern}, QDir::Files | QDir::Hidden))
         QFile::remove(dir.filePath(name));
@@ -47,9 +47,11 @@ WriteProblem DiagnoseWriteProblem(const QString& folder, qint64 bytesNeeded)
     if (folder.isEmpty() || !QFileInfo(folder).isDir()) return WriteProblem::FolderMissing;
     // The free space a file system reports leaves out what is reserved for
     // others; only a real write tells for certain, so write a probe of the
-    // same size and take it away again.
-    const QByteArray probe = QFile::encodeName(QDir(folder).filePath(".tonvale-write-probe.tmp"));
-    const int fd = ::open(probe.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    // same size and take it away again. The probe is a new file of a name
+    // of its own: in a Data folder others can write to, a link planted at a
+    // fixed name would lead the probe into a file of the learner's.
+    QByteArray probe = QFile::encodeName(QDir(folder).filePath(".tonvale-write-probe-XXXXXX"));
+    const int fd = ::mkostemp(probe.data(), O_CLOEXEC);
     if (fd < 0) return ProblemOfErrno(errno);
     WriteProblem problem = WriteProblem::None;
     std::vector<char> block(64 * 1024, '\0');

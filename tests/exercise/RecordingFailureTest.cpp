@@ -84,6 +84,16 @@ TEST_F(RecordingFailure, DiagnosisOfAFolderThatTakesNoFiles)
         << "the probe is taken away again";
     WriteFile("install/NotAFolder", "x");
     EXPECT_EQ(DiagnoseWriteProblem(installRoot + "/NotAFolder", 10), WriteProblem::FolderMissing);
+
+    // A link planted in a shared Data folder, where the probe used to be
+    // written, does not lead it into another file.
+    WriteFile("install/notes.txt", "the learner's notes\n");
+    ASSERT_TRUE(
+        QFile::link(installRoot + "/notes.txt", installRoot + "/Data/.tonvale-write-probe.tmp"));
+    EXPECT_EQ(DiagnoseWriteProblem(installRoot + "/Data", 300000), WriteProblem::None);
+    QFile notes(installRoot + "/notes.txt");
+    ASSERT_TRUE(notes.open(QIODevice::ReadOnly));
+    EXPECT_EQ(notes.readAll(), "the learner's notes\n");
 }
 
 TEST_F(RecordingFailure, MissingAnalyserIsNamed)
