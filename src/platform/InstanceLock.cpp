@@ -10,7 +10,11 @@
 #include <QSysInfo>
 #include <QTimer>
 
+#include <cstdlib>
+#include <fcntl.h>
 #include <memory>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -38,17 +42,32 @@ QString LockPath(const QString& folder)
     return QDir(folder).filePath(InstallationLockName);
 }
 
+// The time of the file system that holds folder, as it stamps a file
+// written now: computers sharing an installation need not agree on the
+// time, the server they share does. This computer's clock when no file
+// can be made there.
+QDateTime FolderNow(const QString& folder)
+{
+    QByteArray scratch = QFile::encodeName(QDir(folder).filePath(".tonvale-clock-XXXXXX"));
+    const int fd = ::mkostemp(scratch.data(), O_CLOEXEC);
+    if (fd < 0) return QDateTime::currentDateTime();
+    const QDateTime now = QFileInfo(QFile::decodeName(scratch)).lastModified();
+    ::close(fd);
+    ::unlink(scratch.constData());
+    return now.isValid() ? now : QDateTime::currentDateTime();
+}
+
 // Only the lock's age can tell whether a tutor on another computer still
 // runs: its process cannot be looked up from here.
-bool LeftByAnotherComputer(QLockFile& file, const QString& path)
+bool LeftByAnotherComputer(QLockFile& file, const QString& folder)
 {
     qint64 pid = 0;
     QString host;
     QString application;
     if (!file.getLockInfo(&pid, &host, &application)) return false;
     if (host.isEmpty() || host == QSysInfo::machineHostName()) return false;
-    const QDateTime marked = QFileInfo(path).lastModified();
-    return marked.isValid() && marked.msecsTo(QDateTime::currentDateTime()) > AbandonedAfterMs;
+    const QDateTime marked = QFileInfo(LockPath(folder)).lastModified();
+    return marked.isValid() && marked.msecsTo(FolderNow(folder)) > AbandonedAfterMs;
 }
 
 void KeepMarkingAlive(HeldLock& held)
@@ -75,7 +94,7 @@ InstallationLock LockInstallation(const QString& dataFolder)
     file->setStaleLockTime(0);
     bool locked = file->tryLock(0);
     if (!locked && file->error() == QLockFile::LockFailedError &&
-        LeftByAnotherComputer(*file, path))
+        LeftByAnotherComputer(*file, folder))
         locked = file->removeStaleLockFile() && file->tryLock(0);
     if (locked) {
         held.folder = folder;
@@ -89,11 +108,27 @@ InstallationLock LockInstallation(const QString& dataFolder)
 
 void MarkInstallationLockAlive()
 {
-    const HeldLock& held = Current();
+    HeldLock& held = Current();
     if (!held.file) return;
-    QFile lock(LockPath(held.folder));
-    if (lock.open(QIODevice::ReadOnly))
-        lock.setFileTime(QDateTime::currentDateTimeUtc(), QFileDevice::FileModificationTime);
+    // A computer that slept past the wait may find its lock taken over: the
+    // lock is then another tutor's, which this one must neither mark nor
+    // remove when it ends.
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (held.file->getLockInfo(&pid, &host, &application) &&
+        (pid != QCoreApplication::applicationPid() || host != QSysInfo::machineHostName())) {
+        (void)held.file.release(); // its destructor would delete the other tutor's lock
+        held.folder.clear();
+        delete held.aliveMarks;
+        return;
+    }
+    // Stamped by the file system's own clock, against which it is judged.
+    const int fd = ::open(QFile::encodeName(LockPath(held.folder)).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return;
+    ::futimens(fd, nullptr);
+    ::close(fd);
 }
 
 void ReleaseInstallationLock()

@@ -138,7 +138,16 @@ TEST_F(SingleInstance, ALockOfAnotherComputerIsTakenOverOnlyOnceItIsNoLongerMark
     }
     MarkInstallationLockAlive();
     EXPECT_LT(QFileInfo(lockPath).lastModified().secsTo(QDateTime::currentDateTime()), 60);
+
+    // This computer slept past the wait and another took the lock over: it
+    // is that tutor's now, and ending here must not remove it.
+    const QByteArray taken = "4343\ntonvale-tutor\nlab-pc-08\n";
+    WriteFile("install/Data/" + InstallationLockName, taken);
+    MarkInstallationLockAlive();
     ReleaseInstallationLock();
+    QFile lock(lockPath);
+    ASSERT_TRUE(lock.open(QIODevice::ReadOnly));
+    EXPECT_EQ(lock.readAll(), taken);
 }
 
 TEST_F(SingleInstance, AMissingSettingsFileIsNamed)
