@@ -164,6 +164,9 @@ bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
     if (chooser.exec() != QDialog::Accepted) return false;
     const QString chosen = chooser.ChosenFolder();
     if (chosen.isEmpty() || (current >= 0 && chosen == courses[current].Folder)) return true;
+    // The course that could not be read (a stick left at home) stays a
+    // choice for when it is back.
+    if (!unreadable.isEmpty()) RememberContentFolder(InstalledCoursesFolder(settings), unreadable);
     QString problem;
     if (!PointSettingsAtContent(settings.Path(), chosen, &problem)) {
         // The tutor goes on with the course it had; the learner must know why.

@@ -2,6 +2,7 @@
 // (an unplugged stick, a deleted folder): the course left is offered, not
 // an end after the splash.
 #include "app/CourseChooser.h"
+#include "app/InstalledCourses.h"
 #include "support/TutorFixture.h"
 
 #include <QApplication>
@@ -60,6 +61,8 @@ TEST_F(CourseChoiceAtStart, AGoneCourseFolderOffersTheOneCourseLeft)
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(said.contains("unplugged stick")) << said.toStdString();
     EXPECT_EQ(SettingsStore(settings).ReadValue("InstallCDDrive1331"), installed);
+    // The stick stays a choice for when it is plugged in again.
+    EXPECT_TRUE(RememberedContentFolders(installRoot + "/Courses").contains(contentRoot));
 
     // Quitting there ends the tutor and leaves the settings alone.
     const QString again = WriteSettings();
