@@ -30,6 +30,9 @@ void CleanUpWorkingFiles(const WorkingFileSet& files, CleanUpMoment moment)
         break;
     case CleanUpMoment::TutorLeft:
         DeleteMatchingFiles(files.DataFolder, StudentFileStem + ".*");
+        // A probe of why a take could not be saved, left by a tutor that was
+        // killed while writing it.
+        DeleteMatchingFiles(files.DataFolder, ".tonvale-write-probe-*");
         break;
     }
 }

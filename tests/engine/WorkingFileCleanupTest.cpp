@@ -12,15 +12,16 @@
 namespace {
 
 const QStringList BinFiles{"a.tmp", "TVM"};
-const QStringList DataFiles{"Student.wav",          "Student.rsl", "Student.txt", "Student.stp",
-                            "Student.wav.1234.tmp", "Stud1.wav",   "Notes.txt"};
+const QStringList DataFiles{
+    "Student.wav",          "Student.rsl", "Student.txt", "Student.stp",
+    "Student.wav.1234.tmp", "Stud1.wav",   "Notes.txt",   ".tonvale-write-probe-Ab12Cd"};
 
 QStringList Remaining(const QTemporaryDir& bin, const QTemporaryDir& data)
 {
     QStringList left;
     for (const QString& name : QDir(bin.path()).entryList(QDir::Files, QDir::Name))
         left << "bin/" + name;
-    for (const QString& name : QDir(data.path()).entryList(QDir::Files, QDir::Name))
+    for (const QString& name : QDir(data.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name))
         left << name;
     return left;
 }
@@ -44,10 +45,12 @@ QStringList AfterCleanUp(CleanUpMoment moment)
 TEST(WorkingFileCleanup, EachMomentTakesItsOwnFilesAndLeavesTheRest)
 {
     EXPECT_EQ(AfterCleanUp(CleanUpMoment::AnalysisEnded),
-              (QStringList{"bin/TVM", "Notes.txt", "Stud1.wav", "Student.rsl", "Student.stp",
-                           "Student.txt", "Student.wav", "Student.wav.1234.tmp"}));
+              (QStringList{"bin/TVM", ".tonvale-write-probe-Ab12Cd", "Notes.txt", "Stud1.wav",
+                           "Student.rsl", "Student.stp", "Student.txt", "Student.wav",
+                           "Student.wav.1234.tmp"}));
     EXPECT_EQ(AfterCleanUp(CleanUpMoment::ExerciseLeft),
-              (QStringList{"bin/TVM", "Notes.txt", "Student.stp", "Student.txt"}));
+              (QStringList{"bin/TVM", ".tonvale-write-probe-Ab12Cd", "Notes.txt", "Student.stp",
+                           "Student.txt"}));
     EXPECT_EQ(AfterCleanUp(CleanUpMoment::TutorLeft),
               (QStringList{"bin/TVM", "bin/a.tmp", "Notes.txt", "Stud1.wav"}));
 }
