@@ -248,7 +248,25 @@ bool SameCourse(const QString& folder, const CourseManifest& manifest)
     QByteArray bytes;
     if (!ReadWholeFile(QDir(folder).filePath(ManifestFileName), bytes)) return false;
     const std::optional<CourseManifest> installed = ParseCourseManifest(bytes);
-    return installed && installed->Title == manifest.Title && installed->Author == manifest.Author;
+    return installed && SameCourseIdentity(*installed, manifest);
+}
+
+// The folder of an installed course of the same identity, whatever its
+// title was: a version whose title was corrected replaces it in its folder,
+// where the learner's history of it is kept.
+QString InstalledFolderOf(const QString& coursesFolder, const CourseManifest& manifest)
+{
+    if (manifest.Id.isEmpty()) return {};
+    const QFileInfoList folders =
+        QDir(coursesFolder).entryInfoList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& folder : folders) {
+        if (folder.isSymLink() || folder.fileName().startsWith('.')) continue;
+        QByteArray bytes;
+        if (!ReadWholeFile(QDir(folder.filePath()).filePath(ManifestFileName), bytes)) continue;
+        const std::optional<CourseManifest> installed = ParseCourseManifest(bytes);
+        if (installed && installed->Id == manifest.Id) return folder.fileName();
+    }
+    return {};
 }
 
 // Puts the unpacked folder in place: a new name, or over the same course
@@ -258,8 +276,12 @@ bool MoveIntoPlace(const QString& unpacked, const QString& coursesFolder,
 {
     const QDir courses(coursesFolder);
     const QString base = FolderNameFor(result.Manifest.Title);
-    for (int n = 1; n < 1000; ++n) {
-        const QString name = n == 1 ? base : QString("%1-%2").arg(base, QString::number(n));
+    const QString same = InstalledFolderOf(coursesFolder, result.Manifest);
+    for (int n = 0; n < 1000; ++n) {
+        if (n == 0 && same.isEmpty()) continue;
+        const QString name = n == 0   ? same
+                             : n == 1 ? base
+                                      : QString("%1-%2").arg(base, QString::number(n));
         const QString target = courses.filePath(name);
         const QFileInfo info(target);
         if (!info.exists() && !info.isSymLink()) {
@@ -415,6 +437,11 @@ CourseInstallResult InstallCourseArchive(const QString& archivePath, const QStri
     }
     result.Manifest = unpackedListing.Manifest;
     if (!CheckUnpackedPack(target, unpackedListing.Files, &result.Problem)) return result;
+    // The temporary folder is the installer's alone; the course must be as
+    // readable as any folder made here, for every learner of a shared
+    // installation. Its Sounds folder was made under the same umask.
+    QFile::setPermissions(unpacked.path(),
+                          QFileInfo(target.filePath("Sounds")).permissions());
     if (!MoveIntoPlace(unpacked.path(), coursesFolder, result)) return result;
     unpacked.setAutoRemove(false);
     result.Installed = true;

@@ -91,7 +91,8 @@ bool CourseDocument::Create(const QString& target, const QString& title, QString
     const QString name = title.trimmed().isEmpty() ? QString("My Course") : title.trimmed();
     if (const QString why = CheckNodeName(name); !why.isEmpty()) return Refuse(problem, why);
     const Course fresh = NewCourse(name);
-    const CourseManifest freshManifest{name, {}, "en", "1.0"};
+    CourseManifest freshManifest{name, {}, "en", "1.0"};
+    freshManifest.Id = NewCourseId();
     if (!QDir().mkpath(target + "/Sounds") || !QDir().mkpath(target + "/Help"))
         return Refuse(problem, QString("cannot create the folders of %1").arg(target));
     if (!SaveCoursePack(target, fresh, freshManifest, nullptr, problem)) return false;
@@ -118,8 +119,26 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     for (const auto& [file, phrase] : PhrasesByFile(course.Root))
         listedThisSession.insert(file);
     manifest = openedManifest;
+    // A course made before courses had an identity gets one now, kept on
+    // disk at once: every later export must carry the same one.
+    if (!readOnly && manifest.Id.isEmpty()) {
+        CourseManifest named = manifest;
+        named.Id = NewCourseId();
+        if (WriteFileAtomically(QDir(folder).filePath(ManifestFileName),
+                                CourseManifestText(named), nullptr))
+            manifest = named;
+    }
     undo.clear();
     emit Changed();
+    return true;
+}
+
+bool CourseDocument::SaveAgain(QString* problem)
+{
+    if (!unsaved) return true;
+    if (!SaveCoursePack(folder, course, manifest, &saved, problem)) return false;
+    saved = course;
+    unsaved = false;
     return true;
 }
 
@@ -131,7 +150,10 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
                       QString("%1 is not empty: a copy goes into an empty folder.").arg(target));
     const QDir from(folder);
     const QDir to(target);
-    QStringList files{TreeFileName, PhraseListFileName, HelpFileName};
+    // The lists on disk are older than the window's course after a failed
+    // save; the copy is then saved from the course itself.
+    QStringList files;
+    if (!unsaved) files << TreeFileName << PhraseListFileName << HelpFileName;
     for (const QString& sound : QDir(from.filePath("Sounds")).entryList({"*.wav", "*.WAV"}))
         files << "Sounds/" + sound;
     for (const QString& picture :
@@ -143,7 +165,17 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
             continue; // a pack without help or list is copied as it is
         if (!WriteFileAtomically(to.filePath(file), bytes, problem)) return false;
     }
-    if (!WriteFileAtomically(to.filePath(ManifestFileName), CourseManifestText(manifest), problem))
+    // A copy is another course (another class's variant): installed beside
+    // the original, never over it.
+    CourseManifest copied = manifest;
+    copied.Id = NewCourseId();
+    if (unsaved) {
+        if (!QDir().mkpath(to.filePath("Sounds")) || !QDir().mkpath(to.filePath("Help")))
+            return Refuse(problem, QString("cannot create the folders of %1").arg(target));
+        return SaveCoursePack(target, course, copied, nullptr, problem) &&
+               Open(target, {}, problem);
+    }
+    if (!WriteFileAtomically(to.filePath(ManifestFileName), CourseManifestText(copied), problem))
         return false;
     return Open(target, {}, problem);
 }
@@ -154,13 +186,25 @@ void CourseDocument::Close()
         // Only what the lists on disk no longer name either: after a failed
         // save they still name the phrases deleted since.
         const QStringList unlistedOnDisk = UnlistedPhraseFiles(folder, saved);
+        QStringList gone;
         for (const QString& name : UnlistedPhraseFiles(folder, course)) {
             if (listedThisSession.count(name) != 0 && unlistedOnDisk.contains(name))
+                gone << name;
+        }
+        // Their names are retired first: a file kept because that failed
+        // still keeps its name from a new phrase, and a name given again
+        // would hand the old phrase's practice history to the new one.
+        CourseManifest retiring = manifest;
+        retiring.Retired << gone;
+        if (!gone.isEmpty() && WriteFileAtomically(QDir(folder).filePath(ManifestFileName),
+                                                   CourseManifestText(retiring), nullptr)) {
+            for (const QString& name : gone)
                 QFile::remove(QDir(folder).filePath("Sounds/" + name));
         }
     }
     listedThisSession.clear();
     undo.clear();
+    unsaved = false;
     folder.clear();
     course = Course();
     saved = Course();
@@ -201,6 +245,8 @@ std::vector<QString> CourseDocument::TakenCodes() const
     // Codes of phrase files that an undo may still list again are taken too.
     std::vector<QString> taken = CategoryCodes(course);
     for (const QString& name : UnlistedPhraseFiles(folder, course))
+        taken.push_back(CodeOfPhraseFile(name));
+    for (const QString& name : manifest.Retired)
         taken.push_back(CodeOfPhraseFile(name));
     return taken;
 }
@@ -243,10 +289,13 @@ void CourseDocument::Apply(const Snapshot& next)
                 : RewritePhraseLabels(SoundFile(file), text, phrase.Syllables, &problem);
         ok = relabelled && ok;
     }
-    if (ok && SaveCoursePack(folder, course, manifest, &saved, &problem))
+    if (ok && SaveCoursePack(folder, course, manifest, &saved, &problem)) {
         saved = course;
-    else
+        unsaved = false;
+    } else {
+        unsaved = true;
         emit SaveFailed(problem);
+    }
     emit Changed();
 }
 
@@ -400,6 +449,8 @@ QString CourseDocument::NewPhraseFileName(const NodePath& category) const
     if (node == nullptr || !node->IsCategory) return {};
     std::vector<QString> inUse = FileNamesOf(*node);
     for (const QString& name : UnlistedPhraseFiles(folder, course))
+        inUse.push_back(name);
+    for (const QString& name : manifest.Retired)
         inUse.push_back(name);
     return NextPhraseFileName(node->Code, inUse);
 }

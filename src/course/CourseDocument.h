@@ -31,7 +31,8 @@ public:
     // document was written by hand in a form a save would not keep.
     bool Open(const QString& folder, const QString& installedContent, QString* problem = nullptr);
     // Copies the open pack's files into folder (missing or empty) and opens
-    // the copy, writable.
+    // the copy, writable. After a failed save the copy holds the course as
+    // the window shows it, not the older one its files hold.
     bool SaveCopy(const QString& folder, QString* problem = nullptr);
     // Removes the phrase files that this session's edits left unlisted (no
     // undo can bring them back any more); files that were unlisted when the
@@ -39,6 +40,12 @@ public:
     void Close();
 
     bool IsOpen() const { return !folder.isEmpty(); }
+    // An edit whose save failed: the files hold an older course than the
+    // window shows until a save succeeds.
+    bool HasUnsavedChanges() const { return unsaved; }
+    // Saves the course as it is now when the last save failed (the disk may
+    // have room again); true when the files hold it.
+    bool SaveAgain(QString* problem = nullptr);
     bool IsReadOnly() const { return readOnly; }
     // Why, in a few words for the window's title; empty when writable.
     QString ReadOnlyHint() const;
@@ -98,6 +105,7 @@ private:
 
     QString folder;
     bool readOnly = false;
+    bool unsaved = false;
     QString helpLost; // what a save would lose of a hand-written help document
     Course course;
     CourseManifest manifest;

@@ -3,6 +3,7 @@
 #include "content/ContentText.h"
 
 #include <QStringDecoder>
+#include <QUuid>
 
 namespace {
 
@@ -64,6 +65,11 @@ bool StoreValue(CourseManifest& manifest, const QString& key, const QString& val
         manifest.Language = value;
     } else if (key == "Version") {
         manifest.Version = value;
+    } else if (key == "Id") {
+        manifest.Id = value;
+    } else if (key == "Retired") {
+        for (const QString& name : value.split(' ', Qt::SkipEmptyParts))
+            manifest.Retired << name;
     }
     return true;
 }
@@ -107,8 +113,33 @@ std::optional<CourseManifest> ParseCourseManifest(const QByteArray& bytes, QStri
 
 CourseManifest Tidied(const CourseManifest& manifest)
 {
-    return {TidiedValue(manifest.Title), TidiedValue(manifest.Author),
-            TidiedValue(manifest.Language), TidiedValue(manifest.Version)};
+    CourseManifest tidy = manifest;
+    tidy.Title = TidiedValue(manifest.Title);
+    tidy.Author = TidiedValue(manifest.Author);
+    tidy.Language = TidiedValue(manifest.Language);
+    tidy.Version = TidiedValue(manifest.Version);
+    tidy.Id = TidiedValue(manifest.Id);
+    tidy.Retired.clear();
+    qsizetype bytes = 0;
+    for (auto name = manifest.Retired.crbegin(); name != manifest.Retired.crend(); ++name) {
+        const QString one = TidiedValue(*name);
+        if (one.isEmpty() || one.contains(' ') || tidy.Retired.contains(one)) continue;
+        bytes += one.toUtf8().size() + 1;
+        if (bytes > MaxRetiredBytes) break; // the oldest go first
+        tidy.Retired.prepend(one);
+    }
+    return tidy;
+}
+
+QString NewCourseId()
+{
+    return QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+bool SameCourseIdentity(const CourseManifest& installed, const CourseManifest& incoming)
+{
+    if (!installed.Id.isEmpty() && !incoming.Id.isEmpty()) return installed.Id == incoming.Id;
+    return installed.Title == incoming.Title && installed.Author == incoming.Author;
 }
 
 QByteArray CourseManifestText(const CourseManifest& manifest)
@@ -120,5 +151,16 @@ QByteArray CourseManifestText(const CourseManifest& manifest)
     text += "Author=" + tidy.Author + "\n";
     text += "Language=" + tidy.Language + "\n";
     text += "Version=" + tidy.Version + "\n";
+    if (!tidy.Id.isEmpty()) text += "Id=" + tidy.Id + "\n";
+    // One line stays within a value's limit; the lines' names add up.
+    QString line;
+    for (const QString& name : tidy.Retired) {
+        if (!line.isEmpty() && line.size() + 1 + name.size() > MaxManifestValueChars) {
+            text += "Retired=" + line + "\n";
+            line.clear();
+        }
+        line += (line.isEmpty() ? "" : " ") + name;
+    }
+    if (!line.isEmpty()) text += "Retired=" + line + "\n";
     return text.toUtf8();
 }

@@ -46,7 +46,9 @@ CourseNode BuildNode(const std::vector<LessonNode>& nodes, int32_t index, int le
     CourseNode node;
     node.Name = DecodeContentText(nodes[index].Name);
     node.Code = DecodeContentText(nodes[index].Code);
-    node.IsCategory = nodes[index].FirstChild == -1 && index != 0;
+    // A leaf without a code is a topic that has no categories yet: the studio
+    // writes an empty topic so, and a category needs a code to hold phrases.
+    node.IsCategory = nodes[index].FirstChild == -1 && index != 0 && !node.Code.trimmed().isEmpty();
     if (!node.IsCategory) node.Code.clear(); // an inner node's code selects nothing
     if (level >= MaxTreeLevel) return node;
     for (int32_t child = nodes[index].FirstChild;

@@ -425,6 +425,21 @@ void StudioWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
+    // The edits since a failed save live in this window alone: the disk may
+    // take them now; if not, the teacher decides, and may keep them by
+    // File > Save a Copy, which saves them elsewhere.
+    QString why;
+    if (document.HasUnsavedChanges() && !document.SaveAgain(&why) &&
+        QMessageBox::warning(this, "Tonvale Studio",
+                             QString("The latest changes to the course could not be saved: %1\n\n"
+                                     "Close anyway and lose them? Choose No to keep the window "
+                                     "open, then File > Save a Copy saves them elsewhere.")
+                                 .arg(why),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No) != QMessageBox::Yes) {
+        event->ignore();
+        return;
+    }
     document.Close();
     event->accept();
 }

@@ -149,6 +149,41 @@ TEST(CourseArchive, AnExportedCourseInstallsAsTheSamePackAndReplacesItsEarlierVe
         QDir(courses).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot).size(), 2);
 }
 
+TEST(CourseArchive, InstalledCoursesAreKnownByTheirIdentityAndReadableByEveryLearner)
+{
+    QTemporaryDir dir;
+    const QString pack = dir.filePath("pack");
+    WriteSmallCourse(pack);
+    const QString courses = dir.filePath("Courses");
+    const auto install = [&](const CourseManifest& manifest) {
+        const QString archive = dir.filePath("course.tvcourse");
+        QFile::remove(archive);
+        EXPECT_TRUE(ExportCourseArchive(pack, manifest, archive));
+        return InstallCourseArchive(archive, courses);
+    };
+    CourseManifest a{"English", "", "en", "1"};
+    a.Id = "a";
+    CourseManifest b = a;
+    b.Id = "b";
+    const CourseInstallResult first = install(a);
+    ASSERT_TRUE(first.Installed) << first.Problem.toStdString();
+    // Another teacher's course of the same title and no author.
+    const CourseInstallResult other = install(b);
+    ASSERT_TRUE(other.Installed);
+    EXPECT_FALSE(other.Replaced);
+    EXPECT_NE(other.Folder, first.Folder);
+    // A later version whose title was corrected replaces the first in its folder.
+    a.Title = "English for Adults";
+    const CourseInstallResult corrected = install(a);
+    ASSERT_TRUE(corrected.Installed);
+    EXPECT_TRUE(corrected.Replaced);
+    EXPECT_EQ(corrected.Folder, first.Folder);
+
+    ASSERT_TRUE(QDir(courses).mkdir("made-here"));
+    EXPECT_EQ(QFileInfo(first.Folder).permissions(),
+              QFileInfo(QDir(courses).filePath("made-here")).permissions());
+}
+
 TEST_F(HostileArchive, PathsLeavingTheCourseFolderAreRefused)
 {
     for (const QByteArray& path :

@@ -153,3 +153,82 @@ TEST(CourseDocument, CorrectingAPhrasesTextKeepsItsPlacedSyllables)
     ASSERT_EQ(phrase.Read(file), PhraseFileOk);
     EXPECT_EQ(phrase.Text, "We're leaving now");
 }
+
+TEST(CourseDocument, NamesOfDeletedPhrasesAndCategoriesAreNeverGivenAgainAndAnEmptyTopicStaysATopic)
+{
+    // The learner's practice history is filed by category code and phrase
+    // file name: a name given again would pass the old phrase's takes on.
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    {
+        CourseDocument document;
+        ASSERT_TRUE(document.Open(dir.path(), {}));
+        ASSERT_EQ(document.RemovePhrase({1}, 1), ""); // 11_02
+        ASSERT_EQ(document.RemoveNode({0}), "");      // category 10 with 10_01
+        ASSERT_EQ(document.AddTopic({}, 1, "Later"), "");
+        document.Close();
+    }
+    EXPECT_FALSE(QFile::exists(dir.filePath("Sounds/11_02.wav")));
+    EXPECT_FALSE(QFile::exists(dir.filePath("Sounds/10_01.wav")));
+
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    const CourseNode& later = document.Current().Root.Children[1];
+    EXPECT_EQ(later.Name, "Later");
+    EXPECT_FALSE(later.IsCategory);
+    EXPECT_EQ(document.NewPhraseFileName({0}), "11_03.wav");
+    ASSERT_EQ(document.AddCategory({}, 0, "New"), "");
+    EXPECT_NE(document.Current().Root.Children[0].Code, "10");
+}
+
+TEST(CourseDocument, ACourseKeepsOneIdentityAndACopyGetsItsOwn)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.filePath("mine")); // made before courses had one
+    QString id;
+    {
+        CourseDocument document;
+        ASSERT_TRUE(document.Open(dir.filePath("mine"), {}));
+        id = document.Manifest().Id;
+        EXPECT_FALSE(id.isEmpty());
+    }
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.filePath("mine"), {}));
+    EXPECT_EQ(document.Manifest().Id, id);
+    ASSERT_TRUE(document.SaveCopy(dir.filePath("copy")));
+    EXPECT_FALSE(document.Manifest().Id.isEmpty());
+    EXPECT_NE(document.Manifest().Id, id);
+}
+
+TEST(CourseDocument, EditsWhoseSaveFailedAreSavedAgainOrKeptByACopy)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.filePath("course"));
+    const QString list = dir.filePath("course/Sounds/SentList.txt");
+    const auto blockSaving = [&] {
+        QFile::remove(list);
+        return QDir().mkdir(list);
+    };
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.filePath("course"), {}));
+    ASSERT_TRUE(blockSaving());
+    ASSERT_EQ(document.RenameNode({1}, "Words"), "");
+    EXPECT_TRUE(document.HasUnsavedChanges());
+    EXPECT_FALSE(document.SaveAgain());
+    ASSERT_TRUE(QDir().rmdir(list)); // the disk takes the course again
+    ASSERT_TRUE(document.SaveAgain());
+    EXPECT_FALSE(document.HasUnsavedChanges());
+    QByteArray tree;
+    ReadWholeFile(dir.filePath("course/Sounds/Tree.txt"), tree);
+    EXPECT_TRUE(tree.contains("Words")) << tree.toStdString();
+
+    ASSERT_TRUE(blockSaving());
+    ASSERT_EQ(document.RenameNode({1}, "Sentences"), "");
+    QString problem;
+    ASSERT_TRUE(document.SaveCopy(dir.filePath("copy"), &problem)) << problem.toStdString();
+    ReadWholeFile(dir.filePath("copy/Sounds/Tree.txt"), tree);
+    EXPECT_TRUE(tree.contains("Sentences")) << tree.toStdString();
+    ReadWholeFile(dir.filePath("copy/Sounds/SentList.txt"), tree);
+    EXPECT_TRUE(tree.contains("11_02.wav;"));
+    EXPECT_FALSE(document.HasUnsavedChanges());
+}
