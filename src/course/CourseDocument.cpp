@@ -114,6 +114,24 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     if (ReadWholeFile(QDir(folder).filePath(HelpFileName), help))
         helpLost = HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(opened));
     readOnly = !helpLost.isEmpty() || !PackIsWritable(folder, installedContent);
+    lockedBy.clear();
+    if (!readOnly) {
+        editLock = std::make_unique<QLockFile>(QDir(folder).filePath(CourseEditLockName));
+        // Only a studio that is gone gives its lock up, however long the
+        // other has had the course open.
+        editLock->setStaleLockTime(0);
+        if (!editLock->tryLock(0) && editLock->error() != QLockFile::LockFailedError) {
+            editLock.reset(); // no lock can be made here: edit as before locks
+        } else if (!editLock->isLocked()) {
+            qint64 pid = 0;
+            QString host, program;
+            editLock->getLockInfo(&pid, &host, &program);
+            lockedBy = host.isEmpty() ? QString("another studio")
+                                      : QString("a studio on %1 (process %2)").arg(host).arg(pid);
+            editLock.reset();
+            readOnly = true;
+        }
+    }
     course = opened;
     saved = opened;
     for (const auto& [file, phrase] : PhrasesByFile(course.Root))
@@ -205,6 +223,8 @@ void CourseDocument::Close()
     listedThisSession.clear();
     undo.clear();
     unsaved = false;
+    editLock.reset();
+    lockedBy.clear();
     folder.clear();
     course = Course();
     saved = Course();
@@ -230,12 +250,18 @@ QString CourseDocument::Writable() const
                        "change the course here, write each topic as <h3><a name=\"N\"></a>"
                        "Heading</h3> followed by its text.")
             .arg(helpLost);
+    if (!lockedBy.isEmpty())
+        return QString("%1 has this course open; changes are made there, or here once it is "
+                       "closed (open the course again then). If no studio has it open any "
+                       "more, remove %2.")
+            .arg(lockedBy, QDir(folder).filePath(CourseEditLockName));
     return readOnly ? ReadOnlyProblem : QString();
 }
 
 QString CourseDocument::ReadOnlyHint() const
 {
     if (!readOnly) return {};
+    if (!lockedBy.isEmpty()) return QString("open in %1").arg(lockedBy);
     return helpLost.isEmpty() ? "File > Save a Copy to change it"
                               : "its help document is written in a form the studio cannot keep";
 }

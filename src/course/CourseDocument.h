@@ -10,12 +10,16 @@
 #include "course/CourseManifest.h"
 #include "course/CourseModel.h"
 
+#include <QLockFile>
 #include <QObject>
 #include <QString>
 #include <QUndoStack>
 
 #include <memory>
 #include <set>
+
+// The lock file a studio holds in the course folder it edits.
+inline const QString CourseEditLockName = QStringLiteral(".studio-lock");
 
 class CourseDocument : public QObject
 {
@@ -27,8 +31,9 @@ public:
     // A new course titled title in folder (missing or empty), saved at once.
     bool Create(const QString& folder, const QString& title, QString* problem = nullptr);
     // The pack in folder; read-only when it is the pack installed with the
-    // tutor (installedContent), the folder cannot be written, or its help
-    // document was written by hand in a form a save would not keep.
+    // tutor (installedContent), the folder cannot be written, another studio
+    // has it open, or its help document was written by hand in a form a
+    // save would not keep.
     bool Open(const QString& folder, const QString& installedContent, QString* problem = nullptr);
     // Copies the open pack's files into folder (missing or empty) and opens
     // the copy, writable. After a failed save the copy holds the course as
@@ -107,6 +112,10 @@ private:
     bool readOnly = false;
     bool unsaved = false;
     QString helpLost; // what a save would lose of a hand-written help document
+    // Held while the course is open for changes: a second studio on the same
+    // course would overwrite this one's edits with its own at every save.
+    std::unique_ptr<QLockFile> editLock;
+    QString lockedBy; // who else has it open, when they do
     Course course;
     CourseManifest manifest;
     Course saved;                        // the course as the files on disk hold it

@@ -232,3 +232,20 @@ TEST(CourseDocument, EditsWhoseSaveFailedAreSavedAgainOrKeptByACopy)
     EXPECT_TRUE(tree.contains("11_02.wav;"));
     EXPECT_FALSE(document.HasUnsavedChanges());
 }
+
+TEST(CourseDocument, ASecondStudioOnTheSameCourseOnlyReadsIt)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    CourseDocument first;
+    ASSERT_TRUE(first.Open(dir.path(), {}));
+    EXPECT_FALSE(first.IsReadOnly());
+    CourseDocument second;
+    ASSERT_TRUE(second.Open(dir.path(), {}));
+    EXPECT_TRUE(second.IsReadOnly());
+    EXPECT_TRUE(second.RenameNode({1}, "Mine").contains("has this course open"));
+    first.Close();
+    ASSERT_TRUE(second.Open(dir.path(), {}));
+    EXPECT_FALSE(second.IsReadOnly());
+    EXPECT_EQ(second.RenameNode({1}, "Mine"), "");
+}
