@@ -13,6 +13,7 @@
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <QTemporaryDir>
+#include <QUrl>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -327,6 +328,33 @@ bool AddFile(archive* writer, const QString& source, const QString& name, QStrin
     return true;
 }
 
+// The pictures the help document shows from the course folder, as paths
+// from the pack's top ("Help/map.png", or wherever in the folder they lie).
+QStringList PicturesShown(const QDir& pack)
+{
+    QByteArray help;
+    ReadWholeFile(pack.filePath(HelpFileName), help);
+    static const QRegularExpression image(
+        "<img\\b[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))",
+        QRegularExpression::CaseInsensitiveOption);
+    QStringList shown;
+    for (const QRegularExpressionMatch& match : image.globalMatch(QString::fromUtf8(help))) {
+        QString source = match.captured(1) + match.captured(2) + match.captured(3);
+        source.replace("&amp;", "&");
+        // Only what the help window shows: a path inside the course folder.
+        const QUrl url(source);
+        const QString path = url.path();
+        if (!url.scheme().isEmpty() || !url.host().isEmpty() || path.isEmpty() ||
+            QDir::isAbsolutePath(path))
+            continue;
+        const QString inPack =
+            pack.relativeFilePath(QDir::cleanPath(QDir(pack.filePath("Help")).filePath(path)));
+        if (inPack.startsWith("..")) continue;
+        if (!shown.contains(inPack)) shown << inPack;
+    }
+    return shown;
+}
+
 // The files of a pack that go into its archive, checked.
 bool PackFiles(const QDir& pack, QStringList& files, QString* problem)
 {
@@ -353,6 +381,17 @@ bool PackFiles(const QDir& pack, QStringList& files, QString* problem)
          QDir(pack.filePath("Help"))
              .entryList({"*.png", "*.jpg", "*.jpeg", "*.gif"}, QDir::Files)) {
         if (IsCourseArchivePath("Help/" + picture)) files << "Help/" + picture;
+    }
+    // A picture the teacher sees in an explanation and the learners would
+    // not get is refused here, not left out without a word.
+    for (const QString& picture : PicturesShown(pack)) {
+        // A missing one is missing for the teacher too (the check says so).
+        if (files.contains(picture) || !QFileInfo(pack.filePath(picture)).isFile()) continue;
+        return Refuse(problem,
+                      QString("%1 cannot be shared: an explanation's picture lies in Help/ "
+                              "and its name holds letters, digits, '_', '-' and '.' only and "
+                              "ends in .png, .jpg, .jpeg or .gif")
+                          .arg(picture));
     }
     return true;
 }

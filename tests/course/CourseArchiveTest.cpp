@@ -184,6 +184,37 @@ TEST(CourseArchive, InstalledCoursesAreKnownByTheirIdentityAndReadableByEveryLea
               QFileInfo(QDir(courses).filePath("made-here")).permissions());
 }
 
+TEST(CourseArchive, AnExplanationsPictureThatCannotBeSharedIsRefusedNotLeftOut)
+{
+    QTemporaryDir dir;
+    const QString pack = dir.filePath("pack");
+    WriteSmallCourse(pack);
+    const QString help = pack + "/" + HelpFileName;
+    QByteArray body;
+    ASSERT_TRUE(ReadWholeFile(help, body));
+    QDir(pack).mkpath("Help/maps");
+    for (const char* name : {"Help/mouth.png", "Help/maps/tongue.png", "Help/Lip Shape.PNG"}) {
+        QFile picture(pack + "/" + name);
+        ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+        picture.write("\x89PNG");
+    }
+    const auto exportWith = [&](const QByteArray& pictures, QString* problem) {
+        WriteFileAtomically(help, body + pictures);
+        return ExportCourseArchive(pack, {"Course", "", "en", "1"}, dir.filePath("c.tvcourse"),
+                                   problem);
+    };
+    QString problem;
+    EXPECT_TRUE(exportWith("<img src=\"mouth.png\"><img src='gone.png'>"
+                           "<img src=\"https://example.org/x.png\">",
+                           &problem))
+        << problem.toStdString();
+    EXPECT_TRUE(InspectCourseArchive(dir.filePath("c.tvcourse")).Files.contains("Help/mouth.png"));
+    EXPECT_FALSE(exportWith("<IMG width=3 SRC=maps/tongue.png>", &problem));
+    EXPECT_TRUE(problem.contains("Help/maps/tongue.png")) << problem.toStdString();
+    EXPECT_FALSE(exportWith("<img src=\"Lip%20Shape.PNG\">", &problem));
+    EXPECT_TRUE(problem.contains("Help/Lip Shape.PNG")) << problem.toStdString();
+}
+
 TEST_F(HostileArchive, PathsLeavingTheCourseFolderAreRefused)
 {
     for (const QByteArray& path :
