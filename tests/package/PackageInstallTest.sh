@@ -107,7 +107,8 @@ no_display "$PREFIX/bin/tonvale-tutor" --install-course "$SCRATCH/no such course
 # A first start that cannot set up says why, not that the system's settings
 # file is missing (which no reinstalling would mend).
 printf 'not a folder\n' >"$SCRATCH/a file"
-if env -i PATH="$PATH" HOME="$SCRATCH/nodisplay" XDG_DATA_HOME="$SCRATCH/a file/data" \
+mkdir -p "$SCRATCH/blocked"
+if env -i PATH="$PATH" HOME="$SCRATCH/blocked" XDG_DATA_HOME="$SCRATCH/a file/data" \
     XDG_RUNTIME_DIR="$SCRATCH/runtime" QT_QPA_PLATFORM=offscreen \
     timeout 60 "$PREFIX/bin/tonvale-tutor" --check-startup >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt"; then
     fail "a first start that could not set up reached the lesson tree"
