@@ -52,6 +52,37 @@ bool InstallationInUseElsewhere(const SettingsStore& settings)
     return installDir && LockInstallation(*installDir + "/Data") == InstallationLock::HeldElsewhere;
 }
 
+// Two courses of one title (a content folder whose manifest gives none, or
+// the same, as the course installed with the tutor) would be two rows alike:
+// each of them gets what tells it apart, a word that it came with the tutor
+// or its folder's name, or its whole folder when the names are alike too.
+void TellApartCoursesOfOneTitle(std::vector<InstalledCourse>& courses,
+                                const QString& packagedContent)
+{
+    const QString packaged = packagedContent.isEmpty() ? QString() : Canonical(packagedContent);
+    const auto isPackaged = [&packaged](const InstalledCourse& course) {
+        return Canonical(course.Folder) == packaged;
+    };
+    const auto folderName = [](const InstalledCourse& course) {
+        return QFileInfo(QDir::cleanPath(course.Folder)).fileName();
+    };
+    QStringList titles;
+    QStringList named; // title and folder name of each course not packaged
+    for (const InstalledCourse& course : courses) {
+        titles << course.Title;
+        if (!isPackaged(course)) named << course.Title + '\n' + folderName(course);
+    }
+    for (InstalledCourse& course : courses) {
+        if (titles.count(course.Title) < 2) continue;
+        QString apart = folderName(course);
+        if (isPackaged(course))
+            apart = "installed with the tutor";
+        else if (apart.isEmpty() || named.count(course.Title + '\n' + apart) > 1)
+            apart = QDir::toNativeSeparators(course.Folder);
+        course.Title += QString(" (%1)").arg(apart);
+    }
+}
+
 } // namespace
 
 CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int current,
@@ -139,6 +170,7 @@ std::vector<InstalledCourse> CoursesToChooseFrom(const SettingsStore& settings,
         courses.insert(courses.begin(), {*content, CourseTitleOf(*content)});
         current = 0;
     }
+    TellApartCoursesOfOneTitle(courses, packagedContent);
     return courses;
 }
 

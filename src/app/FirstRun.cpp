@@ -63,12 +63,6 @@ bool WriteSettingsFile(const InstalledFolders& installed, const QString& install
 
 } // namespace
 
-InstalledFolders InstalledFoldersBeside(const QString& programFolder)
-{
-    return {QDir::cleanPath(programFolder + "/../lib/tonvale-tutor/Bin"),
-            QDir::cleanPath(programFolder + "/../share/tonvale-tutor/content")};
-}
-
 QString UserInstallFolder()
 {
     QString dataHome = qEnvironmentVariable("XDG_DATA_HOME");

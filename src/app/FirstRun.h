@@ -11,17 +11,9 @@
 // where <data home> is $XDG_DATA_HOME or ~/.local/share and <prefix> is the
 // installation prefix of the running program. An existing settings file is
 // never touched: damaged settings stay damaged, so the tutor still says so.
+#include "app/InstalledFolders.h"
+
 #include <QString>
-
-// Where a package put the shared parts, relative to the folder of the
-// installed program (<prefix>/bin).
-struct InstalledFolders
-{
-    QString AnalyserFolder; // <prefix>/lib/tonvale-tutor/Bin, holding TVM
-    QString ContentFolder;  // <prefix>/share/tonvale-tutor/content, holding Sounds and Help
-};
-
-InstalledFolders InstalledFoldersBeside(const QString& programFolder);
 
 // $XDG_DATA_HOME/tonvale-tutor, or ~/.local/share/tonvale-tutor when it is
 // unset or not absolute.

@@ -15,8 +15,9 @@
 
 #include <cstdio>
 
-Main::Main(SettingsStore settingsStore, MountLister lister)
-    : settings(std::move(settingsStore)), listMounts(std::move(lister))
+Main::Main(SettingsStore settingsStore, MountLister lister, QString setUpProblem)
+    : settings(std::move(settingsStore)), listMounts(std::move(lister)),
+      firstStartProblem(std::move(setUpProblem))
 {
     setObjectName("Main");
     setWindowTitle("Tonvale Tutor");
@@ -62,6 +63,7 @@ Main::Main(SettingsStore settingsStore, MountLister lister)
     BadRegistry->setAlignment(Qt::AlignCenter);
     MissingSettings->setGeometry(20, 140, 400, 28);
     MissingSettings->setWordWrap(true);
+    MissingSettings->setTextFormat(Qt::PlainText); // folder names, as written
     MissingSettings->setAlignment(Qt::AlignCenter);
     AlreadyRunning->setGeometry(20, 85, 400, 60);
     AlreadyRunning->setWordWrap(true);
@@ -127,10 +129,16 @@ void Main::LocateContent()
         BadRegistry->show();
         MainExit->show();
         // "Damaged" misleads when the file is simply not there (a mistyped
-        // --settings): say so under the designed message.
+        // --settings): say so under the designed message. On a first start
+        // that could not set up the user's own settings, the system file
+        // was never meant to exist, and reinstalling would not help: say
+        // what stopped the set-up instead.
         if (!QFileInfo::exists(settings.Path())) {
             MissingSettings->setText(
-                QString("The settings file %1 does not exist").arg(settings.Path()));
+                firstStartProblem.isEmpty()
+                    ? QString("The settings file %1 does not exist").arg(settings.Path())
+                    : QString("Could not set up: %1").arg(firstStartProblem));
+            MissingSettings->setToolTip(MissingSettings->text());
             MissingSettings->show();
             std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(MissingSettings->text()));
         }

@@ -14,7 +14,11 @@ class Main : public QWidget
 {
     Q_OBJECT
 public:
-    Main(SettingsStore settings, MountLister listMounts = ListSystemMounts);
+    // firstStartProblem: why the user's own installation could not be set
+    // up on this first start (empty when there was nothing to set up); the
+    // settings are then missing for that reason, which the window gives.
+    Main(SettingsStore settings, MountLister listMounts = ListSystemMounts,
+         QString firstStartProblem = QString());
 
     QTimer* MainCDLoadTimer;
     QTimer* MainStartTimer;
@@ -23,7 +27,8 @@ public:
     QLabel* CDLoad;
     QLabel* BadRegistry;
     QLabel* Welcome;
-    // Beside the designed texts: a settings file that does not exist, and
+    // Beside the designed texts: a settings file that does not exist (or
+    // why the first start could not write one), and
     // a second tutor started on an installation already in use, which
     // ends by itself after a few seconds.
     QLabel* MissingSettings;
@@ -49,4 +54,5 @@ private:
 
     SettingsStore settings;
     MountLister listMounts;
+    QString firstStartProblem;
 };

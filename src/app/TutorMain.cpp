@@ -5,6 +5,7 @@
 #include "app/FirstRun.h"
 #include "app/InstalledCourses.h"
 #include "app/Main.h"
+#include "app/ProgramStart.h"
 #include "app/Tutor.h"
 #include "platform/SettingsStore.h"
 #include "widgets/AnalyserProcess.h"
@@ -19,15 +20,25 @@
 
 namespace {
 
-void SetUpOnFirstStart(const QString& commandLineSettingsFile)
+// Why the user's own installation could not be set up; empty when it was,
+// or when it was there already. The start-up window shows it (and prints
+// it) in place of the missing system settings file, which is no cause.
+QString SetUpOnFirstStart(const QString& commandLineSettingsFile)
 {
     if (!IsFirstStart(commandLineSettingsFile))
-        return;
+        return QString();
     const FirstRunResult result =
         SetUpUserInstallation(InstalledFoldersBeside(QCoreApplication::applicationDirPath()),
                               UserInstallFolder(), SettingsStore::UserFile());
-    if (result.Outcome != FirstRunOutcome::SetUp && !result.Problem.isEmpty())
-        std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(result.Problem));
+    return result.Outcome == FirstRunOutcome::SetUp ? QString() : result.Problem;
+}
+
+int InstallCourse(const QString& archive, const QString& settingsFile)
+{
+    const CourseInstallReport report = InstallCourseForLearner(archive, settingsFile);
+    std::fprintf(report.Installed ? stdout : stderr, "tonvale-tutor: %s\n",
+                 qPrintable(report.Message));
+    return report.Installed ? 0 : 1;
 }
 
 // For installation checks: ends the process with status 0 as soon as the
@@ -70,47 +81,50 @@ void EndOnceLessonTreeShown(const Main& start)
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("tonvale-tutor");
-    QApplication::setApplicationVersion("1.0");
-    QApplication::setQuitOnLastWindowClosed(false);
+    QCommandLineOption settingsOption("settings", "Read the settings from FILE.", "FILE");
+    QCommandLineOption checkOption("check-startup",
+                                   "Exit with status 0 once the lesson tree is shown.");
+    checkOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    QCommandLineOption installOption(
+        "install-course",
+        "Install the shared course FILE (.tvcourse) for this user and open it next time.", "FILE");
+    // The studio's "Try as a Learner" opens the course being built: the
+    // course installed with the tutor must not be offered beside it.
+    QCommandLineOption noChoiceOption("no-course-choice",
+                                      "Open the course the settings name without asking.");
+    noChoiceOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    const QList<QCommandLineOption> options{settingsOption, checkOption, installOption,
+                                            noChoiceOption};
 
+    const std::unique_ptr<QCoreApplication> application =
+        MakeApplication(argc, argv, options, {installOption});
+    PresentProgram(TutorIdentity);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Tonvale Tutor: practise the rhythm, stress and intonation of English phrases.");
     parser.addHelpOption();
     parser.addVersionOption();
-    QCommandLineOption settingsOption("settings", "Read the settings from FILE.", "FILE");
-    parser.addOption(settingsOption);
-    QCommandLineOption checkOption("check-startup",
-                                   "Exit with status 0 once the lesson tree is shown.");
-    checkOption.setFlags(QCommandLineOption::HiddenFromHelp);
-    parser.addOption(checkOption);
-    QCommandLineOption installOption(
-        "install-course",
-        "Install the shared course FILE (.tvcourse) for this user and open it next time.",
-        "FILE");
-    parser.addOption(installOption);
-    parser.process(app);
-    InstallQtAudioOutput();
-    // However the tutor ends, an analyser at work ends with it.
-    QObject::connect(&app, &QCoreApplication::aboutToQuit,
-                     [] { CurrentAnalyserLauncher().StopRunning(); });
+    parser.addOptions(options);
+    parser.process(*application);
 
     const QString settingsFile = parser.value(settingsOption);
-    if (parser.isSet(installOption)) {
-        const CourseInstallReport report =
-            InstallCourseForLearner(parser.value(installOption), settingsFile);
-        std::fprintf(report.Installed ? stdout : stderr, "tonvale-tutor: %s\n",
-                     qPrintable(report.Message));
-        return report.Installed ? 0 : 1;
-    }
-    SetUpOnFirstStart(settingsFile);
-    if (!ChooseCourseAtStart(settingsFile, parser.isSet(checkOption)))
+    if (parser.isSet(installOption))
+        return InstallCourse(parser.value(installOption), settingsFile);
+
+    QApplication::setQuitOnLastWindowClosed(false);
+    InstallQtAudioOutput();
+    // However the tutor ends, an analyser at work ends with it.
+    QObject::connect(application.get(), &QCoreApplication::aboutToQuit,
+                     [] { CurrentAnalyserLauncher().StopRunning(); });
+
+    const QString firstStartProblem = SetUpOnFirstStart(settingsFile);
+    if (!parser.isSet(noChoiceOption) &&
+        !ChooseCourseAtStart(settingsFile, parser.isSet(checkOption)))
         return 0;
-    Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)));
+    Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)), ListSystemMounts,
+               firstStartProblem);
     if (parser.isSet(checkOption))
         EndOnceLessonTreeShown(start);
     start.show();
-    return app.exec();
+    return QCoreApplication::exec();
 }

@@ -47,6 +47,13 @@ bool PrepareLearnerTrial(const QString& courseFolder, const QString& trialFolder
     return true;
 }
 
+QStringList LearnerTrialArguments(const QString& trialFolder)
+{
+    // Only the course being built: the course installed with the tutor
+    // would otherwise be offered beside it.
+    return {"--settings", QDir(trialFolder).filePath("TonvaleTutor.conf"), "--no-course-choice"};
+}
+
 bool StartLearnerTrial(const QString& courseFolder, QString* problem)
 {
     const QString trial = LearnerTrialFolder();
@@ -55,7 +62,7 @@ bool StartLearnerTrial(const QString& courseFolder, QString* problem)
         return false;
     QProcess tutor;
     tutor.setProgram(TutorProgram());
-    tutor.setArguments({"--settings", QDir(trial).filePath("TonvaleTutor.conf")});
+    tutor.setArguments(LearnerTrialArguments(trial));
     // The practice history and anything else the tutor keeps per user go to
     // the trial's own folders.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -4,6 +4,7 @@
 // so nothing of the teacher's own tutor (its settings, its learner files,
 // its practice history, its installed courses) is read or touched.
 #include <QString>
+#include <QStringList>
 
 // Lays out <cache>/tonvale-studio/trial (Data, a Bin link to the analyser,
 // TonvaleTutor.conf naming the course) and starts the tutor on it. False
@@ -14,3 +15,5 @@ bool StartLearnerTrial(const QString& courseFolder, QString* problem = nullptr);
 QString LearnerTrialFolder();
 bool PrepareLearnerTrial(const QString& courseFolder, const QString& trialFolder,
                          const QString& analyserFolder, QString* problem = nullptr);
+// The tutor's command line for the trial laid out in trialFolder.
+QStringList LearnerTrialArguments(const QString& trialFolder);

@@ -3,6 +3,7 @@
 // explanations), try it as a learner and share it as one file.
 //   tonvale-studio [FOLDER]    opens the course in FOLDER, or starts a new
 //                              one there when FOLDER is empty or missing
+#include "app/ProgramStart.h"
 #include "studio/StudioWindow.h"
 #include "widgets/AudioDevice.h"
 
@@ -13,9 +14,8 @@
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("tonvale-studio");
-    QApplication::setApplicationVersion("1.0");
+    const std::unique_ptr<QCoreApplication> application = MakeApplication(argc, argv, {}, {});
+    PresentProgram(StudioIdentity);
     QCommandLineParser parser;
     parser.setApplicationDescription(
         "Tonvale Studio: build courses for Tonvale Tutor and share them.");
@@ -26,7 +26,7 @@ int main(int argc, char** argv)
         "The course folder to open; an empty or missing folder starts a new course there, "
         "titled after the folder.",
         "[FOLDER]");
-    parser.process(app);
+    parser.process(*application);
     InstallQtAudioOutput();
 
     StudioWindow window;
@@ -40,5 +40,5 @@ int main(int argc, char** argv)
             window.OpenCourse(folder);
     }
     window.show();
-    return app.exec();
+    return QCoreApplication::exec();
 }

@@ -84,3 +84,29 @@ TEST_F(CourseChoiceAtStart, NoChooserForOneReadableCourseOrWhenNoCourseIsLeft)
     EXPECT_EQ(shown, 0);
     EXPECT_EQ(SettingsStore(gone).ReadValue("InstallCDDrive1331"), contentRoot);
 }
+
+TEST_F(CourseChoiceAtStart, CoursesOfOneTitleAreToldApartAndOthersKeepTheirs)
+{
+    // The settings name a content folder whose tree begins as the course
+    // installed with the tutor does, and no manifest gives either a title.
+    const QString packaged = dir.filePath("usr/share/tonvale-tutor/content");
+    QDir().mkpath(packaged + "/Sounds");
+    WriteFile("usr/share/tonvale-tutor/content/Sounds/Tree.txt", SampleTree);
+    InstallCourse("Stress Basics");
+    const QString title = CourseTitleOf(contentRoot);
+    ASSERT_EQ(CourseTitleOf(packaged), title);
+
+    int current = -1;
+    const std::vector<InstalledCourse> courses =
+        CoursesToChooseFrom(SettingsStore(WriteSettings()), packaged, current);
+    QStringList titles;
+    for (const InstalledCourse& course : courses)
+        titles << course.Title;
+    ASSERT_EQ(courses.size(), 3u) << titles.join(" | ").toStdString();
+    EXPECT_TRUE(titles.contains(title + " (installed with the tutor)"))
+        << titles.join(" | ").toStdString();
+    EXPECT_TRUE(titles.contains(title + " (content)")) << titles.join(" | ").toStdString();
+    EXPECT_TRUE(titles.contains("Stress Basics")) << titles.join(" | ").toStdString();
+    ASSERT_GE(current, 0);
+    EXPECT_EQ(courses[current].Folder, contentRoot);
+}

@@ -160,3 +160,19 @@ TEST_F(SingleInstance, AMissingSettingsFileIsNamed)
     EXPECT_EQ(start->MissingSettings->text(), "The settings file " + missing + " does not exist");
     delete start;
 }
+
+TEST_F(SingleInstance, AFirstStartThatCouldNotSetUpSaysWhyInsteadOfAMissingFile)
+{
+    const QString systemFile = dir.filePath("etc/xdg/Tonvale/TonvaleTutor.conf");
+    const QString why = "cannot create /home/learner/.local/share/tonvale-tutor/Data";
+    auto* start = new Main(SettingsStore(systemFile), ListSystemMounts, why);
+    start->show();
+    EXPECT_TRUE(start->BadRegistry->isVisible());
+    EXPECT_EQ(start->BadRegistry->text(),
+              "ERROR!!!!       Please uninstall Tonvale Tutor and install it  again");
+    EXPECT_TRUE(start->MissingSettings->isVisible());
+    EXPECT_TRUE(start->MissingSettings->text().contains(why))
+        << start->MissingSettings->text().toStdString();
+    EXPECT_FALSE(start->MissingSettings->text().contains(systemFile));
+    delete start;
+}

@@ -39,11 +39,14 @@ else
     echo "lintian is not installed (Debian package lintian): the package was not linted"
 fi
 
-# Run-time dependencies, linked or loaded.
+# Run-time dependencies, linked or loaded, and none that nothing needs.
 DEPENDS=$(dpkg-deb -f "$DEB" Depends)
-for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 qt6-qpa-plugins \
-    libfftw3-single3 libsndfile1 libsoxr0 libarchive13; do
+for package in libqt6core6 libqt6gui6 libqt6widgets6 libqt6multimedia6 libqt6sql6-sqlite \
+    libsndfile1 libsoxr0 libarchive13; do
     grep -Eq "(^|[ ,])$package([ ,(]|$)" <<<"$DEPENDS" || fail "Depends lacks $package: $DEPENDS"
+done
+for package in qt6-qpa-plugins libfftw3-single3; do
+    ! grep -Eq "(^|[ ,])$package([ ,(]|$)" <<<"$DEPENDS" || fail "Depends names $package: $DEPENDS"
 done
 
 ROOT="$SCRATCH/root"
@@ -53,7 +56,9 @@ for file in bin/tonvale-tutor bin/tonvale-studio bin/tvtool \
     share/tonvale-tutor/content/Sounds/Tree.txt share/tonvale-tutor/content/Sounds/SentList.txt \
     share/tonvale-tutor/content/Help/TVTutor.hlp \
     share/applications/org.tonvale.TonvaleTutor.desktop \
-    share/applications/org.tonvale.TonvaleStudio.desktop share/man/man1/tonvale-studio.1.gz \
+    share/applications/org.tonvale.TonvaleStudio.desktop \
+    share/applications/org.tonvale.TonvaleTutor.InstallCourse.desktop \
+    share/mime/packages/tonvale-tutor.xml share/man/man1/tonvale-studio.1.gz \
     share/icons/hicolor/scalable/apps/org.tonvale.TonvaleTutor.svg \
     share/metainfo/org.tonvale.TonvaleTutor.metainfo.xml \
     share/man/man1/tonvale-tutor.1.gz share/man/man1/tvtool.1.gz share/man/man1/TVM.1.gz \
@@ -69,6 +74,49 @@ if [ -f "$BUILD/demo-pack/.built" ]; then
     "$PREFIX/bin/tvtool" lint "$PREFIX/share/tonvale-tutor/content" ||
         fail "the installed demo content does not pass tvtool lint"
 fi
+
+# A course file is known by its name, and opened by the entry that installs it.
+if command -v update-mime-database >/dev/null; then
+    update-mime-database "$PREFIX/share/mime" >/dev/null 2>&1 ||
+        fail "update-mime-database rejects the course file's type"
+    grep -q "application/x-tonvale-course:\*\.tvcourse" "$PREFIX/share/mime/globs2" ||
+        fail "no type for *.tvcourse: $(cat "$PREFIX/share/mime/globs2" 2>/dev/null)"
+fi
+grep -qx "MimeType=application/x-tonvale-course;" \
+    "$PREFIX/share/applications/org.tonvale.TonvaleTutor.InstallCourse.desktop" ||
+    fail "no desktop entry opens application/x-tonvale-course"
+
+# Without a display (over ssh, from a script) what needs no window works.
+no_display() {
+    env -i PATH="$PATH" HOME="$SCRATCH/nodisplay" XDG_RUNTIME_DIR="$SCRATCH/runtime" \
+        timeout 60 "$@" >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt"
+}
+mkdir -p "$SCRATCH/nodisplay" "$SCRATCH/runtime"
+chmod 700 "$SCRATCH/runtime"
+for program in tonvale-tutor tonvale-studio; do
+    no_display "$PREFIX/bin/$program" --version || fail "$program --version: $(cat "$SCRATCH/err.txt")"
+    grep -q "1.0" "$SCRATCH/out.txt" || fail "$program --version printed: $(cat "$SCRATCH/out.txt")"
+    no_display "$PREFIX/bin/$program" --help || fail "$program --help: $(cat "$SCRATCH/err.txt")"
+done
+status=0
+no_display "$PREFIX/bin/tonvale-tutor" --install-course "$SCRATCH/no such course.tvcourse" ||
+    status=$?
+[ "$status" -eq 1 ] ||
+    fail "--install-course of a missing file without a display ended with $status: $(cat "$SCRATCH/err.txt")"
+
+# A first start that cannot set up says why, not that the system's settings
+# file is missing (which no reinstalling would mend).
+printf 'not a folder\n' >"$SCRATCH/a file"
+mkdir -p "$SCRATCH/blocked"
+if env -i PATH="$PATH" HOME="$SCRATCH/blocked" XDG_DATA_HOME="$SCRATCH/a file/data" \
+    XDG_RUNTIME_DIR="$SCRATCH/runtime" QT_QPA_PLATFORM=offscreen \
+    timeout 60 "$PREFIX/bin/tonvale-tutor" --check-startup >"$SCRATCH/out.txt" 2>"$SCRATCH/err.txt"; then
+    fail "a first start that could not set up reached the lesson tree"
+fi
+grep -q "Could not set up: cannot create $SCRATCH/a file/data/tonvale-tutor/Data" "$SCRATCH/err.txt" ||
+    fail "a failed first start does not say why: $(cat "$SCRATCH/err.txt")"
+! grep -q "does not exist" "$SCRATCH/err.txt" ||
+    fail "a failed first start blames a missing settings file: $(cat "$SCRATCH/err.txt")"
 
 # A user with nothing set up yet.
 HOME_DIR="$SCRATCH/home"

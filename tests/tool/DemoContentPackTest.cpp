@@ -64,3 +64,37 @@ TEST(DemoContentPack, EveryListedPhraseReadsWithStepsAndPitch)
             << phrase.WaveFile.toStdString() << ": fewer than half the steps are named";
     }
 }
+
+// An installed pack (its lists under Sounds/, as a package lays them out)
+// is a source as good as the text sources: a packaged tvtool has no other.
+TEST(DemoContentPack, BuildsFromAnInstalledPack)
+{
+    if (QStandardPaths::findExecutable("festival").isEmpty())
+        GTEST_SKIP() << "festival is not installed";
+    QTemporaryDir scratch;
+    const QDir installed(scratch.filePath("share/tonvale-tutor/content"));
+    ASSERT_TRUE(installed.mkpath("Sounds") && installed.mkpath("Help"));
+    const QByteArray tree = "Small Pack\r\n*Greetings / 10\r\n";
+    const QByteArray help = "<html><body><a name=\"100\"></a><p>Greetings</p></body></html>";
+    for (const auto& [name, bytes] :
+         {std::pair{"Sounds/Tree.txt", tree},
+          std::pair{"Sounds/SentList.txt", QByteArray("Phrases\r\n10_01.wav;Good morning.\r\n")},
+          std::pair{"Help/TVTutor.hlp", help}}) {
+        QFile file(installed.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+    }
+    const QString out = scratch.filePath("out");
+    QProcess tool;
+    tool.start(QStringLiteral(TONVALE_BINARY_DIR "/src/tvtool"),
+               {"demo-content", out, "--from", installed.path()});
+    ASSERT_TRUE(tool.waitForFinished(300000));
+    ASSERT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+    EXPECT_TRUE(QFile::exists(out + "/Sounds/10_01.wav"));
+    QFile copiedTree(out + "/Sounds/Tree.txt");
+    ASSERT_TRUE(copiedTree.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copiedTree.readAll(), tree);
+    QFile copiedHelp(out + "/Help/TVTutor.hlp");
+    ASSERT_TRUE(copiedHelp.open(QIODevice::ReadOnly));
+    EXPECT_EQ(copiedHelp.readAll(), help);
+}
