@@ -14,9 +14,12 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QElapsedTimer>
+#include <QMessageBox>
 #include <QTimer>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -25,19 +28,25 @@ namespace {
 // it) in place of the missing system settings file, which is no cause.
 QString SetUpOnFirstStart(const QString& commandLineSettingsFile)
 {
-    if (!IsFirstStart(commandLineSettingsFile))
-        return QString();
+    if (!IsFirstStart(commandLineSettingsFile)) return QString();
     const FirstRunResult result =
         SetUpUserInstallation(InstalledFoldersBeside(QCoreApplication::applicationDirPath()),
                               UserInstallFolder(), SettingsStore::UserFile());
     return result.Outcome == FirstRunOutcome::SetUp ? QString() : result.Problem;
 }
 
-int InstallCourse(const QString& archive, const QString& settingsFile)
+int InstallCourse(const QString& archive, const QString& settingsFile, bool inWindow)
 {
     const CourseInstallReport report = InstallCourseForLearner(archive, settingsFile);
     std::fprintf(report.Installed ? stdout : stderr, "tonvale-tutor: %s\n",
                  qPrintable(report.Message));
+    // Opened from a file manager there is no terminal to read the outcome in.
+    if (inWindow && qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
+        QMessageBox box(report.Installed ? QMessageBox::Information : QMessageBox::Warning,
+                        "Tonvale Tutor", report.Message);
+        box.setTextFormat(Qt::PlainText);
+        box.exec();
+    }
     return report.Installed ? 0 : 1;
 }
 
@@ -67,10 +76,8 @@ void EndOnceLessonTreeShown(const Main& start)
         }
         if (start.AlreadyRunning->isVisible())
             return finish(1, "another tutor is running for this installation");
-        if (start.BadRegistry->isVisible())
-            return finish(1, "the settings are damaged");
-        if (start.CDLoad->isVisible())
-            return finish(1, "the content was not found");
+        if (start.BadRegistry->isVisible()) return finish(1, "the settings are damaged");
+        if (start.CDLoad->isVisible()) return finish(1, "the content was not found");
         if (elapsed.hasExpired(30000))
             return finish(1, "the lesson tree was not shown within 30 s");
     });
@@ -93,11 +100,19 @@ int main(int argc, char** argv)
     QCommandLineOption noChoiceOption("no-course-choice",
                                       "Open the course the settings name without asking.");
     noChoiceOption.setFlags(QCommandLineOption::HiddenFromHelp);
+    // The course file's menu entry installs through this: the outcome is
+    // shown in a window as well.
+    QCommandLineOption inWindowOption("say-in-window",
+                                      "Show the outcome of --install-course in a window.");
+    inWindowOption.setFlags(QCommandLineOption::HiddenFromHelp);
     const QList<QCommandLineOption> options{settingsOption, checkOption, installOption,
-                                            noChoiceOption};
+                                            noChoiceOption, inWindowOption};
+    const bool inWindow = std::any_of(
+        argv + 1, argv + argc, [](const char* a) { return !std::strcmp(a, "--say-in-window"); });
 
-    const std::unique_ptr<QCoreApplication> application =
-        MakeApplication(argc, argv, options, {installOption});
+    const std::unique_ptr<QCoreApplication> application = MakeApplication(
+        argc, argv, options,
+        inWindow ? QList<QCommandLineOption>{} : QList<QCommandLineOption>{installOption});
     PresentProgram(TutorIdentity);
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -109,7 +124,8 @@ int main(int argc, char** argv)
 
     const QString settingsFile = parser.value(settingsOption);
     if (parser.isSet(installOption))
-        return InstallCourse(parser.value(installOption), settingsFile);
+        return InstallCourse(parser.value(installOption), settingsFile,
+                             parser.isSet(inWindowOption));
 
     QApplication::setQuitOnLastWindowClosed(false);
     InstallQtAudioOutput();
@@ -123,8 +139,7 @@ int main(int argc, char** argv)
         return 0;
     Main start(SettingsStore(SettingsStore::ChooseFile(settingsFile)), ListSystemMounts,
                firstStartProblem);
-    if (parser.isSet(checkOption))
-        EndOnceLessonTreeShown(start);
+    if (parser.isSet(checkOption)) EndOnceLessonTreeShown(start);
     start.show();
     return QCoreApplication::exec();
 }
