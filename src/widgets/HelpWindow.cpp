@@ -118,13 +118,14 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
 
 void HelpWindow::Present()
 {
-    if (!isVisible() && nextPlace.isValid()) {
-        resize(nextPlace.size());
-        move(nextPlace.topLeft());
-    }
+    if (!isVisible() && nextPlace.isValid()) MoveTo(nextPlace);
     show();
     raise();
-    document()->adjustSize();
+    // Laid out now, at the viewport's width, so that a topic can be scrolled
+    // to the top; the browser's own wrapping keeps the width following the
+    // window from then on (a width of the document's own choosing would run
+    // lines under the scroll bar).
+    if (lineWrapMode() == QTextEdit::WidgetWidth) document()->setTextWidth(viewport()->width());
 }
 
 void HelpWindow::MarkTopic(const QString& anchor)
@@ -169,6 +170,21 @@ void HelpWindow::keyPressEvent(QKeyEvent* event)
 void HelpWindow::PlaceAtNextOpening(const QRect& frame)
 {
     nextPlace = frame;
+}
+
+void HelpWindow::PlaceClearOf(const QRect& frame, const QRect& keepClear)
+{
+    PlaceAtNextOpening(frame);
+    if (isVisible() && frame.isValid() && frameGeometry().intersects(keepClear)) MoveTo(frame);
+}
+
+void HelpWindow::MoveTo(const QRect& frame)
+{
+    // The place is the whole frame: the window's own size leaves room for
+    // its border and title, so that it ends where the place ends.
+    const QSize border = frameGeometry().size() - size();
+    resize(frame.size() - border);
+    move(frame.topLeft());
 }
 
 QRect HelpWindowPlace(const QRect& screenArea, const QRect& tutorFrame, const QRect& nativeViews,
