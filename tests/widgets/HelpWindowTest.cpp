@@ -84,16 +84,19 @@ TEST_F(HelpViewer, TopicLinesWrapAtTheWindowsWidthAndFollowAResize)
             "</p>";
     WriteFile("wrap.hlp", page + "</body></html>");
     HelpWindow& help = HelpWindow::Instance();
-    help.Quit();
-    help.resize(560, 480);
+    // A window narrower than the document would choose for itself.
+    ASSERT_TRUE(WinHelp(0, file, HelpContents, 0));
+    help.resize(400, 480);
     ASSERT_TRUE(WinHelp(0, file, HelpContext, 20));
     EXPECT_GT(help.verticalScrollBar()->value(), 0) << "the topic is scrolled to";
-    for (const int width : {560, 420}) {
+    for (const int width : {400, 360, 520}) {
         help.resize(width, 480);
         QCoreApplication::processEvents();
         const double shown = help.viewport()->width();
         EXPECT_LE(help.document()->size().width(), shown) << "at " << width;
         EXPECT_GT(help.document()->idealWidth(), 0.8 * shown) << "lines use the width";
+        ASSERT_TRUE(WinHelp(0, file, HelpContext, 25)) << "another topic, the same width";
+        EXPECT_LE(help.document()->size().width(), shown) << "at " << width;
     }
     help.Quit();
 }
