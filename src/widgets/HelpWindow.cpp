@@ -118,8 +118,12 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
 
 void HelpWindow::Present()
 {
-    if (!isVisible() && nextPlace.isValid()) MoveTo(nextPlace);
+    const bool placed = !isVisible() && nextPlace.isValid();
+    if (placed) MoveTo(nextPlace);
     show();
+    // Its border is known only once shown: at the first opening the window
+    // is fitted again so that it stays where the place ends.
+    if (placed && frameGeometry().size() != nextPlace.size()) MoveTo(nextPlace);
     raise();
     // Laid out now, at the viewport's width, so that a topic can be scrolled
     // to the top; the browser's own wrapping keeps the width following the
