@@ -2,6 +2,11 @@
 
 #include "views/ViewArithmetic.h"
 
+#include <QCoreApplication>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QGuiApplication>
+
 #include <algorithm>
 #include <cmath>
 
@@ -107,11 +112,38 @@ int LabelPixels(const Canvas& canvas)
     return std::clamp(int(canvas.Height() * 0.07), 8, 14);
 }
 
+// How wide a step's name is drawn: measured where fonts are at hand (as the
+// screen's canvas measures), else a generous guess of an average letter.
+double LabelWidth(const QString& text, int pixels)
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr) {
+        QFont font;
+        font.setPixelSize(pixels);
+        return QFontMetricsF(font).horizontalAdvance(text);
+    }
+    return 0.6 * pixels * text.size();
+}
+
+// A name that would run into the one drawn before it is cut to what fits,
+// with an ellipsis, or left out when not even two letters fit.
+QString FittedLabel(const QString& name, double room, int pixels)
+{
+    if (LabelWidth(name, pixels) <= room) return name;
+    const QChar ellipsis(0x2026);
+    for (qsizetype letters = name.size() - 1; letters >= 2; --letters) {
+        const QString cut = name.left(letters) + ellipsis;
+        if (LabelWidth(cut, pixels) <= room) return cut;
+    }
+    return QString();
+}
+
 void DrawGuides(Canvas& canvas, const Plot& plot, const Comparison& c)
 {
     canvas.DrawLine(plot.left, plot.Y(0), plot.left + plot.width, plot.Y(0), CompareGuideColor, 1);
     const double bottom = plot.top + plot.height;
     const int pixels = LabelPixels(canvas);
+    const double gap = pixels / 2.0;
+    double drawnRight = -1e9; // the right end of the last name drawn
     for (size_t i = 0; i < c.Model.Steps.size(); ++i) {
         const StepProsody& step = c.Model.Steps[i];
         canvas.DrawLine(plot.X(step.StartSeconds), bottom - 4, plot.X(step.StartSeconds), bottom,
@@ -119,8 +151,12 @@ void DrawGuides(Canvas& canvas, const Plot& plot, const Comparison& c)
         const QString name = i < c.ModelNames.size() && !c.ModelNames[i].isEmpty()
                                  ? c.ModelNames[i]
                                  : QString::number(i + 1);
-        canvas.DrawText(plot.X((step.StartSeconds + step.EndSeconds) / 2), bottom + pixels + 2,
-                        name, CompareModelColor, pixels, TextAnchor::Middle);
+        const double centre = plot.X((step.StartSeconds + step.EndSeconds) / 2);
+        const QString label = FittedLabel(name, 2 * (centre - drawnRight - gap), pixels);
+        if (label.isEmpty()) continue;
+        canvas.DrawText(centre, bottom + pixels + 2, label, CompareModelColor, pixels,
+                        TextAnchor::Middle);
+        drawnRight = centre + LabelWidth(label, pixels) / 2;
     }
 }
 
@@ -193,4 +229,16 @@ void DrawCompare(Canvas& canvas, const Comparison& c)
             MarkStress(canvas, plot, learner[k].Seconds, learner[k].Semitones, CompareLearnerColor);
     }
     DrawLegend(canvas, plot);
+}
+
+void DrawCompareWithoutTake(Canvas& canvas, bool modelReady)
+{
+    canvas.Clear(CompareBackColor);
+    const QString text = modelReady
+                             ? QStringLiteral("Record the phrase to compare it with the model.")
+                             : QStringLiteral("The model's phrase could not be read: there is "
+                                              "nothing to compare with.");
+    const int pixels = std::clamp(int(canvas.Height() * 0.08), 10, 16);
+    canvas.DrawText(canvas.Width() / 2.0, canvas.Height() / 2.0 + pixels / 3.0, text,
+                    CompareModelColor, pixels, TextAnchor::Middle);
 }

@@ -9,6 +9,9 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <optional>
+
 namespace {
 
 QString MarkText(const std::optional<bool>& match)
@@ -203,7 +206,8 @@ void HistoryPanel::UpdateButtons()
     PlayButton->setEnabled(chosen);
     ShowButton->setEnabled(chosen);
     ForgetButton->setEnabled(history != nullptr && !takes.empty());
-    ForgetButton->setText(forgetArmed ? "Press again to forget every take"
+    // The armed text keeps the key of the first press: Alt+F twice forgets.
+    ForgetButton->setText(forgetArmed ? "Press again to &forget every take"
                                       : "&Forget this phrase's history");
 }
 
@@ -241,4 +245,78 @@ void HistoryPanel::keyPressEvent(QKeyEvent* event)
         return;
     }
     QWidget::keyPressEvent(event);
+}
+
+namespace {
+
+int CoveredArea(const QRect& place, const QRect& kept)
+{
+    const QRect both = place.intersected(kept);
+    return both.isEmpty() ? 0 : both.width() * both.height();
+}
+
+// Every place worth trying at one size: beside the exercise, against each
+// button, and at the screen's edges, pulled onto the screen.
+std::vector<QRect> CandidatePlaces(const QRect& screenArea, const QRect& exerciseFrame,
+                                   const std::vector<QRect>& buttons, const QSize& size)
+{
+    constexpr int gap = 8;
+    std::vector<int> lefts = {exerciseFrame.right() + 1 + gap,
+                              exerciseFrame.left() - gap - size.width(), exerciseFrame.left(),
+                              screenArea.left(), screenArea.right() + 1 - size.width()};
+    std::vector<int> tops = {exerciseFrame.top(), screenArea.top(),
+                             screenArea.bottom() + 1 - size.height()};
+    for (const QRect& button : buttons) {
+        lefts.push_back(button.left() - gap - size.width());
+        lefts.push_back(button.right() + 1 + gap);
+        tops.push_back(button.top() - gap - size.height());
+        tops.push_back(button.bottom() + 1 + gap);
+    }
+    std::vector<QRect> places;
+    for (int left : lefts) {
+        for (int top : tops) {
+            const int x =
+                std::clamp(left, screenArea.left(), screenArea.right() + 1 - size.width());
+            const int y =
+                std::clamp(top, screenArea.top(), screenArea.bottom() + 1 - size.height());
+            places.emplace_back(x, y, size.width(), size.height());
+        }
+    }
+    return places;
+}
+
+} // namespace
+
+QRect HistoryWindowPlace(const QRect& screenArea, const QRect& exerciseFrame,
+                         const QRect& nativeViews, const std::vector<QRect>& buttons,
+                         const QSize& size, const QSize& smallest)
+{
+    const QSize full = size.boundedTo(screenArea.size());
+    // Smaller only when no place at full size leaves the buttons free.
+    for (const double scale : {1.0, 0.85, 0.7}) {
+        const QSize tried = (QSizeF(full) * scale).toSize().expandedTo(smallest).boundedTo(full);
+        std::optional<QRect> best;
+        int bestCost = 0;
+        for (const QRect& place : CandidatePlaces(screenArea, exerciseFrame, buttons, tried)) {
+            if (std::any_of(buttons.begin(), buttons.end(),
+                            [&](const QRect& b) { return place.intersects(b); }))
+                continue;
+            // The native speaker's views matter most, then the rest of the
+            // exercise; the first of equals is the nearest to the usual place.
+            const int cost =
+                2 * CoveredArea(place, nativeViews) + CoveredArea(place, exerciseFrame);
+            if (!best || cost < bestCost) {
+                best = place;
+                bestCost = cost;
+            }
+        }
+        if (best) return *best;
+    }
+    // Nowhere free of the buttons: at the screen's right edge, beside the
+    // exercise where it can be, never beyond the screen.
+    const int x = std::clamp(exerciseFrame.right() + 9, screenArea.left(),
+                             screenArea.right() + 1 - full.width());
+    const int y =
+        std::clamp(exerciseFrame.top(), screenArea.top(), screenArea.bottom() + 1 - full.height());
+    return {x, y, full.width(), full.height()};
 }

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QMetaType>
 #include <QPushButton>
+#include <QRect>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -76,3 +77,12 @@ private:
 };
 
 Q_DECLARE_METATYPE(StoredTake)
+
+// Where the History window goes, as a frame of `size` (screen coordinates):
+// beside the exercise where the screen has room; else where it covers none
+// of the exercise's buttons and as little of the native speaker's views as
+// it can, made smaller (never below `smallest`) when it must; on the screen
+// always.
+QRect HistoryWindowPlace(const QRect& screenArea, const QRect& exerciseFrame,
+                         const QRect& nativeViews, const std::vector<QRect>& buttons,
+                         const QSize& size, const QSize& smallest);

@@ -638,8 +638,10 @@ void Stress::PlaceHelpWindow()
     const QRect nativeViews(mapToGlobal(views.topLeft()), views.size());
     const QScreen* screen = this->screen();
     if (screen)
-        HelpWindow::Instance().PlaceAtNextOpening(HelpWindowPlace(
-            screen->availableGeometry(), frameGeometry(), nativeViews, QSize(560, 480)));
+        HelpWindow::Instance().PlaceClearOf(HelpWindowPlace(screen->availableGeometry(),
+                                                            frameGeometry(), nativeViews,
+                                                            QSize(560, 480)),
+                                            nativeViews);
 }
 
 void Stress::HintButton_Click()

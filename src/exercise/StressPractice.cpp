@@ -16,6 +16,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QScreen>
 #include <QShortcut>
@@ -189,15 +190,24 @@ void Stress::HistoryButton_Click()
 void Stress::PlaceHistoryWindow()
 {
     // Beside the exercise where the screen has room, so the views stay in
-    // sight; else at the screen's right edge, never beyond it.
-    QPoint place = frameGeometry().topRight() + QPoint(8, 0);
-    if (const QScreen* screen = this->screen()) {
-        const QRect room = screen->availableGeometry();
-        const QSize size = History->frameGeometry().size();
-        place.setX(std::max(room.left(), std::min(place.x(), room.right() + 1 - size.width())));
-        place.setY(std::max(room.top(), std::min(place.y(), room.bottom() + 1 - size.height())));
+    // sight; else off every button of the exercise, which the learner keeps
+    // pressing while the window is open.
+    const QScreen* screen = this->screen();
+    if (screen == nullptr) return;
+    const auto global = [](const QWidget* control) {
+        return QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
+    };
+    std::vector<QRect> buttons;
+    for (const QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->isVisible() && button->window() == this) buttons.push_back(global(button));
     }
-    History->move(place);
+    const QRect nativeViews = global(NativePitch).united(global(NativeSignal));
+    const QSize frameExtra = History->frameGeometry().size() - History->size();
+    const QRect place = HistoryWindowPlace(screen->availableGeometry(), frameGeometry(),
+                                           nativeViews, buttons, History->frameGeometry().size(),
+                                           History->minimumSizeHint() + frameExtra);
+    if (place.size() != History->frameGeometry().size()) History->resize(place.size() - frameExtra);
+    History->move(place.topLeft());
 }
 
 void Stress::ShowHistoryOfPhrase()

@@ -11,6 +11,7 @@
 
 #include <QCloseEvent>
 #include <QFile>
+#include <QScreen>
 
 TreeNode::TreeNode()
 {
@@ -129,7 +130,10 @@ void TreeNode::OpenSelectedNode()
     }
     CurrentNode = child;
 
-    if (CurrentNode == 1) WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
+    if (CurrentNode == 1) {
+        PlaceHelpWindow();
+        WinHelp(reinterpret_cast<uintptr_t>(this), HelpFile, HelpContext, 100);
+    }
 
     const LessonNode& node = TreeNodes[CurrentNode];
     if (node.FirstChild != -1) {
@@ -145,6 +149,17 @@ void TreeNode::OpenSelectedNode()
     phrases->show();
     leaving = true;
     close();
+}
+
+void TreeNode::PlaceHelpWindow()
+{
+    // The lessons stay in sight beside the help that opens on its own here;
+    // the exercise screen that follows moves it off the native speaker.
+    const QRect list(ListOfNodes->mapToGlobal(QPoint(0, 0)), ListOfNodes->size());
+    if (const QScreen* screen = this->screen())
+        HelpWindow::Instance().PlaceClearOf(
+            HelpWindowPlace(screen->availableGeometry(), frameGeometry(), list, QSize(560, 480)),
+            list);
 }
 
 void TreeNode::ListOfNodes_DblClick()

@@ -38,6 +38,7 @@ protected:
 private:
     void Form_Resize();
     void EndProgram();
+    void PlaceHelpWindow();
 
     QSize loadSize;
     bool leaving = false;

@@ -23,12 +23,12 @@ void DrawSignalView(Canvas& canvas, const ViewInput& input, QColor fore, QColor 
     DrawSignal(canvas, input.Phrase.Phrase, input.Phrase.Samples, fore, back);
 }
 
-void DrawCompareView(Canvas& canvas, const ViewInput& input, QColor, QColor back)
+void DrawCompareView(Canvas& canvas, const ViewInput& input, QColor, QColor)
 {
     if (input.Against)
         DrawCompare(canvas, *input.Against);
     else
-        canvas.Clear(back);
+        DrawCompareWithoutTake(canvas, input.Phrase.Phrase.StepCount > 0);
 }
 
 QString DescribePitch(const QString& speaker, const LoadedPhrase& phrase)

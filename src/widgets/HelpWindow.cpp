@@ -118,13 +118,18 @@ bool HelpWindow::ShowTopic(const QString& file, int context)
 
 void HelpWindow::Present()
 {
-    if (!isVisible() && nextPlace.isValid()) {
-        resize(nextPlace.size());
-        move(nextPlace.topLeft());
-    }
+    const bool placed = !isVisible() && nextPlace.isValid();
+    if (placed) MoveTo(nextPlace);
     show();
+    // Its border is known only once shown: at the first opening the window
+    // is fitted again so that it stays where the place ends.
+    if (placed && frameGeometry().size() != nextPlace.size()) MoveTo(nextPlace);
     raise();
-    document()->adjustSize();
+    // Laid out now, at the viewport's width, so that a topic can be scrolled
+    // to the top; the browser's own wrapping keeps the width following the
+    // window from then on (a width of the document's own choosing would run
+    // lines under the scroll bar).
+    if (lineWrapMode() == QTextEdit::WidgetWidth) document()->setTextWidth(viewport()->width());
 }
 
 void HelpWindow::MarkTopic(const QString& anchor)
@@ -169,6 +174,21 @@ void HelpWindow::keyPressEvent(QKeyEvent* event)
 void HelpWindow::PlaceAtNextOpening(const QRect& frame)
 {
     nextPlace = frame;
+}
+
+void HelpWindow::PlaceClearOf(const QRect& frame, const QRect& keepClear)
+{
+    PlaceAtNextOpening(frame);
+    if (isVisible() && frame.isValid() && frameGeometry().intersects(keepClear)) MoveTo(frame);
+}
+
+void HelpWindow::MoveTo(const QRect& frame)
+{
+    // The place is the whole frame: the window's own size leaves room for
+    // its border and title, so that it ends where the place ends.
+    const QSize border = frameGeometry().size() - size();
+    resize(frame.size() - border);
+    move(frame.topLeft());
 }
 
 QRect HelpWindowPlace(const QRect& screenArea, const QRect& tutorFrame, const QRect& nativeViews,

@@ -30,6 +30,9 @@ public:
     // Where the window appears the next time it opens (it is not moved while
     // the learner has it open).
     void PlaceAtNextOpening(const QRect& frame);
+    // The same, and an open window that covers `keepClear` goes there at
+    // once; one the learner put where it covers nothing of it stays.
+    void PlaceClearOf(const QRect& frame, const QRect& keepClear);
 
     QString LastTopicShown() const { return lastTopic; }
     // The document is read again at the next request (it was rewritten).
@@ -50,6 +53,7 @@ private:
     void ShowNotFound(const QString& what);
     void FollowLink(const QUrl& link);
     void Present();
+    void MoveTo(const QRect& frame);
     void MarkTopic(const QString& anchor);
 
     QString loadedFile;

@@ -2,7 +2,9 @@
 // the model's whatever the voice and the rate, and the steps that differ
 // are shaded and named.
 #include "SpokenPhrase.h"
+#include "audio/LoadedPhrase.h"
 #include "compare/DrawCompare.h"
+#include "views/ViewKinds.h"
 #include "views/ViewTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -31,6 +33,26 @@ double ModelYAt(const std::vector<SvgElement>& model, double x)
             return (line.Num("y1") + line.Num("y2")) / 2;
     }
     return -1;
+}
+
+struct DrawnText
+{
+    double X = 0;
+    double Y = 0;
+    QString Text;
+};
+
+std::vector<DrawnText> Texts(const SvgCanvas& canvas)
+{
+    static const QRegularExpression text(R"re(^<text x="([^"]*)" y="([^"]*)".*>(.*)</text>$)re");
+    std::vector<DrawnText> texts;
+    for (const QString& element : canvas.Elements()) {
+        const auto match = text.match(element);
+        if (match.hasMatch())
+            texts.push_back(
+                {match.captured(1).toDouble(), match.captured(2).toDouble(), match.captured(3)});
+    }
+    return texts;
 }
 
 std::vector<SpokenStep> Melody()
@@ -107,4 +129,51 @@ TEST(CompareView, AStressElsewhereShadesBothStepsAndNamesTheSyllables)
     }
     EXPECT_TRUE(texts.contains("RE"));
     EXPECT_TRUE(texts.contains("cord"));
+}
+
+TEST(CompareView, StepNamesThatWouldRunIntoEachOtherAreCutOrLeftOut)
+{
+    // "Peter Piper picked a peck of pickled peppers": short steps, long names.
+    const std::vector<SpokenStep> steps(12, SpokenStep{0.15, 180, 150});
+    const Comparison drawn = [&] {
+        Comparison c = ComparePhrases(Speak(steps).Speaker(), Speak(steps).Speaker());
+        c.ModelNames = {"Pe",   "ter", "Pi",   "per", "picked", "a",
+                        "peck", "of",  "pick", "led", "pep",    "pers"};
+        return c;
+    }();
+    ASSERT_TRUE(drawn.Problem.isEmpty());
+    SvgCanvas canvas(260, 150);
+    DrawCompare(canvas, drawn);
+
+    std::vector<DrawnText> names = Texts(canvas);
+    std::erase_if(names, [&](const DrawnText& t) { return t.Y < canvas.Height() * 0.8; });
+    ASSERT_GE(names.size(), 3u) << "the names that fit are still drawn";
+    EXPECT_EQ(names.front().Text, "Pe");
+    // Centred names: two neighbours need half of each one's width between
+    // their centres; no font draws a letter narrower than 0.4 of its size.
+    const double letter = 0.4 * std::clamp(int(canvas.Height() * 0.07), 8, 14);
+    for (size_t k = 1; k < names.size(); ++k) {
+        const double needed = letter * (names[k - 1].Text.size() + names[k].Text.size()) / 2;
+        EXPECT_GE(names[k].X - names[k - 1].X, needed)
+            << names[k - 1].Text.toStdString() << " runs into " << names[k].Text.toStdString();
+    }
+}
+
+TEST(CompareView, BeforeATakeItAsksForOneOrSaysTheModelCannotBeCompared)
+{
+    LoadedPhrase model;
+    model.Phrase.StepCount = 3;
+    SvgCanvas canvas(400, 200);
+    DrawView(canvas, ViewKind::Compare, ViewInput{model}, Qt::black, CompareBackColor);
+    std::vector<DrawnText> texts = Texts(canvas);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].Text, "Record the phrase to compare it with the model.");
+    EXPECT_DOUBLE_EQ(texts[0].X, 200);
+
+    model.Phrase.StepCount = 0; // the model's phrase could not be read
+    SvgCanvas unread(400, 200);
+    DrawView(unread, ViewKind::Compare, ViewInput{model}, Qt::black, CompareBackColor);
+    texts = Texts(unread);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_TRUE(texts[0].Text.contains("could not be read")) << texts[0].Text.toStdString();
 }

@@ -89,3 +89,28 @@ TEST_F(ExerciseFocus, ExplainMarksTheTopicAndTheHelpKeepsOffTheNativeViews)
     EXPECT_EQ(HelpWindowPlace(screen, tutor, QRect(108, 212, 433, 129), QSize(560, 480)).left(),
               tutor.right() + 1);
 }
+
+// Explain on every phrase of the first lesson: a help window left over the
+// native speaker's views moves off them; one put elsewhere stays put.
+TEST_F(ExerciseFocus, AnOpenHelpWindowOverTheNativeViewsMovesOffThem)
+{
+    Stress* exercise = OpenActive(0);
+    ASSERT_NE(exercise, nullptr);
+    HelpWindow& help = HelpWindow::Instance();
+    const QRect views =
+        exercise->NativePitch->geometry().united(exercise->NativeSignal->geometry());
+    const QRect nativeViews(exercise->mapToGlobal(views.topLeft()), views.size());
+    help.ShowContents(HelpFile);
+    help.move(nativeViews.topLeft());
+    ASSERT_TRUE(help.frameGeometry().intersects(nativeViews));
+
+    exercise->HintButton_Click();
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_FALSE(help.frameGeometry().intersects(nativeViews));
+
+    const QPoint elsewhere(nativeViews.left(), nativeViews.bottom() + 40);
+    help.move(elsewhere);
+    exercise->HintButton_Click();
+    EXPECT_EQ(help.pos(), elsewhere);
+    help.Quit();
+}

@@ -9,6 +9,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace {
 
 struct PanelScene
@@ -127,5 +129,82 @@ TEST(HistoryPanel, HAndEscCloseItWhileTheTakeListHasTheFocus)
         panel.TakeList->setFocus();
         QTest::keyClick(panel.TakeList, key);
         EXPECT_FALSE(panel.isVisible()) << QKeySequence(key).toString().toStdString();
+    }
+}
+
+TEST(HistoryPanel, AltFTwiceForgetsAsTwoPressesDo)
+{
+    PanelScene scene;
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, scene.key, "Are you coming tomorrow?");
+    QSignalSpy forgotten(&panel, &HistoryPanel::Forgotten);
+    panel.show();
+    panel.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&panel));
+    panel.TakeList->setFocus();
+    // A mnemonic presses its button as a click does, a moment later.
+    QTest::keyClick(panel.TakeList, Qt::Key_F, Qt::AltModifier);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !panel.StatusLabel->text().isEmpty(); }));
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 3) << "the first press only asks";
+    QTest::keyClick(panel.TakeList, Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return forgotten.count() == 1; }));
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 0);
+}
+
+namespace {
+
+// The exercise screen at its own size as a window manager frames it at
+// `origin`: the views at the left, the column of buttons at the right, the
+// options above the views and the History and Compare buttons at the foot.
+struct ExerciseScene
+{
+    QRect Frame;
+    QRect NativeViews;
+    std::vector<QRect> Buttons;
+
+    explicit ExerciseScene(QPoint origin)
+    {
+        const QPoint inner = origin + QPoint(1, 30);
+        Frame = QRect(origin, QSize(542, 509));
+        NativeViews = QRect(inner + QPoint(8, 112), QSize(433, 129));
+        for (const int top : {8, 40, 72, 120, 200, 256, 336})
+            Buttons.emplace_back(inner + QPoint(456, top), QSize(74, 27));
+        Buttons.emplace_back(inner + QPoint(10, 420), QSize(90, 26));
+    }
+};
+
+bool CoversAButton(const QRect& place, const std::vector<QRect>& buttons)
+{
+    return std::any_of(buttons.begin(), buttons.end(),
+                       [&](const QRect& b) { return place.intersects(b); });
+}
+
+} // namespace
+
+TEST(HistoryWindowPlacement, BesideTheExerciseWhereThereIsRoomElseOffEveryButton)
+{
+    const QSize size(460, 470);
+    const QSize smallest(300, 280);
+    const QRect wide(0, 0, 1920, 1050);
+    const ExerciseScene centred({400, 200});
+    EXPECT_EQ(HistoryWindowPlace(wide, centred.Frame, centred.NativeViews, centred.Buttons, size,
+                                 smallest),
+              QRect(centred.Frame.right() + 9, 200, 460, 470));
+
+    for (const QRect screen : {QRect(0, 0, 1024, 738), QRect(0, 0, 1366, 738)}) {
+        for (const QPoint origin : {QPoint(0, 0), QPoint(240, 100), QPoint(480, 200)}) {
+            const ExerciseScene exercise(origin);
+            const QRect place = HistoryWindowPlace(screen, exercise.Frame, exercise.NativeViews,
+                                                   exercise.Buttons, size, smallest);
+            const std::string where = QString("%1 wide, the exercise at %2,%3")
+                                          .arg(screen.width())
+                                          .arg(origin.x())
+                                          .arg(origin.y())
+                                          .toStdString();
+            EXPECT_TRUE(screen.contains(place)) << where;
+            EXPECT_FALSE(CoversAButton(place, exercise.Buttons)) << where;
+            EXPECT_GE(place.width(), smallest.width()) << where;
+            EXPECT_GE(place.height(), smallest.height()) << where;
+        }
     }
 }

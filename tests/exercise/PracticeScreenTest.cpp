@@ -140,6 +140,13 @@ TEST_F(PracticeScreen, AGoodTakeGivesScoreAndStressAdviceInTheSameTickBesideTheD
     ASSERT_NE(exercise->History, nullptr);
     EXPECT_TRUE(
         exercise->screen()->availableGeometry().contains(exercise->History->frameGeometry()));
+    // Nor over the buttons the learner keeps pressing while it is open.
+    for (const QPushButton* button : exercise->findChildren<QPushButton*>()) {
+        if (!button->isVisible() || button->window() != exercise) continue;
+        const QRect place(button->mapToGlobal(QPoint(0, 0)), button->size());
+        EXPECT_FALSE(exercise->History->frameGeometry().intersects(place))
+            << button->objectName().toStdString();
+    }
     exercise->History->close();
 
     // The next phrase has no take yet: the feedback goes with the views.

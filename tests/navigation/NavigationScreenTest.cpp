@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
+#include <QScreen>
 #include <QScrollBar>
 #include <QTest>
 
@@ -87,13 +88,20 @@ TEST_F(NavigationScreens, EnterOpensTheSelectedNodeOrTheFirstWithNoSelection)
     EXPECT_NE(VisibleScreen("Sentences"), nullptr);
 }
 
-TEST_F(NavigationScreens, NodeOneOpensItsHelpTopic)
+TEST_F(NavigationScreens, NodeOneOpensItsHelpTopicClearOfTheLessons)
 {
     TreeNode* tree = OpenTree();
+    HelpWindow& help = HelpWindow::Instance();
+    help.Quit();
+    help.move(tree->pos()); // where an earlier opening left it
     DoubleClick(tree->ListOfNodes, 0);
     EXPECT_EQ(CurrentNode, 1);
-    EXPECT_TRUE(HelpWindow::Instance().isVisible());
-    EXPECT_EQ(HelpWindow::Instance().LastTopicShown(), "100");
+    EXPECT_TRUE(help.isVisible());
+    EXPECT_EQ(help.LastTopicShown(), "100");
+    const QRect lessons(tree->ListOfNodes->mapToGlobal(QPoint(0, 0)), tree->ListOfNodes->size());
+    EXPECT_FALSE(help.frameGeometry().intersects(lessons));
+    EXPECT_TRUE(tree->screen()->availableGeometry().contains(help.frameGeometry()));
+    help.Quit();
 }
 
 TEST_F(NavigationScreens, LeafListsItsPhrasesInStemOrderAndReturnsToTheLeaf)

@@ -1,7 +1,9 @@
 #include "widgets/HelpWindow.h"
 #include "support/TutorFixture.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QScrollBar>
 #include <QThread>
 
 #include <cerrno>
@@ -67,4 +69,34 @@ TEST_F(HelpViewer, ANamedPipeForTheHelpDocumentIsNotOpened)
     EXPECT_FALSE(WinHelp(0, pipe, HelpContents, 0));
     writer.join();
     EXPECT_FALSE(HelpWindow::Instance().toPlainText().contains("Read from a pipe"));
+}
+
+// Every line of a topic wraps inside the window, whatever its size: text run
+// under the scroll bar is cut off at the right.
+TEST_F(HelpViewer, TopicLinesWrapAtTheWindowsWidthAndFollowAResize)
+{
+    const QString file = dir.filePath("wrap.hlp");
+    QByteArray page = "<html><body><h1>Contents</h1>";
+    for (int topic = 1; topic <= 30; ++topic)
+        page +=
+            "<a name=\"" + QByteArray::number(topic) + "\"></a><h2>Topic</h2><p>" +
+            QByteArray("Notice how little weight the unstressed syllables carry. ").repeated(8) +
+            "</p>";
+    WriteFile("wrap.hlp", page + "</body></html>");
+    HelpWindow& help = HelpWindow::Instance();
+    // A window narrower than the document would choose for itself.
+    ASSERT_TRUE(WinHelp(0, file, HelpContents, 0));
+    help.resize(400, 480);
+    ASSERT_TRUE(WinHelp(0, file, HelpContext, 20));
+    EXPECT_GT(help.verticalScrollBar()->value(), 0) << "the topic is scrolled to";
+    for (const int width : {400, 360, 520}) {
+        help.resize(width, 480);
+        QCoreApplication::processEvents();
+        const double shown = help.viewport()->width();
+        EXPECT_LE(help.document()->size().width(), shown) << "at " << width;
+        EXPECT_GT(help.document()->idealWidth(), 0.8 * shown) << "lines use the width";
+        ASSERT_TRUE(WinHelp(0, file, HelpContext, 25)) << "another topic, the same width";
+        EXPECT_LE(help.document()->size().width(), shown) << "at " << width;
+    }
+    help.Quit();
 }
