@@ -113,7 +113,19 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     helpLost.clear();
     if (ReadWholeFile(QDir(folder).filePath(HelpFileName), help))
         helpLost = HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(opened));
-    readOnly = !helpLost.isEmpty() || !PackIsWritable(folder, installedContent);
+    // A manifest this studio cannot read (a newer format, a hand edit in
+    // another encoding) would be replaced by a default one at the first save.
+    manifestProblem.clear();
+    const QString manifestFile = QDir(folder).filePath(ManifestFileName);
+    if (QFileInfo::exists(manifestFile)) {
+        QByteArray bytes;
+        if (!ReadWholeFile(manifestFile, bytes))
+            manifestProblem = "it cannot be read";
+        else if (!ParseCourseManifest(bytes, &manifestProblem) && manifestProblem.isEmpty())
+            manifestProblem = "it is no manifest";
+    }
+    readOnly = !helpLost.isEmpty() || !manifestProblem.isEmpty() ||
+               !PackIsWritable(folder, installedContent);
     lockedBy.clear();
     if (!readOnly) {
         editLock = std::make_unique<QLockFile>(QDir(folder).filePath(CourseEditLockName));
@@ -138,12 +150,14 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
         listedThisSession.insert(file);
     manifest = openedManifest;
     // A course made before courses had an identity gets one now, kept on
-    // disk at once: every later export must carry the same one.
+    // disk at once: every later export must carry the same one. It is made
+    // from what identified such a course before, so every copy of its folder
+    // gets the same one and their exports still replace each other.
     if (!readOnly && manifest.Id.isEmpty()) {
         CourseManifest named = manifest;
-        named.Id = NewCourseId();
-        if (WriteFileAtomically(QDir(folder).filePath(ManifestFileName),
-                                CourseManifestText(named), nullptr))
+        named.Id = CourseIdFromTitle(manifest.Title, manifest.Author);
+        if (WriteFileAtomically(QDir(folder).filePath(ManifestFileName), CourseManifestText(named),
+                                nullptr))
             manifest = named;
     }
     undo.clear();
@@ -185,8 +199,10 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
     }
     // A copy is another course (another class's variant): installed beside
     // the original, never over it.
+    // Saved from the window after a failed save, the copy is this course
+    // kept elsewhere, not a variant: it keeps the identity.
     CourseManifest copied = manifest;
-    copied.Id = NewCourseId();
+    if (!unsaved) copied.Id = NewCourseId();
     if (unsaved) {
         if (!QDir().mkpath(to.filePath("Sounds")) || !QDir().mkpath(to.filePath("Help")))
             return Refuse(problem, QString("cannot create the folders of %1").arg(target));
@@ -206,8 +222,7 @@ void CourseDocument::Close()
         const QStringList unlistedOnDisk = UnlistedPhraseFiles(folder, saved);
         QStringList gone;
         for (const QString& name : UnlistedPhraseFiles(folder, course)) {
-            if (listedThisSession.count(name) != 0 && unlistedOnDisk.contains(name))
-                gone << name;
+            if (listedThisSession.count(name) != 0 && unlistedOnDisk.contains(name)) gone << name;
         }
         // Their names are retired first: a file kept because that failed
         // still keeps its name from a new phrase, and a name given again
@@ -250,6 +265,10 @@ QString CourseDocument::Writable() const
                        "change the course here, write each topic as <h3><a name=\"N\"></a>"
                        "Heading</h3> followed by its text.")
             .arg(helpLost);
+    if (!manifestProblem.isEmpty())
+        return QString("This course's %1 cannot be read (%2); a save here would replace it. "
+                       "Correct the file, or use File > Save a Copy to work on a copy.")
+            .arg(ManifestFileName, manifestProblem);
     if (!lockedBy.isEmpty())
         return QString("%1 has this course open; changes are made there, or here once it is "
                        "closed (open the course again then). If no studio has it open any "
@@ -262,6 +281,7 @@ QString CourseDocument::ReadOnlyHint() const
 {
     if (!readOnly) return {};
     if (!lockedBy.isEmpty()) return QString("open in %1").arg(lockedBy);
+    if (!manifestProblem.isEmpty()) return QString("its %1 cannot be read").arg(ManifestFileName);
     return helpLost.isEmpty() ? "File > Save a Copy to change it"
                               : "its help document is written in a form the studio cannot keep";
 }
@@ -462,7 +482,11 @@ QString CourseDocument::SetExplanation(const NodePath& path, int index, const QS
 QString CourseDocument::SetManifest(const CourseManifest& next)
 {
     if (QString why = Writable(); !why.isEmpty()) return why;
-    const CourseManifest tidy = Tidied(next);
+    CourseManifest tidy = Tidied(next);
+    // The details the teacher edits; identity and retired names are the
+    // course's own.
+    tidy.Id = manifest.Id;
+    tidy.Retired = manifest.Retired;
     if (tidy.Title == manifest.Title && tidy.Author == manifest.Author &&
         tidy.Language == manifest.Language && tidy.Version == manifest.Version)
         return {};

@@ -116,6 +116,7 @@ private:
     // course would overwrite this one's edits with its own at every save.
     std::unique_ptr<QLockFile> editLock;
     QString lockedBy; // who else has it open, when they do
+    QString manifestProblem; // why its manifest cannot be read, when it cannot
     Course course;
     CourseManifest manifest;
     Course saved;                        // the course as the files on disk hold it

@@ -136,6 +136,12 @@ QString NewCourseId()
     return QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
+QString CourseIdFromTitle(const QString& title, const QString& author)
+{
+    static const QUuid space("6f1c2b0e-3d5a-4f7e-9b8c-2a4d6e8f0b1c");
+    return QUuid::createUuidV5(space, title + '\n' + author).toString(QUuid::WithoutBraces);
+}
+
 bool SameCourseIdentity(const CourseManifest& installed, const CourseManifest& incoming)
 {
     if (!installed.Id.isEmpty() && !incoming.Id.isEmpty()) return installed.Id == incoming.Id;

@@ -60,6 +60,10 @@ CourseManifest Tidied(const CourseManifest& manifest);
 // A fresh identity for a new course or a copy.
 QString NewCourseId();
 
+// The identity of a course made before courses had one: the same for every
+// copy of it, from the title and author that identified it then.
+QString CourseIdFromTitle(const QString& title, const QString& author);
+
 // Whether an installed course's manifest and an archive's are versions of
 // one course: by Id when both have one, else by title and author.
 bool SameCourseIdentity(const CourseManifest& installed, const CourseManifest& incoming);

@@ -61,7 +61,11 @@ bool EditManifest(QWidget* parent, CourseManifest& manifest)
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return false;
-    manifest = {title->text(), author->text(), language->text(), version->text()};
+    // Only what the dialog shows: the course's identity and retired names stay.
+    manifest.Title = title->text();
+    manifest.Author = author->text();
+    manifest.Language = language->text();
+    manifest.Version = version->text();
     return true;
 }
 
@@ -239,6 +243,35 @@ bool StudioWindow::RefusedWhileAnalysing(const QString& action)
     return true;
 }
 
+bool StudioWindow::MayLeaveUnsavedEdits(const QString& action)
+{
+    // The edits since a failed save live in this window alone: the disk may
+    // take them now; if not, the teacher decides, and may keep them by
+    // File > Save a Copy, which saves them elsewhere.
+    QString why;
+    if (!document.HasUnsavedChanges() || document.SaveAgain(&why)) return true;
+    return QMessageBox::warning(this, "Tonvale Studio",
+                                QString("The latest changes to the course could not be saved: "
+                                        "%1\n\n%2 anyway and lose them? Choose No to keep "
+                                        "them here, then File > Save a Copy saves them "
+                                        "elsewhere.")
+                                    .arg(why, action),
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No) == QMessageBox::Yes;
+}
+
+bool StudioWindow::RefusedWhileUnsaved(const QString& outcome)
+{
+    // Export, install and trial take the course from its files, which hold
+    // an older course than the window shows until a save succeeds.
+    QString why;
+    if (!document.HasUnsavedChanges() || document.SaveAgain(&why)) return false;
+    ShowProblem(QString("%1: the latest changes could not be saved (%2). Free some room or "
+                        "use File > Save a Copy, then try again.")
+                    .arg(outcome, why));
+    return true;
+}
+
 bool StudioWindow::CreateCourse(const QString& folder, const QString& title)
 {
     if (RefusedWhileAnalysing("start a new course")) return false;
@@ -269,6 +302,7 @@ bool StudioWindow::OpenCourse(const QString& folder)
 void StudioWindow::NewAction_Triggered()
 {
     if (RefusedWhileAnalysing("start a new course")) return;
+    if (!MayLeaveUnsavedEdits("Start a new course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "New Course: Choose an Empty Folder", QDir::homePath());
     if (folder.isEmpty()) return;
@@ -281,6 +315,7 @@ void StudioWindow::NewAction_Triggered()
 void StudioWindow::OpenAction_Triggered()
 {
     if (RefusedWhileAnalysing("open another course")) return;
+    if (!MayLeaveUnsavedEdits("Open another course")) return;
     const QString folder = QFileDialog::getExistingDirectory(
         this, "Open a Course Folder (it holds Sounds and Help)", QDir::homePath());
     if (!folder.isEmpty()) OpenCourse(folder);
@@ -321,6 +356,7 @@ bool StudioWindow::ConfirmDespiteErrors(const QString& action)
 
 bool StudioWindow::ExportCourse(const QString& archive)
 {
+    if (RefusedWhileUnsaved("The course was not exported")) return false;
     QString problem;
     if (!ExportCourseArchive(document.Folder(), document.Manifest(), archive, &problem)) {
         ShowProblem(QString("The course was not exported: %1").arg(problem));
@@ -349,6 +385,7 @@ bool StudioWindow::InstallForThisUser()
         ShowProblem("The course is being installed; wait until it is done.");
         return false;
     }
+    if (RefusedWhileUnsaved("The course was not installed")) return false;
     // Installed exactly as a learner installs it: through the archive and
     // the tutor's own installation.
     auto scratch = std::make_unique<QTemporaryDir>();
@@ -401,6 +438,7 @@ void StudioWindow::InstallAction_Triggered()
 void StudioWindow::TryAction_Triggered()
 {
     if (!Panel->CommitTyping()) return;
+    if (RefusedWhileUnsaved("The course was not opened as a learner sees it")) return;
     QString problem;
     if (!StartLearnerTrial(document.Folder(), &problem))
         ShowProblem(problem);
@@ -425,18 +463,7 @@ void StudioWindow::closeEvent(QCloseEvent* event)
         event->ignore();
         return;
     }
-    // The edits since a failed save live in this window alone: the disk may
-    // take them now; if not, the teacher decides, and may keep them by
-    // File > Save a Copy, which saves them elsewhere.
-    QString why;
-    if (document.HasUnsavedChanges() && !document.SaveAgain(&why) &&
-        QMessageBox::warning(this, "Tonvale Studio",
-                             QString("The latest changes to the course could not be saved: %1\n\n"
-                                     "Close anyway and lose them? Choose No to keep the window "
-                                     "open, then File > Save a Copy saves them elsewhere.")
-                                 .arg(why),
-                             QMessageBox::Yes | QMessageBox::No,
-                             QMessageBox::No) != QMessageBox::Yes) {
+    if (!MayLeaveUnsavedEdits("Close")) {
         event->ignore();
         return;
     }

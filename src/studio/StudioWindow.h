@@ -72,6 +72,12 @@ private:
     void ShowDone(const QString& what);
     void UpdateTitle();
     bool ConfirmDespiteErrors(const QString& action);
+    // After a failed save: true when the edits are saved now or the teacher
+    // lets action ("Close", "Open another course") drop them.
+    bool MayLeaveUnsavedEdits(const QString& action);
+    // After a failed save that fails again: shows why outcome happened
+    // ("The course was not exported") and returns true.
+    bool RefusedWhileUnsaved(const QString& outcome);
     bool RefusedWhileAnalysing(const QString& action);
     void InstallEnded();
 

@@ -184,20 +184,46 @@ TEST(CourseDocument, NamesOfDeletedPhrasesAndCategoriesAreNeverGivenAgainAndAnEm
 TEST(CourseDocument, ACourseKeepsOneIdentityAndACopyGetsItsOwn)
 {
     QTemporaryDir dir;
-    WriteSmallCourse(dir.filePath("mine")); // made before courses had one
+    // Two copies of a folder made before courses had an identity.
+    WriteSmallCourse(dir.filePath("mine"));
+    WriteSmallCourse(dir.filePath("colleague"));
     QString id;
     {
         CourseDocument document;
-        ASSERT_TRUE(document.Open(dir.filePath("mine"), {}));
+        ASSERT_TRUE(document.Open(dir.filePath("colleague"), {}));
         id = document.Manifest().Id;
         EXPECT_FALSE(id.isEmpty());
     }
     CourseDocument document;
     ASSERT_TRUE(document.Open(dir.filePath("mine"), {}));
     EXPECT_EQ(document.Manifest().Id, id);
+    // Correcting the details keeps what the teacher does not see.
+    ASSERT_EQ(document.RemovePhrase({1}, 1), "");
+    document.Close();
+    ASSERT_TRUE(document.Open(dir.filePath("mine"), {}));
+    ASSERT_EQ(document.SetManifest({"Stress, corrected", "Ann", "en-GB", "1.1"}), "");
+    EXPECT_EQ(document.Manifest().Id, id);
+    EXPECT_EQ(document.Manifest().Retired, QStringList{"11_02.wav"});
+
     ASSERT_TRUE(document.SaveCopy(dir.filePath("copy")));
     EXPECT_FALSE(document.Manifest().Id.isEmpty());
     EXPECT_NE(document.Manifest().Id, id);
+}
+
+TEST(CourseDocument, AManifestTheStudioCannotReadIsLeftAloneAndTheCourseOnlyRead)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    const QByteArray newer = "Format=2\nTitle=Later\nId=x\n";
+    ASSERT_TRUE(WriteFileAtomically(dir.filePath(ManifestFileName), newer));
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    EXPECT_TRUE(document.IsReadOnly());
+    EXPECT_TRUE(document.RenameNode({1}, "Mine").contains("Manifest.txt"));
+    document.Close();
+    QByteArray after;
+    ReadWholeFile(dir.filePath(ManifestFileName), after);
+    EXPECT_EQ(after, newer);
 }
 
 TEST(CourseDocument, EditsWhoseSaveFailedAreSavedAgainOrKeptByACopy)
@@ -224,6 +250,7 @@ TEST(CourseDocument, EditsWhoseSaveFailedAreSavedAgainOrKeptByACopy)
 
     ASSERT_TRUE(blockSaving());
     ASSERT_EQ(document.RenameNode({1}, "Sentences"), "");
+    const QString id = document.Manifest().Id;
     QString problem;
     ASSERT_TRUE(document.SaveCopy(dir.filePath("copy"), &problem)) << problem.toStdString();
     ReadWholeFile(dir.filePath("copy/Sounds/Tree.txt"), tree);
@@ -231,6 +258,7 @@ TEST(CourseDocument, EditsWhoseSaveFailedAreSavedAgainOrKeptByACopy)
     ReadWholeFile(dir.filePath("copy/Sounds/SentList.txt"), tree);
     EXPECT_TRUE(tree.contains("11_02.wav;"));
     EXPECT_FALSE(document.HasUnsavedChanges());
+    EXPECT_EQ(document.Manifest().Id, id); // the same course, kept elsewhere
 }
 
 TEST(CourseDocument, ASecondStudioOnTheSameCourseOnlyReadsIt)
