@@ -1,7 +1,6 @@
 #include "app/CourseChooser.h"
 
 #include "app/FirstRun.h"
-#include "platform/InstanceLock.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -39,17 +38,6 @@ QString UnreadableContentFolder(const SettingsStore& settings)
 {
     const std::optional<QString> content = settings.ReadValue("InstallCDDrive1331");
     return content && !HoldsReadableLessonTree(*content) ? *content : QString();
-}
-
-// A tutor started again on an installation in use must neither ask for a
-// course nor rewrite the settings under the running one: the start-up
-// window then says that it runs. Taking the lock here keeps a second tutor
-// from slipping in while the learner chooses; the start-up window finds it
-// held by this process.
-bool InstallationInUseElsewhere(const SettingsStore& settings)
-{
-    const std::optional<QString> installDir = settings.ReadValue("InstallDir");
-    return installDir && LockInstallation(*installDir + "/Data") == InstallationLock::HeldElsewhere;
 }
 
 // Two courses of one title (a content folder whose manifest gives none, or

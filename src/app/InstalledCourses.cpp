@@ -4,6 +4,7 @@
 #include "content/ContentText.h"
 #include "course/CourseArchive.h"
 #include "course/CoursePack.h"
+#include "platform/InstanceLock.h"
 #include "platform/SettingsStore.h"
 
 #include <QCoreApplication>
@@ -165,6 +166,12 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     return true;
 }
 
+bool InstallationInUseElsewhere(const SettingsStore& settings)
+{
+    const std::optional<QString> installDir = settings.ReadValue("InstallDir");
+    return installDir && LockInstallation(*installDir + "/Data") == InstallationLock::HeldElsewhere;
+}
+
 CourseInstallReport InstallCourseForLearner(const QString& archive,
                                             const QString& commandLineSettingsFile)
 {
@@ -179,6 +186,11 @@ CourseInstallReport InstallCourseForLearner(const QString& archive,
     if (courses.isEmpty())
         return {false, QString("the settings %1 name no installation folder (InstallDir)")
                            .arg(settings.Path())};
+    // A running tutor reads its course's files as the learner goes: it must
+    // not have them replaced, nor its settings rewritten, under it.
+    if (InstallationInUseElsewhere(settings))
+        return {false, "Tonvale Tutor is running for this installation: close it, then install "
+                       "the course again"};
     const CourseInstallResult result = InstallCourseArchive(archive, courses);
     if (!result.Installed)
         return {false, QString("%1: %2").arg(QFileInfo(archive).fileName(), result.Problem)};

@@ -43,6 +43,13 @@ QString CourseTitleOf(const QString& contentFolder);
 bool PointSettingsAtContent(const QString& settingsFile, const QString& contentFolder,
                             QString* problem = nullptr);
 
+// Whether a tutor runs on the installation the settings name. A tutor
+// started again on it must neither ask for a course nor rewrite the settings
+// under the running one, nor may a course be installed into it then. The
+// lock is taken when free, so that no tutor slips in meanwhile; the
+// start-up window finds it held by this process.
+bool InstallationInUseElsewhere(const SettingsStore& settings);
+
 struct CourseInstallReport
 {
     bool Installed = false;

@@ -96,6 +96,26 @@ TEST_F(SingleInstance, ASecondTutorAsksForNoCourseAndLeavesTheSettingsAlone)
     EXPECT_EQ(QString(after), QString(before));
 }
 
+TEST_F(SingleInstance, NoCourseIsInstalledUnderARunningTutor)
+{
+    const QString settings = WriteSettings();
+    QByteArray before;
+    ASSERT_TRUE(ReadWholeFile(settings, before));
+    ASSERT_EQ(LockInstallation(installRoot + "/Data"), InstallationLock::Held);
+    QProcess install;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("QT_QPA_PLATFORM", "offscreen");
+    install.setProcessEnvironment(environment);
+    install.start(TONVALE_BINARY_DIR "/src/tonvale-tutor",
+                  {"--settings", settings, "--install-course", installRoot + "/shared.tvcourse"});
+    ASSERT_TRUE(install.waitForFinished(30000));
+    EXPECT_EQ(install.exitCode(), 1);
+    EXPECT_TRUE(install.readAllStandardError().contains("running for this installation"));
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(before));
+}
+
 TEST_F(SingleInstance, ALockLeftByAKilledTutorIsTakenOver)
 {
     const QString settings = WriteSettings();
