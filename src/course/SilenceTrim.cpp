@@ -7,12 +7,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace {
 
 constexpr double FrameSeconds = 0.010;
 constexpr double SilenceBelowLoudestDb = 40;
+// A room's steady noise is silence too: frames within this much of the
+// recording's quietest tenth are not the phrase...
+constexpr double SoundAboveFloorDb = 10;
+// ...but a recording without pauses, whose quietest tenth is quiet speech,
+// keeps everything this near its loudest frame.
+constexpr double AlwaysSoundBelowLoudestDb = 30;
+// A click or a burst of noise shorter than this does not start the phrase.
+constexpr int ShortestSoundFrames = 5;
+// The loudness is measured above this, so that a sound card's constant
+// offset and a room's rumble do not count as sound.
+constexpr double HighPassHz = 50;
 constexpr double KeptMarginSeconds = 0.150;
 // A recording of more than this is no phrase: refuse before allocating.
 constexpr double LongestRecordingSeconds = 600;
@@ -38,10 +50,14 @@ bool Open(const QString& path, SoundFile& file, SF_INFO& info)
 // The loudness (RMS over every channel) of each frameLength frames, read a
 // block at a time: a header may claim far more sound than memory holds.
 // read receives the frames there were, at most mostFrames.
-std::vector<double> FrameLoudness(SNDFILE* file, int channels, int frameLength,
+std::vector<double> FrameLoudness(SNDFILE* file, int channels, int rate, int frameLength,
                                   sf_count_t mostFrames, sf_count_t& read)
 {
     std::vector<float> block(static_cast<size_t>(BlockFrames) * channels);
+    // One-pole high-pass per channel: y = x - x' + r y'.
+    const double r = std::exp(-2 * M_PI * HighPassHz / rate);
+    std::vector<double> lastIn(size_t(channels), 0.0);
+    std::vector<double> lastOut(size_t(channels), 0.0);
     std::vector<double> loudness;
     double sum = 0;
     int inFrame = 0;
@@ -53,7 +69,10 @@ std::vector<double> FrameLoudness(SNDFILE* file, int channels, int frameLength,
         MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
         for (sf_count_t i = 0; i < got; ++i) {
             for (int c = 0; c < channels; ++c) {
-                const double value = block[static_cast<size_t>(i) * channels + c];
+                const double in = block[static_cast<size_t>(i) * channels + c];
+                const double value = in - lastIn[size_t(c)] + r * lastOut[size_t(c)];
+                lastIn[size_t(c)] = in;
+                lastOut[size_t(c)] = value;
                 sum += value * value;
             }
             if (++inFrame == frameLength) {
@@ -66,6 +85,46 @@ std::vector<double> FrameLoudness(SNDFILE* file, int channels, int frameLength,
     }
     if (inFrame > 0) loudness.push_back(std::sqrt(sum / double(inFrame * channels)));
     return loudness;
+}
+
+double Decibels(double dB)
+{
+    return std::pow(10.0, dB / 20.0);
+}
+
+// Silence is what lies 40 dB under the loudest frame or within 10 dB of the
+// recording's steady floor, whichever is louder, though never more than
+// 30 dB under the loudest frame.
+double SilenceThreshold(const std::vector<double>& loudness, double loudest)
+{
+    std::vector<double> sorted = loudness;
+    const auto tenth = sorted.begin() + std::ptrdiff_t(sorted.size() / 10);
+    std::nth_element(sorted.begin(), tenth, sorted.end());
+    const double overFloor = *tenth * Decibels(SoundAboveFloorDb);
+    return std::min(std::max(loudest * Decibels(-SilenceBelowLoudestDb), overFloor),
+                    loudest * Decibels(-AlwaysSoundBelowLoudestDb));
+}
+
+// The first and the last frame of the sound: runs of loud frames long
+// enough to be speech, or the loudest frame when no run is.
+std::pair<size_t, size_t> SoundSpan(const std::vector<double>& loudness, double threshold)
+{
+    size_t first = loudness.size();
+    size_t last = 0;
+    size_t runStart = 0;
+    for (size_t k = 0; k <= loudness.size(); ++k) {
+        if (k < loudness.size() && loudness[k] > threshold) continue;
+        if (k - runStart >= size_t(ShortestSoundFrames)) {
+            first = std::min(first, runStart);
+            last = k - 1;
+        }
+        runStart = k + 1;
+    }
+    if (first == loudness.size()) {
+        first = last = size_t(std::max_element(loudness.begin(), loudness.end()) -
+                              loudness.begin());
+    }
+    return {first, last};
 }
 
 } // namespace
@@ -87,7 +146,7 @@ TrimResult TrimSilence(const QString& input, const QString& output)
     const int frameLength = std::max(1, int(std::lround(info.samplerate * FrameSeconds)));
     sf_count_t read = 0;
     const std::vector<double> loudness =
-        FrameLoudness(in.Handle, info.channels, frameLength, info.frames, read);
+        FrameLoudness(in.Handle, info.channels, info.samplerate, frameLength, info.frames, read);
     result.SecondsBefore = double(read) / info.samplerate;
     const double loudest =
         loudness.empty() ? 0 : *std::max_element(loudness.begin(), loudness.end());
@@ -95,12 +154,8 @@ TrimResult TrimSilence(const QString& input, const QString& output)
         result.Problem = "the recording is silent";
         return result;
     }
-    const double threshold = loudest * std::pow(10.0, -SilenceBelowLoudestDb / 20.0);
-    const auto isSound = [threshold](double value) { return value > threshold; };
-    const size_t first = std::find_if(loudness.begin(), loudness.end(), isSound) - loudness.begin();
-    const size_t last =
-        loudness.size() - 1 -
-        (std::find_if(loudness.rbegin(), loudness.rend(), isSound) - loudness.rbegin());
+    const double threshold = SilenceThreshold(loudness, loudest);
+    const auto [first, last] = SoundSpan(loudness, threshold);
     const sf_count_t margin = std::lround(KeptMarginSeconds * info.samplerate);
     const sf_count_t begin = std::max<sf_count_t>(0, sf_count_t(first) * frameLength - margin);
     const sf_count_t end = std::min<sf_count_t>(read, sf_count_t(last + 1) * frameLength + margin);

@@ -37,6 +37,45 @@ TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
     EXPECT_FALSE(TrimSilence(dir.filePath("missing.wav"), dir.filePath("out.wav")).Written);
 }
 
+// What an ordinary microphone adds: room noise some 35 dB under the voice,
+// or a small constant offset, over the whole recording. Neither is the
+// phrase, and neither may keep twenty seconds of the room on each side.
+TEST(SilenceTrim, RoomNoiseAndAnOffsetAroundTheVoiceAreTrimmedAsSilence)
+{
+    QTemporaryDir dir;
+    const int rate = 22050;
+    const std::vector<float> voice =
+        SynthesiseVoice({{0.25, 190, 220, 0.5}, {0.3, 0, 0, 0}, {0.3, 220, 170, 0.5}}, rate)
+            .Samples;
+    const double voiceSeconds = double(voice.size()) / rate;
+    std::vector<float> padded(size_t(20 * rate), 0.0f);
+    padded.insert(padded.end(), voice.begin(), voice.end());
+    padded.resize(padded.size() + size_t(20 * rate), 0.0f);
+
+    // Low-pass noise, as a room's rumble is, at 0.006 RMS (-44 dBFS).
+    std::vector<float> noisy = padded;
+    uint32_t seed = 7;
+    double low = 0;
+    for (float& sample : noisy) {
+        seed = seed * 1664525u + 1013904223u;
+        low = 0.95 * low + 0.05 * (double(seed >> 8) / double(1u << 24) - 0.5);
+        sample += float(low * 0.006 / 0.0462); // the filter leaves 0.0462 RMS
+    }
+    std::vector<float> offset = padded;
+    for (float& sample : offset)
+        sample += 0.005f;
+
+    for (const auto& [name, samples] : {std::pair{"noisy.wav", noisy}, {"offset.wav", offset}}) {
+        const QString original = dir.filePath(name);
+        ASSERT_TRUE(WriteSoundFile(original, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1, samples));
+        const TrimResult result = TrimSilence(original, dir.filePath("trimmed.wav"));
+        ASSERT_TRUE(result.Written) << name << ": " << result.Problem.toStdString();
+        // The voice whole, its pause included, with the margins and no more.
+        EXPECT_GT(result.SecondsAfter, voiceSeconds) << name;
+        EXPECT_LT(result.SecondsAfter, voiceSeconds + 2 * 0.15 + 0.1) << name;
+    }
+}
+
 TEST(SilenceTrim, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
 {
     QTemporaryDir dir;

@@ -64,7 +64,8 @@ TEST(TvtoolAuthor, MakesANativePhraseFileOfAnyRecording)
         const QString in = folder.filePath("take");
         ASSERT_TRUE(WriteRecording(in, format, 44100, Voice(44100)));
         const QString out = folder.filePath("15_01.wav");
-        const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
+        const ToolRun run =
+            RunTvtool({"author", in, out, "--text", "Where do you live?", "--no-trim"});
         ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
         EXPECT_EQ(ChunkIds(out), (QByteArrayList{"fmt ", "snt ", "stp ", "data", "ptc "}));
 
@@ -113,6 +114,31 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
     EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
 }
 
+// A recorder left running for twenty seconds on either side: the phrase is
+// made of the voice, as the studio's import makes it, not refused as quiet.
+TEST(TvtoolAuthor, TrimsTheSilenceAroundThePhraseUnlessToldNotTo)
+{
+    QTemporaryDir folder;
+    std::vector<float> recording(size_t(20 * 44100), 0.0f);
+    const std::vector<float> voice = Voice(44100);
+    recording.insert(recording.end(), voice.begin(), voice.end());
+    recording.resize(recording.size() + size_t(20 * 44100), 0.0f);
+    const QString in = folder.filePath("take.wav");
+    ASSERT_TRUE(WriteRecording(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, recording));
+    const QString out = folder.filePath("15_01.wav");
+    const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    LoadedPhrase phrase;
+    ASSERT_EQ(phrase.Read(out), PhraseFileOk);
+    EXPECT_EQ(phrase.Phrase.StepCount, 2);
+    // The voice's 0.55 s with 0.15 s on either side.
+    EXPECT_NEAR(phrase.Samples.BufferLength / 2.0 / 22050, 0.85, 0.05);
+
+    const ToolRun whole = RunTvtool({"author", in, out, "--text", "x", "--no-trim"});
+    EXPECT_EQ(whole.exitCode, 1) << "the voice fills too little of it to be analysed";
+    EXPECT_TRUE(whole.err.contains("silence or too quiet")) << whole.err.toStdString();
+}
+
 // A float recording can hold values that are no sound at all. They must
 // not reach the learner's ears as full-scale clicks in the native phrase.
 TEST(TvtoolAuthor, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
@@ -124,7 +150,9 @@ TEST(TvtoolAuthor, SamplesThatAreNotNumbersBecomeSilenceNotClicks)
     const QString in = folder.filePath("take.wav");
     ASSERT_TRUE(WriteRecording(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, voice));
     const QString out = folder.filePath("15_01.wav");
-    const ToolRun run = RunTvtool({"author", in, out, "--text", "Where do you live?"});
+    // Kept whole: trimmed, the burst would be cut away before it is read.
+    const ToolRun run =
+        RunTvtool({"author", in, out, "--text", "Where do you live?", "--no-trim"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
 
     RiffReader reader(out);

@@ -297,7 +297,7 @@ def main():
             subprocess.run([args.tvm, target, "Melod"], capture_output=True)
         else:
             target = os.path.join(out, "model", r["id"] + ".wav")
-            subprocess.run([args.tvtool, "author", clean, target, "--text", r["text"]],
+            subprocess.run([args.tvtool, "author", clean, target, "--text", r["text"], "--no-trim"],
                            capture_output=True)
 
     def write_table(name, rows):
