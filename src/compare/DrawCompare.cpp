@@ -231,14 +231,39 @@ void DrawCompare(Canvas& canvas, const Comparison& c)
     DrawLegend(canvas, plot);
 }
 
-void DrawCompareWithoutTake(Canvas& canvas, bool modelReady)
+void DrawCompareWithoutTake(Canvas& canvas, const LoadedPhrase& model)
 {
     canvas.Clear(CompareBackColor);
-    const QString text = modelReady
-                             ? QStringLiteral("Record the phrase to compare it with the model.")
-                             : QStringLiteral("The model's phrase could not be read: there is "
-                                              "nothing to compare with.");
-    const int pixels = std::clamp(int(canvas.Height() * 0.08), 10, 16);
-    canvas.DrawText(canvas.Width() / 2.0, canvas.Height() / 2.0 + pixels / 3.0, text,
+    Comparison alone;
+    if (model.Phrase.StepCount > 0)
+        alone.Model = DescribeSpeaker(model.Phrase, model.Pitch, model.Samples, model.Format);
+    if (alone.Model.Steps.empty() || alone.Model.Contour.Points.empty()) {
+        const QString text =
+            alone.Model.Steps.empty()
+                ? QStringLiteral("The model's phrase could not be read: there is nothing to "
+                                 "compare with.")
+                : QStringLiteral("The model's phrase has no voiced pitch to compare with.");
+        const int pixels = std::clamp(int(canvas.Height() * 0.08), 10, 16);
+        canvas.DrawText(canvas.Width() / 2.0, canvas.Height() / 2.0 + pixels / 3.0, text,
+                        CompareModelColor, pixels, TextAnchor::Middle);
+        return;
+    }
+    // The learner sees at once what the take will be laid over; the steps
+    // go unnamed until a take, as their syllables come with the comparison.
+    const Plot plot = FitPlot(canvas, alone, {});
+    const double bottom = plot.top + plot.height;
+    canvas.DrawLine(plot.left, plot.Y(0), plot.left + plot.width, plot.Y(0), CompareGuideColor, 1);
+    for (const StepProsody& step : alone.Model.Steps)
+        canvas.DrawLine(plot.X(step.StartSeconds), bottom - 4, plot.X(step.StartSeconds), bottom,
+                        CompareGuideColor, 1);
+    const std::vector<ContourPoint>& points = alone.Model.Contour.Points;
+    DrawContour(canvas, plot, points, points, CompareModelColor);
+    if (alone.Model.StressedStep >= 0) {
+        const StepProsody& stress = alone.Model.Steps[size_t(alone.Model.StressedStep)];
+        MarkStress(canvas, plot, stress.PeakSeconds, stress.PitchPeak, CompareModelColor);
+    }
+    const int pixels = LabelPixels(canvas);
+    canvas.DrawText(canvas.Width() / 2.0, std::max<double>(pixels, plot.top - 4),
+                    QStringLiteral("Record the phrase to compare it with the model."),
                     CompareModelColor, pixels, TextAnchor::Middle);
 }

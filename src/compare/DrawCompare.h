@@ -27,10 +27,11 @@ inline constexpr int MaxMarkedSteps = 2;
 // A comparison that could not be made (a Problem) clears the canvas only.
 void DrawCompare(Canvas& canvas, const Comparison& comparison);
 
-// The view before the learner's first take: one centred line that asks for
-// a take, or says that the model cannot be compared (modelReady false: its
-// phrase could not be read, or has no steps).
-void DrawCompareWithoutTake(Canvas& canvas, bool modelReady);
+// The view before the learner's first take: the model's contour alone, on
+// the scale its own pitch needs, its stressed step marked, under a line that
+// asks for a take; or one centred line saying that the model cannot be
+// compared (its phrase could not be read, has no steps or no voiced pitch).
+void DrawCompareWithoutTake(Canvas& canvas, const LoadedPhrase& model);
 
 // The model's steps that differ most from the learner's, 0-based, most
 // different first: a stress placed elsewhere and an ending that moves

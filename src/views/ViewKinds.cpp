@@ -28,7 +28,7 @@ void DrawCompareView(Canvas& canvas, const ViewInput& input, QColor, QColor)
     if (input.Against)
         DrawCompare(canvas, *input.Against);
     else
-        DrawCompareWithoutTake(canvas, input.Phrase.Phrase.StepCount > 0);
+        DrawCompareWithoutTake(canvas, input.Phrase);
 }
 
 QString DescribePitch(const QString& speaker, const LoadedPhrase& phrase)

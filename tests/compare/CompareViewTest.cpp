@@ -159,21 +159,40 @@ TEST(CompareView, StepNamesThatWouldRunIntoEachOtherAreCutOrLeftOut)
     }
 }
 
-TEST(CompareView, BeforeATakeItAsksForOneOrSaysTheModelCannotBeCompared)
+TEST(CompareView, BeforeATakeItDrawsTheModelAloneAndAsksForATakeOrSaysWhyItCannot)
 {
+    const SpokenPhrase spoken = Speak(Melody());
     LoadedPhrase model;
-    model.Phrase.StepCount = 3;
+    model.Phrase = spoken.Phrase;
+    model.Pitch = spoken.Pitch;
+    model.Samples = spoken.Samples;
+    model.Format = spoken.Format;
     SvgCanvas canvas(400, 200);
     DrawView(canvas, ViewKind::Compare, ViewInput{model}, Qt::black, CompareBackColor);
     std::vector<DrawnText> texts = Texts(canvas);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0].Text, "Record the phrase to compare it with the model.");
-    EXPECT_DOUBLE_EQ(texts[0].X, 200);
+    EXPECT_LT(texts[0].Y, canvas.Height() * 0.1) << "above the contour, not over it";
+    // The model's contour over its whole length, on the scale a take will
+    // share, and nothing of a learner's.
+    const std::vector<SvgElement> contour = Lines(canvas, ModelStroke);
+    ASSERT_GT(contour.size(), 30u);
+    EXPECT_NEAR(contour.front().Num("x1"), 40, 12);
+    EXPECT_NEAR(contour.back().Num("x2"), 360, 12);
+    EXPECT_TRUE(Lines(canvas, LearnerStroke).empty());
+    // Where it ends is where the same model ends once a take is laid over it.
+    SvgCanvas compared(400, 200);
+    DrawCompare(compared, ComparePhrases(spoken.Speaker(), spoken.Speaker()));
+    const std::vector<SvgElement> after = Lines(compared, ModelStroke);
+    ASSERT_EQ(after.size(), contour.size());
+    EXPECT_DOUBLE_EQ(after.back().Num("y2"), contour.back().Num("y2"));
 
-    model.Phrase.StepCount = 0; // the model's phrase could not be read
-    SvgCanvas unread(400, 200);
-    DrawView(unread, ViewKind::Compare, ViewInput{model}, Qt::black, CompareBackColor);
-    texts = Texts(unread);
+    LoadedPhrase unread; // the model's phrase could not be read
+    SvgCanvas nothing(400, 200);
+    DrawView(nothing, ViewKind::Compare, ViewInput{unread}, Qt::black, CompareBackColor);
+    texts = Texts(nothing);
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_TRUE(texts[0].Text.contains("could not be read")) << texts[0].Text.toStdString();
+    EXPECT_DOUBLE_EQ(texts[0].X, 200);
+    EXPECT_TRUE(Lines(nothing, ModelStroke).empty());
 }
