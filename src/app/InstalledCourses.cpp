@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSettings>
 #include <QTemporaryFile>
 
 #include <algorithm>
@@ -29,20 +28,84 @@ bool Refuse(QString* problem, const QString& why)
     return false;
 }
 
-// Rewriting a hand-written file through the INI format would write its
-// unquoted values as the format reads them ("a,b" as the list "a, b", a
-// folder cut at its ';'): each is set to the text the tutor reads instead,
-// which the format then quotes.
-void KeepValuesAsTheTutorReads(QSettings& settings, const SettingsStore& asRead)
+constexpr char CourseKey[] = "InstallCDDrive1331";
+
+// The course's line as the tutor reads it back: the folder as it stands
+// where nothing in it could be taken for a comment, a list, an escape or a
+// typed value; else in quotes, with the format's escapes.
+QByteArray CourseLine(const QString& folder)
 {
-    for (const QString& group : settings.childGroups()) {
-        const QString key = group + "/" + group;
-        const QVariant formatValue = settings.value(key);
-        const std::optional<QString> read = asRead.ReadValue(group);
-        if (!formatValue.isValid() || !read) continue;
-        if (formatValue.typeId() == QMetaType::QStringList || formatValue.toString() != *read)
-            settings.setValue(key, *read);
+    const QByteArray bytes = folder.toUtf8();
+    const bool plain = !bytes.isEmpty() && bytes == bytes.trimmed() && !bytes.startsWith('@') &&
+                       std::none_of(bytes.begin(), bytes.end(), [](char c) {
+                           return c == '"' || c == '\\' || c == ';' || c == ',' ||
+                                  uchar(c) < 0x20;
+                       });
+    if (plain) return QByteArray(CourseKey) + "=" + bytes;
+    QByteArray quoted = "\"";
+    for (const char c : bytes) {
+        switch (c) {
+        case '"': quoted += "\\\""; break;
+        case '\\': quoted += "\\\\"; break;
+        case '\n': quoted += "\\n"; break;
+        case '\r': quoted += "\\r"; break;
+        case '\t': quoted += "\\t"; break;
+        default: quoted += c;
+        }
     }
+    return QByteArray(CourseKey) + "=" + quoted + "\"";
+}
+
+// The settings text with the course's line (every one, as a file edited by
+// hand may hold it twice) replaced, or added to its group, or the group
+// added at the end. Every other byte stays: comments, order, line ends and
+// the values of other programs, which the INI format would rewrite its own
+// way (a note cut at its ';').
+QByteArray WithCourseLine(const QByteArray& text, const QByteArray& line)
+{
+    const QByteArray header = QByteArray("[") + CourseKey + "]";
+    const QByteArray newline = text.contains("\r\n") ? "\r\n" : "\n";
+    QByteArray result;
+    bool inGroup = false;
+    bool replaced = false;
+    qsizetype afterHeader = -1;
+    qsizetype from = 0;
+    while (from < text.size()) {
+        qsizetype to = text.indexOf('\n', from);
+        to = to < 0 ? text.size() : to + 1;
+        const QByteArray whole = text.mid(from, to - from);
+        QByteArray content = whole;
+        if (from == 0 && content.startsWith("\xEF\xBB\xBF")) content.remove(0, 3);
+        content = content.trimmed();
+        from = to;
+        if (content.startsWith('[')) {
+            inGroup = content == header;
+            result += whole;
+            if (inGroup) afterHeader = result.size();
+            continue;
+        }
+        const qsizetype equals = content.indexOf('=');
+        if (inGroup && equals > 0 && content.left(equals).trimmed() == CourseKey) {
+            const QByteArray ending = whole.endsWith("\r\n") ? "\r\n"
+                                      : whole.endsWith('\n')  ? "\n"
+                                                               : "";
+            result += line + ending;
+            replaced = true;
+            continue;
+        }
+        result += whole;
+    }
+    if (replaced) return result;
+    if (afterHeader >= 0) {
+        // A header on the file's last line, without its line end.
+        if (afterHeader == result.size() && !result.endsWith('\n')) {
+            result += newline;
+            afterHeader = result.size();
+        }
+        return result.insert(afterHeader, line + newline);
+    }
+    if (!result.isEmpty() && !result.endsWith('\n')) result += newline;
+    return result + header + newline + line + newline;
 }
 
 } // namespace
@@ -132,22 +195,32 @@ bool PointSettingsAtContent(const QString& settingsFile, const QString& contentF
     // Every other setting must survive: a file that is there but cannot be
     // read whole is refused, never replaced by one that holds only this key.
     QFile original(settingsFile);
+    QByteArray bytes;
     if (original.exists()) {
         if (!original.open(QIODevice::ReadOnly))
             return Refuse(problem, QString("cannot read the settings %1").arg(settingsFile));
-        const QByteArray bytes = original.readAll();
-        if (original.error() != QFileDevice::NoError || scratch.write(bytes) != bytes.size() ||
-            !scratch.flush())
-            return Refuse(problem, QString("cannot copy the settings %1").arg(settingsFile));
+        bytes = original.readAll();
+        if (original.error() != QFileDevice::NoError)
+            return Refuse(problem, QString("cannot read the settings %1").arg(settingsFile));
     }
+    // A file made read-only keeps its course (a school fixes it so); the
+    // rename below would replace it all the same.
+    if (const QFileInfo existing(target); existing.exists()) {
+        using P = QFileDevice;
+        if (!existing.isWritable() ||
+            (existing.permissions() & (P::WriteOwner | P::WriteGroup | P::WriteOther)) == 0)
+            return Refuse(problem, QString("the settings %1 are read-only").arg(target));
+    }
+    const QByteArray written = WithCourseLine(bytes, CourseLine(contentFolder));
+    if (scratch.write(written) != written.size() || !scratch.flush())
+        return Refuse(problem, QString("cannot write the settings %1").arg(target));
+#ifdef Q_OS_UNIX
+    // On the disk before it replaces the settings: a crash leaves the old
+    // file or the new one, never an empty one.
+    if (::fsync(scratch.handle()) != 0)
+        return Refuse(problem, QString("cannot write the settings %1").arg(target));
+#endif
     scratch.close();
-    {
-        QSettings settings(scratch.fileName(), QSettings::IniFormat);
-        KeepValuesAsTheTutorReads(settings, SettingsStore(scratch.fileName()));
-        settings.setValue("InstallCDDrive1331/InstallCDDrive1331", contentFolder);
-        if (!SyncSettingsWhole(settings))
-            return Refuse(problem, QString("cannot write the settings %1").arg(target));
-    }
     // The new file may be read by whoever could read the old one.
     if (QFileInfo::exists(target)) {
         QFile::setPermissions(scratch.fileName(), QFileInfo(target).permissions());

@@ -2,6 +2,7 @@
 #include "app/InstalledCourses.h"
 #include "content/ContentText.h"
 #include "course/CoursePack.h"
+#include "platform/SettingsStore.h"
 #include "support/FileSizeLimit.h"
 
 #include <QDir>
@@ -97,6 +98,47 @@ TEST(PointSettingsAtContent, HandWrittenValuesKeepTheTextTheTutorReads)
     EXPECT_EQ(read.ReadValue("InstallDir"), "/srv/a,b; level 2");
     EXPECT_EQ(read.ReadValue("InstallCDDrive1331"), "/courses/x,y; z");
     EXPECT_EQ(read.ReadValue("OrntVr"), "0");
+}
+
+// A settings file written by hand keeps every line but the course's, its
+// comments, order, line ends and other programs' values included; one made
+// read-only to keep the course fixed is left alone.
+TEST(PointSettingsAtContent, ChangesOnlyTheCoursesLineOfAHandWrittenFile)
+{
+    QTemporaryDir folder;
+    const QString settings = QDir(folder.path()).filePath("TonvaleTutor.conf");
+    const QByteArray head = "\xEF\xBB\xBF; My settings - edited by hand\r\n"
+                            "[Teacher]\r\nNote=repeat lessons 3;4 and 5, then 6\r\n"
+                            "[InstallDir]\r\nInstallDir=/opt/tonvale\r\n\r\n"
+                            "; the course of this term\r\n[InstallCDDrive1331]\r\n";
+    const QByteArray tail = "[OrntVr]\r\nOrntVr=0 ; optional\r\n";
+    ASSERT_TRUE(WriteFileAtomically(settings,
+                                    head + "InstallCDDrive1331=/media/demo\r\n" + tail));
+    ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/stress"));
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), QString(head + "InstallCDDrive1331=/courses/stress\r\n" + tail));
+
+    // A folder the format must quote is read back as it was given.
+    ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/x,y; \"z\""));
+    EXPECT_EQ(SettingsStore(settings).ReadValue("InstallCDDrive1331"), "/courses/x,y; \"z\"");
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_TRUE(after.startsWith(head)) << after.constData();
+    EXPECT_TRUE(after.endsWith(tail)) << after.constData();
+
+    // Without the group, the course is added at the end.
+    ASSERT_TRUE(WriteFileAtomically(settings, "[InstallDir]\nInstallDir=/opt/tonvale"));
+    ASSERT_TRUE(PointSettingsAtContent(settings, "/courses/stress"));
+    ASSERT_TRUE(ReadWholeFile(settings, after));
+    EXPECT_EQ(QString(after), "[InstallDir]\nInstallDir=/opt/tonvale\n"
+                              "[InstallCDDrive1331]\nInstallCDDrive1331=/courses/stress\n");
+
+    using P = QFileDevice;
+    ASSERT_TRUE(QFile::setPermissions(settings, P::ReadOwner | P::ReadGroup | P::ReadOther));
+    const QByteArray before = after;
+    QString problem;
+    const bool pointed = PointSettingsAtContent(settings, "/courses/other", &problem);
+    ExpectRefusedAndLeftAsItWas(pointed, problem, "read-only", settings, before);
 }
 
 TEST(PointSettingsAtContent, ADiskOutOfRoomLeavesTheSettingsAsTheyWere)
