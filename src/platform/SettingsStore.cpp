@@ -85,8 +85,13 @@ bool SettingsStore::KeyExists(const QString& key) const
     QFile file(iniPath);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray header = "[" + key.toUtf8() + "]";
+    bool firstLine = true;
     while (!file.atEnd()) {
-        if (file.readLine().trimmed() == header) return true;
+        QByteArray line = file.readLine();
+        // An editor's byte-order mark hides no group, as it hides no value.
+        if (firstLine && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
+        firstLine = false;
+        if (line.trimmed() == header) return true;
     }
     return false;
 }

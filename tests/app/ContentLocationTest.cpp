@@ -97,6 +97,11 @@ TEST_F(ContentLocation, OrntVrDecidesTheSoundControlOrDamagesTheSettings)
     EXPECT_FALSE(UseMciControl);
     EXPECT_EQ(FindContentFolders(WriteSettings(base + "[OrntVr]\nOrntVr=\n")), SettingsDamaged);
     EXPECT_EQ(FindContentFolders(WriteSettings(base + "[OrntVr]\n")), SettingsDamaged);
+    // First in a file an editor saved with a byte-order mark.
+    EXPECT_EQ(FindContentFolders(WriteSettings("\xEF\xBB\xBF[OrntVr]\nOrntVr=1\n" + base)),
+              ContentFound);
+    EXPECT_TRUE(UseMciControl);
+    EXPECT_EQ(FindContentFolders(WriteSettings("\xEF\xBB\xBF[OrntVr]\n" + base)), SettingsDamaged);
 }
 
 TEST_F(ContentLocation, HandWrittenValuesAreReadAsWrittenAndCommentsStayComments)
