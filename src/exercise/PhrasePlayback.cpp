@@ -126,6 +126,10 @@ bool Stress::StudentTakeToPlay() const
 void Stress::PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x)
 {
     if (speaker == Speaker::Student && !StudentTakeToPlay()) return;
+    // As Play, the views are still while a take is made: a piece played
+    // into a recording becomes the learner's take, and one played during
+    // the analysis is closed again by its next poll.
+    if (!engine->IsIdle()) return;
     int mask = 0;
     if (button == Qt::LeftButton)
         mask = 1;

@@ -66,6 +66,37 @@ TEST_F(ExerciseLoop, AViewClickDuringPlaybackEndsTheFollowerAndPlaysThePiece)
     EXPECT_EQ(sound->StartCount, 2);
 }
 
+// While a take is recorded a piece of the model played through the
+// speakers goes into the take (a laptop's microphone hears them) and is
+// scored as the learner's; while it is analysed, the next poll would cut
+// the piece off. The views play nothing then, as Play does not.
+TEST_F(ExerciseLoop, AViewClickDuringATakePlaysNothing)
+{
+    analyser->Result = "Good\r\n";
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    exercise->RecordStudentWave_Click();
+    ASSERT_TRUE(exercise->IsRecording());
+    const int started = sound->StartCount;
+    exercise->NativePitch_MouseDown(Qt::LeftButton, exercise->NativePitch->width() / 2.0);
+    exercise->NativeSignal_MouseDown(Qt::RightButton, exercise->NativeSignal->width() / 2.0);
+    EXPECT_EQ(sound->StartCount, started);
+    EXPECT_TRUE(exercise->IsRecording());
+
+    QByteArray voice(22050 * 2, '\0');
+    for (int i = 0; i < 22050; ++i)
+        qToLittleEndian(int16_t((i % 50) * 100 - 2500), voice.data() + 2 * i);
+    microphone->Deliver(voice);
+    exercise->RecordTimer_Timer();
+    ASSERT_TRUE(exercise->StressShellTimer->isActive()); // analysing
+    exercise->NativeStress_MouseDown(Qt::LeftButton, exercise->NativeStress->width() / 2.0);
+    EXPECT_EQ(sound->StartCount, started);
+
+    exercise->StressShellTimer_Timer();
+    exercise->NativePitch_MouseDown(Qt::LeftButton, exercise->NativePitch->width() / 2.0);
+    EXPECT_EQ(sound->StartCount, started + 1) << "once the take is in, the views play again";
+}
+
 TEST_F(ExerciseLoop, FollowerEndsWhenTheDeviceStopsOrCannotPlay)
 {
     Stress* exercise = Open("11", 0);
