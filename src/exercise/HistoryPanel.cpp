@@ -28,7 +28,12 @@ QString MarkWords(const char* what, const std::optional<bool>& match)
 
 } // namespace
 
-HistoryPanel::HistoryPanel(QWidget* owner) : QWidget(owner, Qt::Window)
+// A dialog's window, so that the window manager keeps it above its owner
+// (a plain window with an owner is stacked as any other), resizable and
+// maximisable as the list grows.
+HistoryPanel::HistoryPanel(QWidget* owner)
+    : QWidget(owner, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                         Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setObjectName("HistoryPanel");
     setWindowTitle("History - Tonvale Tutor");
