@@ -7,6 +7,7 @@
 #include "content/ContentText.h"
 #include "content/HelpDocument.h"
 #include "engine/WorkingFileCleanup.h"
+#include "exercise/HistoryPanel.h"
 #include "navigation/Sentences.h"
 #include "views/PhraseForDisplay.h"
 #include "views/ViewColours.h"
@@ -633,15 +634,19 @@ int32_t Stress::HelpTopicOf(const QString& waveFile)
 
 void Stress::PlaceHelpWindow()
 {
-    // The native speaker's views stay in sight while the learner reads.
-    const QRect views = NativePitch->geometry().united(NativeSignal->geometry());
-    const QRect nativeViews(mapToGlobal(views.topLeft()), views.size());
+    // The native speaker's views stay in sight while the learner reads, and
+    // the buttons free: the first lesson opens the help on every phrase. The
+    // History window's rule: beside the exercise where there is room, else
+    // off every button and as little over the native views as can be.
     const QScreen* screen = this->screen();
-    if (screen)
-        HelpWindow::Instance().PlaceClearOf(HelpWindowPlace(screen->availableGeometry(),
-                                                            frameGeometry(), nativeViews,
-                                                            QSize(560, 480)),
-                                            nativeViews);
+    if (screen == nullptr) return;
+    const QRect nativeViews = NativeViewsOnScreen();
+    std::vector<QRect> keepClear = ButtonsOnScreen();
+    const QRect place = HistoryWindowPlace(screen->availableGeometry(), frameGeometry(),
+                                           nativeViews, keepClear, QSize(560, 480),
+                                           QSize(360, 260));
+    keepClear.push_back(nativeViews);
+    HelpWindow::Instance().PlaceClearOf(place, keepClear);
 }
 
 void Stress::HintButton_Click()

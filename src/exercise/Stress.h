@@ -206,6 +206,10 @@ private:
     void ReviewTake(bool good);
     void ShowHistoryOfPhrase();
     void PlaceHistoryWindow();
+    // In screen coordinates: the exercise's buttons in sight, and its native
+    // speaker's views, which the windows it opens keep clear of.
+    std::vector<QRect> ButtonsOnScreen() const;
+    QRect NativeViewsOnScreen() const;
     // False, saying why, while a take is made; else ends any playback.
     bool FreeForHistoryTake();
     void PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button, double x);

@@ -194,20 +194,36 @@ void Stress::PlaceHistoryWindow()
     // pressing while the window is open.
     const QScreen* screen = this->screen();
     if (screen == nullptr) return;
-    const auto global = [](const QWidget* control) {
-        return QRect(control->mapToGlobal(QPoint(0, 0)), control->size());
-    };
-    std::vector<QRect> buttons;
-    for (const QPushButton* button : findChildren<QPushButton*>()) {
-        if (button->isVisible() && button->window() == this) buttons.push_back(global(button));
-    }
-    const QRect nativeViews = global(NativePitch).united(global(NativeSignal));
     const QSize frameExtra = History->frameGeometry().size() - History->size();
     const QRect place = HistoryWindowPlace(screen->availableGeometry(), frameGeometry(),
-                                           nativeViews, buttons, History->frameGeometry().size(),
+                                           NativeViewsOnScreen(), ButtonsOnScreen(),
+                                           History->frameGeometry().size(),
                                            History->minimumSizeHint() + frameExtra);
     if (place.size() != History->frameGeometry().size()) History->resize(place.size() - frameExtra);
     History->move(place.topLeft());
+}
+
+namespace {
+
+QRect OnScreen(const QWidget* control)
+{
+    return {control->mapToGlobal(QPoint(0, 0)), control->size()};
+}
+
+} // namespace
+
+std::vector<QRect> Stress::ButtonsOnScreen() const
+{
+    std::vector<QRect> buttons;
+    for (const QPushButton* button : findChildren<QPushButton*>()) {
+        if (button->isVisible() && button->window() == this) buttons.push_back(OnScreen(button));
+    }
+    return buttons;
+}
+
+QRect Stress::NativeViewsOnScreen() const
+{
+    return OnScreen(NativePitch).united(OnScreen(NativeSignal));
 }
 
 void Stress::ShowHistoryOfPhrase()

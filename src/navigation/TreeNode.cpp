@@ -159,7 +159,7 @@ void TreeNode::PlaceHelpWindow()
     if (const QScreen* screen = this->screen())
         HelpWindow::Instance().PlaceClearOf(
             HelpWindowPlace(screen->availableGeometry(), frameGeometry(), list, QSize(560, 480)),
-            list);
+            {list});
 }
 
 void TreeNode::ListOfNodes_DblClick()

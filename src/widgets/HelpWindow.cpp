@@ -13,6 +13,8 @@
 #include <QTextBlock>
 #include <QUrl>
 
+#include <algorithm>
+
 namespace {
 // A help document or one of its pictures is far smaller; a file larger
 // than this (or a link to an endless device) is read no further.
@@ -176,10 +178,14 @@ void HelpWindow::PlaceAtNextOpening(const QRect& frame)
     nextPlace = frame;
 }
 
-void HelpWindow::PlaceClearOf(const QRect& frame, const QRect& keepClear)
+void HelpWindow::PlaceClearOf(const QRect& frame, const std::vector<QRect>& keepClear)
 {
     PlaceAtNextOpening(frame);
-    if (isVisible() && frame.isValid() && frameGeometry().intersects(keepClear)) MoveTo(frame);
+    const QRect now = frameGeometry();
+    if (isVisible() && frame.isValid() &&
+        std::any_of(keepClear.begin(), keepClear.end(),
+                    [&](const QRect& clear) { return now.intersects(clear); }))
+        MoveTo(frame);
 }
 
 void HelpWindow::MoveTo(const QRect& frame)

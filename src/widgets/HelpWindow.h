@@ -8,6 +8,8 @@
 #include <QString>
 #include <QTextBrowser>
 
+#include <vector>
+
 inline constexpr int HelpContext = 1;
 inline constexpr int HelpQuit = 2;
 inline constexpr int HelpContents = 3;
@@ -30,9 +32,9 @@ public:
     // Where the window appears the next time it opens (it is not moved while
     // the learner has it open).
     void PlaceAtNextOpening(const QRect& frame);
-    // The same, and an open window that covers `keepClear` goes there at
-    // once; one the learner put where it covers nothing of it stays.
-    void PlaceClearOf(const QRect& frame, const QRect& keepClear);
+    // The same, and an open window that covers any of `keepClear` goes there
+    // at once; one the learner put where it covers none of them stays.
+    void PlaceClearOf(const QRect& frame, const std::vector<QRect>& keepClear);
 
     QString LastTopicShown() const { return lastTopic; }
     // The document is read again at the next request (it was rewritten).

@@ -4,6 +4,7 @@
 #include "exercise/ExerciseLoopFixture.h"
 #include "widgets/HelpWindow.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QScrollBar>
 #include <QTest>
@@ -91,7 +92,8 @@ TEST_F(ExerciseFocus, ExplainMarksTheTopicAndTheHelpKeepsOffTheNativeViews)
 }
 
 // Explain on every phrase of the first lesson: a help window left over the
-// native speaker's views moves off them; one put elsewhere stays put.
+// native speaker's views or the buttons moves off them; one put elsewhere
+// stays put.
 TEST_F(ExerciseFocus, AnOpenHelpWindowOverTheNativeViewsMovesOffThem)
 {
     Stress* exercise = OpenActive(0);
@@ -107,8 +109,26 @@ TEST_F(ExerciseFocus, AnOpenHelpWindowOverTheNativeViewsMovesOffThem)
     exercise->HintButton_Click();
     EXPECT_TRUE(help.isVisible());
     EXPECT_FALSE(help.frameGeometry().intersects(nativeViews));
+    // Nor does it cover a button: with no room beside the exercise it went
+    // over the learner's Play, where it stayed as the lesson went on.
+    const auto covered = [&] {
+        QStringList names;
+        for (const QPushButton* button : exercise->findChildren<QPushButton*>()) {
+            const QRect onScreen(button->mapToGlobal(QPoint(0, 0)), button->size());
+            if (button->isVisible() && help.frameGeometry().intersects(onScreen))
+                names << button->text();
+        }
+        return names;
+    };
+    EXPECT_EQ(covered(), QStringList());
+    const QRect play(exercise->PlayStudentWave->mapToGlobal(QPoint(0, 0)),
+                     exercise->PlayStudentWave->size());
+    help.move(play.topLeft() - QPoint(20, 20));
+    exercise->HintButton_Click();
+    EXPECT_EQ(covered(), QStringList());
 
-    const QPoint elsewhere(nativeViews.left(), nativeViews.bottom() + 40);
+    // Beside the exercise, below its native views: clear of all of it.
+    const QPoint elsewhere(exercise->frameGeometry().right() + 1, nativeViews.bottom() + 40);
     help.move(elsewhere);
     exercise->HintButton_Click();
     EXPECT_EQ(help.pos(), elsewhere);
