@@ -15,6 +15,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <optional>
 #include <vector>
 
@@ -140,6 +141,58 @@ QByteArray ToBytes(const std::vector<char>& bytes)
     return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
+// What a step left without a syllable, or one holding a syllable more,
+// costs against the syllables' times, in seconds: a syllable moves to a
+// neighbouring step when it lies less than twice this outside it.
+constexpr double UnevenStepSeconds = 0.08;
+
+// The speech synthesiser's syllables, in order, shared out among the steps
+// in order: step j takes syllables firsts[j] to firsts[j + 1] - 1. Each
+// syllable lies as near its step as can be (its middle inside the step
+// costs nothing, else its distance to it), every syllable has a step, and
+// as few steps as can be are left empty or given two.
+std::vector<size_t> GroupTimedSyllables(const std::vector<TimedSyllable>& timed,
+                                        const PhraseSteps& steps)
+{
+    const size_t n = timed.size();
+    const size_t m = steps.Steps.size();
+    std::vector<size_t> firsts(m + 1, 0);
+    if (m == 0) return firsts;
+    const auto distance = [&](size_t k, size_t j) {
+        const double sample = timed[k].Seconds * NativeRate;
+        const StepRecord& step = steps.Steps[j];
+        const double end = double(step.Start) + step.Length;
+        return std::max({0.0, step.Start - sample, sample - end}) / NativeRate;
+    };
+    // cost[j][i]: the first i syllables on the first j steps; from[j][i]:
+    // the first syllable of step j - 1 on that best way.
+    constexpr double none = std::numeric_limits<double>::infinity();
+    std::vector<std::vector<double>> cost(m + 1, std::vector<double>(n + 1, none));
+    std::vector<std::vector<size_t>> from(m + 1, std::vector<size_t>(n + 1, 0));
+    cost[0][0] = 0;
+    for (size_t j = 1; j <= m; ++j) {
+        for (size_t i = 0; i <= n; ++i) {
+            double held = 0; // the distances of syllables k..i-1 to step j - 1
+            for (size_t k = i + 1; k-- > 0;) {
+                if (k < i) held += distance(k, j - 1);
+                if (cost[j - 1][k] == none) continue;
+                const size_t count = i - k;
+                const double uneven =
+                    UnevenStepSeconds * (count == 0 ? 1.0 : double(count - 1));
+                const double total = cost[j - 1][k] + held + uneven;
+                if (total < cost[j][i]) {
+                    cost[j][i] = total;
+                    from[j][i] = k;
+                }
+            }
+        }
+    }
+    firsts[m] = n;
+    for (size_t j = m; j > 0; --j)
+        firsts[j - 1] = from[j][firsts[j]];
+    return firsts;
+}
+
 // The entries of the "syl " chunk: placed on their steps' first samples.
 SyllableList PlaceSyllables(const AuthoringSyllables& syllables, const PhraseSteps& steps)
 {
@@ -151,12 +204,12 @@ SyllableList PlaceSyllables(const AuthoringSyllables& syllables, const PhraseSte
             placed[i].Start = steps.Steps[i].Start;
         return placed;
     }
-    for (const StepRecord& step : steps.Steps) {
+    const std::vector<size_t> firsts = GroupTimedSyllables(syllables.Timed, steps);
+    for (size_t j = 0; j < steps.Steps.size(); ++j) {
         Syllable entry;
-        entry.Start = step.Start;
-        for (const TimedSyllable& syllable : syllables.Timed) {
-            const double sample = syllable.Seconds * NativeRate;
-            if (sample < step.Start || sample >= double(step.Start) + step.Length) continue;
+        entry.Start = steps.Steps[j].Start;
+        for (size_t k = firsts[j]; k < firsts[j + 1]; ++k) {
+            const TimedSyllable& syllable = syllables.Timed[k];
             if (!entry.Text.isEmpty() && syllable.StartsWord) entry.Text += ' ';
             entry.Text += syllable.Text;
             entry.Stressed = entry.Stressed || syllable.Stressed;
