@@ -380,7 +380,12 @@ QString CourseDocument::RenameNode(const NodePath& path, const QString& name)
     if (node == nullptr) return "There is no such entry.";
     if (node->Name == name.trimmed()) return {};
     node->Name = name.trimmed();
-    return Push(path.empty() ? "Rename Course" : "Rename", next);
+    if (!path.empty()) return Push("Rename", next);
+    // The top entry is the course's title, which the manifest gives the
+    // learner: both change, or the course is installed under the old one.
+    CourseManifest titled = manifest;
+    titled.Title = node->Name;
+    return Push("Rename Course", next, titled);
 }
 
 QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent, int index,
@@ -490,7 +495,16 @@ QString CourseDocument::SetManifest(const CourseManifest& next)
     if (tidy.Title == manifest.Title && tidy.Author == manifest.Author &&
         tidy.Language == manifest.Language && tidy.Version == manifest.Version)
         return {};
-    return Push("Edit Course Details", course, tidy);
+    // The title is also the top entry of the tree, which the studio and the
+    // help show: both change together.
+    Course titled = course;
+    if (tidy.Title != manifest.Title) {
+        if (QString why = CheckNodeName(tidy.Title); !why.isEmpty())
+            return QString("The title is also the course's name at the top of the lesson tree. %1")
+                .arg(why);
+        titled.Root.Name = tidy.Title;
+    }
+    return Push("Edit Course Details", titled, tidy);
 }
 
 QString CourseDocument::NewPhraseFileName(const NodePath& category) const

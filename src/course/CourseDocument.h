@@ -66,6 +66,8 @@ public:
     // step), else why not, in words for the teacher; nothing changes then.
     QString AddCategory(const NodePath& parent, int index, const QString& name);
     QString AddTopic(const NodePath& parent, int index, const QString& name);
+    // The course's title is one: renaming the top entry (path {}) sets the
+    // manifest's title too, and a new title in SetManifest renames it.
     QString RenameNode(const NodePath& path, const QString& name);
     // movedTo, when given, receives the node's path after the move.
     QString MoveNode(const NodePath& from, const NodePath& toParent, int index,

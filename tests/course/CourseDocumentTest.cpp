@@ -210,6 +210,37 @@ TEST(CourseDocument, ACourseKeepsOneIdentityAndACopyGetsItsOwn)
     EXPECT_NE(document.Manifest().Id, id);
 }
 
+// The course has one title: the tree's top entry, which the studio and the
+// help show, and the manifest's, which names the course a learner installs.
+// Either edit changes both, in one undo step.
+TEST(CourseDocument, RenamingTheCourseOrEditingItsDetailsChangesItsOneTitle)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("course");
+    CourseDocument document;
+    ASSERT_TRUE(document.Create(folder, "Strees for Beginers"));
+    const auto titlesOnDisk = [&folder] {
+        QByteArray tree, manifest;
+        ReadWholeFile(QDir(folder).filePath(TreeFileName), tree);
+        ReadWholeFile(QDir(folder).filePath(ManifestFileName), manifest);
+        const std::optional<CourseManifest> parsed = ParseCourseManifest(manifest);
+        return QStringList{QString::fromUtf8(tree.left(tree.indexOf('\r'))),
+                           parsed ? parsed->Title : QString("(unreadable)")};
+    };
+
+    ASSERT_EQ(document.RenameNode({}, "Stress for Beginners"), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Beginners", "Stress for Beginners"}));
+    document.UndoStack().undo();
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Strees for Beginers", "Strees for Beginers"}));
+
+    ASSERT_EQ(document.SetManifest({"Stress for Starters", "Ann", "en", "1.0"}), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Starters", "Stress for Starters"}));
+    EXPECT_EQ(document.Current().Root.Name, "Stress for Starters");
+    // A title the tree cannot hold is refused, and nothing changes.
+    EXPECT_NE(document.SetManifest({"Stress / Intonation", "Ann", "en", "1.0"}), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Starters", "Stress for Starters"}));
+}
+
 TEST(CourseDocument, AManifestTheStudioCannotReadIsLeftAloneAndTheCourseOnlyRead)
 {
     QTemporaryDir dir;
