@@ -241,6 +241,26 @@ TEST(CourseDocument, RenamingTheCourseOrEditingItsDetailsChangesItsOneTitle)
     EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Starters", "Stress for Starters"}));
 }
 
+// A copy takes the phrase files its lists name and the teacher's own
+// unlisted ones; a phrase deleted in this session stays behind, and its
+// name stays retired in the copy as in the course it came from.
+TEST(CourseDocument, ACopyLeavesOutThePhrasesDeletedInThisSession)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.filePath("course"));
+    ASSERT_TRUE(QFile::copy(dir.filePath("course/Sounds/10_01.wav"),
+                            dir.filePath("course/Sounds/10_50.wav")));
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.filePath("course"), {}));
+    ASSERT_EQ(document.RemovePhrase({1}, 1), ""); // 11_02
+    QString problem;
+    ASSERT_TRUE(document.SaveCopy(dir.filePath("copy"), &problem)) << problem.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("copy/Sounds")).entryList({"*.wav"}),
+              QStringList({"10_01.wav", "10_50.wav", "11_01.wav"}));
+    EXPECT_TRUE(document.Manifest().Retired.contains("11_02.wav"));
+    EXPECT_EQ(document.NewPhraseFileName({1}), "11_03.wav");
+}
+
 TEST(CourseDocument, AManifestTheStudioCannotReadIsLeftAloneAndTheCourseOnlyRead)
 {
     QTemporaryDir dir;
