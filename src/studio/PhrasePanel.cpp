@@ -46,6 +46,12 @@ QPushButton* MakeButton(const QString& text, const QString& name, const QString&
 
 } // namespace
 
+QString SuggestedPhraseText(const QString& recording)
+{
+    // Only the extension goes: "Mr. Brown is here.wav", "01. Good morning.wav".
+    return QFileInfo(recording).completeBaseName();
+}
+
 PhrasePanel::PhrasePanel(CourseDocument& doc, QWidget* parent) : QWidget(parent), document(doc)
 {
     setObjectName("PhrasePanel");
@@ -499,7 +505,7 @@ void PhrasePanel::ImportButton_Click()
     bool ok = false;
     const QString text = QInputDialog::getText(
         this, "Import a Recording", "The phrase as the learner reads it:", QLineEdit::Normal,
-        QFileInfo(file).baseName(), &ok);
+        SuggestedPhraseText(file), &ok);
     if (ok) ImportPhrase(file, text, {});
 }
 

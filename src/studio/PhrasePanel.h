@@ -20,6 +20,10 @@ class QPushButton;
 class QTemporaryDir;
 class TakeRecorder;
 
+// The text Import proposes for a recording: teachers name recordings after
+// their phrases.
+QString SuggestedPhraseText(const QString& recording);
+
 class PhrasePanel : public QWidget
 {
     Q_OBJECT
