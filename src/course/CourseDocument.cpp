@@ -186,8 +186,13 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
     // save; the copy is then saved from the course itself.
     QStringList files;
     if (!unsaved) files << TreeFileName << PhraseListFileName << HelpFileName;
-    for (const QString& sound : QDir(from.filePath("Sounds")).entryList({"*.wav", "*.WAV"}))
-        files << "Sounds/" + sound;
+    // Files of phrases deleted in this session wait here only for an undo,
+    // which the copy cannot make: they stay behind, and their names are
+    // retired in the copy as closing retires them here.
+    const QStringList dropped = DroppedPhraseFiles();
+    for (const QString& sound : QDir(from.filePath("Sounds")).entryList({"*.wav", "*.WAV"})) {
+        if (!dropped.contains(sound)) files << "Sounds/" + sound;
+    }
     for (const QString& picture :
          QDir(from.filePath("Help")).entryList({"*.png", "*.jpg", "*.jpeg", "*.gif"}))
         files << "Help/" + picture;
@@ -202,6 +207,7 @@ bool CourseDocument::SaveCopy(const QString& target, QString* problem)
     // Saved from the window after a failed save, the copy is this course
     // kept elsewhere, not a variant: it keeps the identity.
     CourseManifest copied = manifest;
+    copied.Retired << dropped;
     if (!unsaved) copied.Id = NewCourseId();
     if (unsaved) {
         if (!QDir().mkpath(to.filePath("Sounds")) || !QDir().mkpath(to.filePath("Help")))
@@ -221,8 +227,8 @@ void CourseDocument::Close()
         // save they still name the phrases deleted since.
         const QStringList unlistedOnDisk = UnlistedPhraseFiles(folder, saved);
         QStringList gone;
-        for (const QString& name : UnlistedPhraseFiles(folder, course)) {
-            if (listedThisSession.count(name) != 0 && unlistedOnDisk.contains(name)) gone << name;
+        for (const QString& name : DroppedPhraseFiles()) {
+            if (unlistedOnDisk.contains(name)) gone << name;
         }
         // Their names are retired first: a file kept because that failed
         // still keeps its name from a new phrase, and a name given again
@@ -243,6 +249,15 @@ void CourseDocument::Close()
     folder.clear();
     course = Course();
     saved = Course();
+}
+
+QStringList CourseDocument::DroppedPhraseFiles() const
+{
+    QStringList dropped;
+    for (const QString& name : UnlistedPhraseFiles(folder, course)) {
+        if (listedThisSession.count(name) != 0) dropped << name;
+    }
+    return dropped;
 }
 
 QString CourseDocument::SoundFile(const QString& fileName) const
@@ -380,7 +395,12 @@ QString CourseDocument::RenameNode(const NodePath& path, const QString& name)
     if (node == nullptr) return "There is no such entry.";
     if (node->Name == name.trimmed()) return {};
     node->Name = name.trimmed();
-    return Push(path.empty() ? "Rename Course" : "Rename", next);
+    if (!path.empty()) return Push("Rename", next);
+    // The top entry is the course's title, which the manifest gives the
+    // learner: both change, or the course is installed under the old one.
+    CourseManifest titled = manifest;
+    titled.Title = node->Name;
+    return Push("Rename Course", next, titled);
 }
 
 QString CourseDocument::MoveNode(const NodePath& from, const NodePath& toParent, int index,
@@ -490,7 +510,16 @@ QString CourseDocument::SetManifest(const CourseManifest& next)
     if (tidy.Title == manifest.Title && tidy.Author == manifest.Author &&
         tidy.Language == manifest.Language && tidy.Version == manifest.Version)
         return {};
-    return Push("Edit Course Details", course, tidy);
+    // The title is also the top entry of the tree, which the studio and the
+    // help show: both change together.
+    Course titled = course;
+    if (tidy.Title != manifest.Title) {
+        if (QString why = CheckNodeName(tidy.Title); !why.isEmpty())
+            return QString("The title is also the course's name at the top of the lesson tree. %1")
+                .arg(why);
+        titled.Root.Name = tidy.Title;
+    }
+    return Push("Edit Course Details", titled, tidy);
 }
 
 QString CourseDocument::NewPhraseFileName(const NodePath& category) const

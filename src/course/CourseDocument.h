@@ -36,8 +36,9 @@ public:
     // save would not keep.
     bool Open(const QString& folder, const QString& installedContent, QString* problem = nullptr);
     // Copies the open pack's files into folder (missing or empty) and opens
-    // the copy, writable. After a failed save the copy holds the course as
-    // the window shows it, not the older one its files hold.
+    // the copy, writable; files of phrases deleted in this session are left
+    // out. After a failed save the copy holds the course as the window shows
+    // it, not the older one its files hold.
     bool SaveCopy(const QString& folder, QString* problem = nullptr);
     // Removes the phrase files that this session's edits left unlisted (no
     // undo can bring them back any more); files that were unlisted when the
@@ -66,6 +67,8 @@ public:
     // step), else why not, in words for the teacher; nothing changes then.
     QString AddCategory(const NodePath& parent, int index, const QString& name);
     QString AddTopic(const NodePath& parent, int index, const QString& name);
+    // The course's title is one: renaming the top entry (path {}) sets the
+    // manifest's title too, and a new title in SetManifest renames it.
     QString RenameNode(const NodePath& path, const QString& name);
     // movedTo, when given, receives the node's path after the move.
     QString MoveNode(const NodePath& from, const NodePath& toParent, int index,
@@ -106,6 +109,9 @@ private:
     QString Push(const QString& text, const Course& next);
     QString Push(const QString& text, const Course& next, const CourseManifest& nextManifest);
     void Apply(const Snapshot& next);
+    // Phrase files this session's edits left unlisted: kept only while an
+    // undo may list them again.
+    QStringList DroppedPhraseFiles() const;
     std::vector<QString> TakenCodes() const;
 
     QString folder;

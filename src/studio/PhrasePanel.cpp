@@ -25,6 +25,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QTextEdit>
 #include <QThread>
 #include <QVBoxLayout>
 
@@ -44,6 +45,12 @@ QPushButton* MakeButton(const QString& text, const QString& name, const QString&
 }
 
 } // namespace
+
+QString SuggestedPhraseText(const QString& recording)
+{
+    // Only the extension goes: "Mr. Brown is here.wav", "01. Good morning.wav".
+    return QFileInfo(recording).completeBaseName();
+}
 
 PhrasePanel::PhrasePanel(CourseDocument& doc, QWidget* parent) : QWidget(parent), document(doc)
 {
@@ -164,12 +171,45 @@ void PhrasePanel::ShowEntry(const NodePath& node, int phraseIndex)
 void PhrasePanel::Refresh()
 {
     if (Node() == nullptr) entry.clear();
+    const QString shown = ShownPhraseFile();
     const int row = ListOfPhrases->currentRow();
     FillPhrases();
     const CourseNode* node = Node();
     const int count = node ? static_cast<int>(node->Phrases.size()) : 0;
-    ListOfPhrases->setCurrentRow(std::min(row, count - 1));
+    // The phrase on show stays on show, also when a phrase listed before it
+    // came in (an import, an undone deletion).
+    int again = RowOf(shown);
+    if (again < 0) again = std::min(row, count - 1);
+    filling = true;
+    ListOfPhrases->setCurrentRow(again);
+    filling = false;
+    if (keepTyping && ShownPhraseFile() == shown) {
+        EnablePhraseControls(SelectedPhrase() >= 0);
+        Explanation->setProperty("phrase", SelectedPhrase());
+        return;
+    }
     ShowPhrase(SelectedPhrase());
+}
+
+QString PhrasePanel::ShownPhraseFile() const
+{
+    // From the list, which still shows the course as it was before a change.
+    const QListWidgetItem* item = ListOfPhrases->currentItem();
+    return item ? item->data(Qt::UserRole).toString() : QString();
+}
+
+int PhrasePanel::RowOf(const QString& fileName) const
+{
+    const CourseNode* node = Node();
+    for (size_t i = 0; node && !fileName.isEmpty() && i < node->Phrases.size(); ++i) {
+        if (node->Phrases[i].FileName == fileName) return static_cast<int>(i);
+    }
+    return -1;
+}
+
+bool PhrasePanel::Typing() const
+{
+    return PhraseText->hasFocus() || PhraseSyllables->hasFocus() || Explanation->Text->hasFocus();
 }
 
 void PhrasePanel::FillPhrases()
@@ -191,6 +231,7 @@ void PhrasePanel::FillPhrases()
         for (const CoursePhrase& phrase : node->Phrases) {
             auto* item = new QListWidgetItem(phrase.Text, ListOfPhrases);
             item->setToolTip(phrase.FileName);
+            item->setData(Qt::UserRole, phrase.FileName);
         }
     }
     const bool writable = document.IsOpen() && !document.IsReadOnly();
@@ -199,10 +240,8 @@ void PhrasePanel::FillPhrases()
     filling = false;
 }
 
-void PhrasePanel::ShowPhrase(int index)
+void PhrasePanel::EnablePhraseControls(bool shown)
 {
-    const CourseNode* node = Node();
-    const bool shown = node && index >= 0 && index < static_cast<int>(node->Phrases.size());
     const bool writable = document.IsOpen() && !document.IsReadOnly();
     PhraseBox->setEnabled(shown);
     DeletePhraseButton->setEnabled(shown && writable);
@@ -210,6 +249,13 @@ void PhrasePanel::ShowPhrase(int index)
         control->setEnabled(shown && writable && !Busy());
     PhraseText->setReadOnly(!writable);
     PhraseSyllables->setReadOnly(!writable);
+}
+
+void PhrasePanel::ShowPhrase(int index)
+{
+    const CourseNode* node = Node();
+    const bool shown = node && index >= 0 && index < static_cast<int>(node->Phrases.size());
+    EnablePhraseControls(shown);
     if (shown) {
         const CoursePhrase& phrase = node->Phrases[static_cast<size_t>(index)];
         PhraseBox->setTitle(QString("The phrase: %1").arg(phrase.FileName));
@@ -340,6 +386,8 @@ bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, co
     pendingCategory = node->Code;
     pendingFile = document.SoundFile(fileName);
     pendingIsNew = adding;
+    jobEntry = entry;
+    jobPhrase = ShownPhraseFile();
     if (!job->Start(recording, pendingFile, text, syllables, true)) return false;
     emit Done("Analysing the recording...");
     Refresh(); // the buttons that start a job are disabled now; the phrase stays chosen
@@ -348,8 +396,13 @@ bool PhrasePanel::StartJob(const QString& recording, const QString& fileName, co
 
 void PhrasePanel::JobDone(bool written, const QString& problem)
 {
-    // Showing the course afresh below would put back the text being typed.
-    CommitText();
+    // The teacher may have gone on working meanwhile. What is being typed
+    // stays as it is, to be saved on Return or when its field loses the
+    // keyboard like any typing; a text typed but left is saved now, since
+    // showing the course afresh below would put it back.
+    keepTyping = Typing();
+    const bool leftAlone = !keepTyping && entry == jobEntry && ShownPhraseFile() == jobPhrase;
+    if (!keepTyping) CommitText();
     if (!written) {
         emit Problem(QString("The recording was not used: %1").arg(problem));
     } else if (document.SoundFile(pending.FileName) != pendingFile && pendingIsNew) {
@@ -362,14 +415,15 @@ void PhrasePanel::JobDone(bool written, const QString& problem)
     } else if (document.SoundFile(pending.FileName) != pendingFile) {
         emit Done(QString("The sound of \"%1\" was replaced in its course").arg(pending.Text));
     } else if (pendingIsNew) {
-        FileNewPhrase();
+        FileNewPhrase(leftAlone);
     } else {
         RelabelReplacedPhrase();
     }
     Refresh();
+    keepTyping = false;
 }
 
-void PhrasePanel::FileNewPhrase()
+void PhrasePanel::FileNewPhrase(bool select)
 {
     // The tree may have changed while the recording was analysed: the
     // category is found by its code, not by where it stood.
@@ -391,13 +445,7 @@ void PhrasePanel::FileNewPhrase()
         emit Problem(why);
         return;
     }
-    if (entry == category) {
-        const CourseNode* node = Node();
-        for (size_t i = 0; node && i < node->Phrases.size(); ++i) {
-            if (node->Phrases[i].FileName == pending.FileName)
-                ListOfPhrases->setCurrentRow(static_cast<int>(i));
-        }
-    }
+    if (select && entry == category) ListOfPhrases->setCurrentRow(RowOf(pending.FileName));
     emit Done(QString("Phrase \"%1\" added").arg(pending.Text));
 }
 
@@ -457,7 +505,7 @@ void PhrasePanel::ImportButton_Click()
     bool ok = false;
     const QString text = QInputDialog::getText(
         this, "Import a Recording", "The phrase as the learner reads it:", QLineEdit::Normal,
-        QFileInfo(file).baseName(), &ok);
+        SuggestedPhraseText(file), &ok);
     if (ok) ImportPhrase(file, text, {});
 }
 

@@ -20,6 +20,10 @@ class QPushButton;
 class QTemporaryDir;
 class TakeRecorder;
 
+// The text Import proposes for a recording: teachers name recordings after
+// their phrases.
+QString SuggestedPhraseText(const QString& recording);
+
 class PhrasePanel : public QWidget
 {
     Q_OBJECT
@@ -77,6 +81,12 @@ signals:
 private:
     void FillPhrases();
     void ShowPhrase(int index);
+    void EnablePhraseControls(bool shown);
+    QString ShownPhraseFile() const;
+    int RowOf(const QString& fileName) const;
+    // Whether the keyboard is in a field the teacher types a phrase or an
+    // explanation into.
+    bool Typing() const;
     bool CommitText();
     void CommitExplanation(const QString& html);
     void LoadExplanation();
@@ -86,7 +96,8 @@ private:
     bool StartJob(const QString& recording, const QString& fileName, const QString& text,
                   const QString& syllables, bool adding);
     void JobDone(bool written, const QString& problem);
-    void FileNewPhrase();
+    // select: show the new phrase when it is in the entry on show.
+    void FileNewPhrase(bool select);
     void RelabelReplacedPhrase();
     bool RecordTake(const QString& text);
     const CourseNode* Node() const;
@@ -101,5 +112,12 @@ private:
     QString pendingCategory; // the code of the category a new phrase goes to
     QString pendingFile;     // where the job writes it, in the course open at its start
     bool pendingIsNew = false;
+    // What was on show when the job started; the new phrase replaces it on
+    // show only when the teacher has left it so.
+    NodePath jobEntry;
+    QString jobPhrase;
     bool filling = false;
+    // While a job's end shows the course afresh: the fields being typed in
+    // keep what they hold.
+    bool keepTyping = false;
 };

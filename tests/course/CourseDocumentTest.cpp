@@ -210,6 +210,57 @@ TEST(CourseDocument, ACourseKeepsOneIdentityAndACopyGetsItsOwn)
     EXPECT_NE(document.Manifest().Id, id);
 }
 
+// The course has one title: the tree's top entry, which the studio and the
+// help show, and the manifest's, which names the course a learner installs.
+// Either edit changes both, in one undo step.
+TEST(CourseDocument, RenamingTheCourseOrEditingItsDetailsChangesItsOneTitle)
+{
+    QTemporaryDir dir;
+    const QString folder = dir.filePath("course");
+    CourseDocument document;
+    ASSERT_TRUE(document.Create(folder, "Strees for Beginers"));
+    const auto titlesOnDisk = [&folder] {
+        QByteArray tree, manifest;
+        ReadWholeFile(QDir(folder).filePath(TreeFileName), tree);
+        ReadWholeFile(QDir(folder).filePath(ManifestFileName), manifest);
+        const std::optional<CourseManifest> parsed = ParseCourseManifest(manifest);
+        return QStringList{QString::fromUtf8(tree.left(tree.indexOf('\r'))),
+                           parsed ? parsed->Title : QString("(unreadable)")};
+    };
+
+    ASSERT_EQ(document.RenameNode({}, "Stress for Beginners"), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Beginners", "Stress for Beginners"}));
+    document.UndoStack().undo();
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Strees for Beginers", "Strees for Beginers"}));
+
+    ASSERT_EQ(document.SetManifest({"Stress for Starters", "Ann", "en", "1.0"}), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Starters", "Stress for Starters"}));
+    EXPECT_EQ(document.Current().Root.Name, "Stress for Starters");
+    // A title the tree cannot hold is refused, and nothing changes.
+    EXPECT_NE(document.SetManifest({"Stress / Intonation", "Ann", "en", "1.0"}), "");
+    EXPECT_EQ(titlesOnDisk(), QStringList({"Stress for Starters", "Stress for Starters"}));
+}
+
+// A copy takes the phrase files its lists name and the teacher's own
+// unlisted ones; a phrase deleted in this session stays behind, and its
+// name stays retired in the copy as in the course it came from.
+TEST(CourseDocument, ACopyLeavesOutThePhrasesDeletedInThisSession)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.filePath("course"));
+    ASSERT_TRUE(QFile::copy(dir.filePath("course/Sounds/10_01.wav"),
+                            dir.filePath("course/Sounds/10_50.wav")));
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.filePath("course"), {}));
+    ASSERT_EQ(document.RemovePhrase({1}, 1), ""); // 11_02
+    QString problem;
+    ASSERT_TRUE(document.SaveCopy(dir.filePath("copy"), &problem)) << problem.toStdString();
+    EXPECT_EQ(QDir(dir.filePath("copy/Sounds")).entryList({"*.wav"}),
+              QStringList({"10_01.wav", "10_50.wav", "11_01.wav"}));
+    EXPECT_TRUE(document.Manifest().Retired.contains("11_02.wav"));
+    EXPECT_EQ(document.NewPhraseFileName({1}), "11_03.wav");
+}
+
 TEST(CourseDocument, AManifestTheStudioCannotReadIsLeftAloneAndTheCourseOnlyRead)
 {
     QTemporaryDir dir;

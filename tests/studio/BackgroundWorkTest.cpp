@@ -4,6 +4,7 @@
 // typing made during it are kept, and the window stays usable.
 #include "audio/LoadedPhrase.h"
 #include "course/CourseTestSupport.h"
+#include "studio/ExplanationEditor.h"
 #include "studio/PhrasePanel.h"
 #include "studio/StudioFixture.h"
 
@@ -11,6 +12,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QStatusBar>
+#include <QTextEdit>
 
 namespace {
 
@@ -144,6 +146,49 @@ TEST_F(StudioBackgroundWork, WhatIsBeingTypedOutlastsTheEndOfAJob)
     EXPECT_TRUE(PackFile("Sounds/SentList.txt").contains("11_03.wav;telephone\r\n"));
     EXPECT_TRUE(PackFile("Sounds/Tree.txt").contains("*Word Stress / 11\r\n"))
         << PackFile("Sounds/Tree.txt").toStdString();
+}
+
+// The teacher goes on typing, in a phrase's text or its explanation, while
+// another recording is analysed: the new phrase is only listed, and all the
+// typing stays on the phrase it was meant for.
+TEST_F(StudioBackgroundWork, TypingGoesOnInItsPhraseWhenAnImportEnds)
+{
+    PhrasePanel* panel = window->Panel;
+    AddPhrase("first phrase");
+    ASSERT_TRUE(panel->ImportPhrase(recording, "second phrase", {}));
+    window->activateWindow();
+    panel->PhraseText->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([panel] { return panel->PhraseText->hasFocus(); }));
+    panel->PhraseText->end(false);
+    QTest::keyClicks(panel->PhraseText, " - said");
+    panel->WaitUntilIdle();
+    QCoreApplication::processEvents();
+    QTest::keyClicks(panel->PhraseText, " slowly");
+    QTest::keyClick(panel->PhraseText, Qt::Key_Return);
+    EXPECT_EQ(panel->SelectedPhrase(), 0);
+    EXPECT_TRUE(panel->PhraseText->hasFocus());
+    EXPECT_TRUE(
+        PackFile("Sounds/SentList.txt")
+            .contains("11_01.wav;first phrase - said slowly\r\n11_02.wav;second phrase\r\n"))
+        << PackFile("Sounds/SentList.txt").toStdString();
+    EXPECT_EQ(LabelText(course + "/Sounds/11_02.wav"), "second phrase");
+
+    ASSERT_TRUE(panel->ImportPhrase(recording, "third phrase", {}));
+    QTextEdit* explanation = panel->Explanation->Text;
+    explanation->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([explanation] { return explanation->hasFocus(); }));
+    QTest::keyClicks(explanation, "Stress the second word,");
+    panel->WaitUntilIdle();
+    QCoreApplication::processEvents();
+    QTest::keyClicks(explanation, " keep the tune level.");
+    panel->PhraseText->setFocus(); // the explanation is saved as it loses the keyboard
+    const std::vector<CoursePhrase>& phrases =
+        window->Document().Current().Root.Children[1].Phrases;
+    ASSERT_EQ(phrases.size(), 3u);
+    EXPECT_TRUE(phrases[0].Explanation.contains("Stress the second word, keep the tune level."))
+        << phrases[0].Explanation.toStdString();
+    EXPECT_TRUE(phrases[2].Explanation.isEmpty()) << phrases[2].Explanation.toStdString();
+    EXPECT_EQ(panel->SelectedPhrase(), 0);
 }
 
 // The tutor's installation runs beside the window, which says why when it

@@ -153,6 +153,14 @@ TEST_F(StudioPhraseList, AnImportBeingAnalysedKeepsItsTextAndCategory)
     EXPECT_TRUE(course.Root.Children[1].Phrases.empty());
 }
 
+// Teachers name recordings after their phrases; only the extension goes.
+TEST(ImportedText, IsTheRecordingsNameWithoutItsExtension)
+{
+    EXPECT_EQ(SuggestedPhraseText("/home/ann/Mr. Brown is here.wav"), "Mr. Brown is here");
+    EXPECT_EQ(SuggestedPhraseText("01. Good morning.flac"), "01. Good morning");
+    EXPECT_EQ(SuggestedPhraseText("photograph.take2.wav"), "photograph.take2");
+}
+
 // The editor hands back only paragraphs, bold, italic and lists: an
 // explanation written by hand with a link or a picture stays as it is.
 TEST(ExplanationEditing, AnExplanationWithLinksOrPicturesIsNotOpenedForEditing)
