@@ -1,5 +1,6 @@
 #include "exercise/HistoryPanel.h"
 
+#include "exercise/TutorPractice.h"
 #include "history/ScoreChart.h"
 
 #include <QHBoxLayout>
@@ -127,7 +128,12 @@ void HistoryPanel::ShowPhrase(PracticeHistory* history, const PhraseKey& key,
     forgetArmed = false;
     TitleLabel->setText(QString("Your takes of \"%1\"").arg(phraseText));
     Reload();
-    if (history == nullptr) SetStatus(unavailable);
+    if (history == nullptr) {
+        SetStatus(unavailable);
+    } else if (const QString started = TutorPractice().TakeStartNotice(); !started.isEmpty()) {
+        // A history just begun beside a damaged one is empty: say why, once.
+        SetStatus(started);
+    }
 }
 
 void HistoryPanel::Reload()

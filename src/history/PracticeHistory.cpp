@@ -117,6 +117,42 @@ QString DefaultHistoryDatabase()
     return QDir::cleanPath(historyFolder + '/' + HistoryDatabaseName);
 }
 
+int32_t SetDamagedHistoryAside(const QString& databaseFile, QString& keptFile)
+{
+    keptFile.clear();
+    // SQLite reads a database together with these files of the same name.
+    const QStringList companions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target;
+    for (int number = 1; number <= 100 && target.isEmpty(); ++number) {
+        const QString tried = databaseFile + ".damaged-" + stamp +
+                              (number == 1 ? QString() : '-' + QString::number(number));
+        if (!QFileInfo::exists(tried) &&
+            std::none_of(companions.begin(), companions.end(),
+                         [&](const QString& end) { return QFileInfo::exists(tried + end); }))
+            target = tried;
+    }
+    if (target.isEmpty()) return HistoryFailed;
+    // The log goes first: a new database must never meet the old one's log.
+    QStringList moved;
+    for (const QString& end : companions) {
+        if (!QFileInfo::exists(databaseFile + end)) continue;
+        if (!QFile::rename(databaseFile + end, target + end)) break;
+        moved.append(end);
+    }
+    const bool companionsMoved = std::all_of(companions.begin(), companions.end(), [&](auto& end) {
+        return moved.contains(end) || !QFileInfo::exists(databaseFile + end);
+    });
+    if (!companionsMoved || !QFile::rename(databaseFile, target)) {
+        for (const QString& end : moved)
+            QFile::rename(target + end, databaseFile + end);
+        return FolderWriteFailure(QFileInfo(databaseFile).absolutePath());
+    }
+    keptFile = target;
+    return HistoryOk;
+}
+
 PracticeHistory::PracticeHistory(QString databaseFile, HistoryOptions options)
     : databaseFile(QFileInfo(databaseFile).absoluteFilePath()),
       folder(QDir::cleanPath(QFileInfo(this->databaseFile).absolutePath())), options(options),

@@ -37,6 +37,13 @@ inline const QString HistoryDatabaseName = QStringLiteral("history.sqlite");
 int KeptTakesFromSetting(const std::optional<QString>& value);
 
 // The learner's history database: <history folder>/history.sqlite, where the
+// Moves a damaged database aside, with the log and shared-memory files
+// beside it, to "<database>.damaged-<UTC time>" (its log keeps the "-wal"
+// ending after that name), so that a new history can start while every byte
+// of the old one is kept for a later recovery. keptFile: the name it now has.
+// A file already there is never replaced.
+int32_t SetDamagedHistoryAside(const QString& databaseFile, QString& keptFile);
+
 // history folder is $TONVALE_HISTORY when set, else "history" in the tutor's
 // per-user data folder ($XDG_DATA_HOME/tonvale-tutor, or
 // ~/.local/share/tonvale-tutor).
