@@ -237,8 +237,8 @@ int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
     if (int32_t rc = CheckDatabase(version); rc != HistoryOk) return rc;
     if (access == HistoryAccess::Write) return PrepareForWriting();
     if (version == HistorySchemaVersion) return HistoryOk;
-    return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor once "
-                                         "to bring it up to version %3")
+    return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor "
+                                         "once: its lesson list brings it up to version %3")
                                      .arg(databaseFile)
                                      .arg(version)
                                      .arg(HistorySchemaVersion));

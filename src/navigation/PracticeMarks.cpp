@@ -78,7 +78,11 @@ PracticeHistory* MarksHistory()
         openedFile = file;
     }
     // Opened afresh when it did not open before: the first take creates it.
-    if (!history->IsOpen()) history->Open(HistoryAccess::Read);
+    if (!history->IsOpen() && history->Open(HistoryAccess::Read) == HistoryOutdated) {
+        // A history an earlier tutor wrote is brought up to date once, or
+        // the learner's marks would stay hidden until the next take.
+        if (history->Open(HistoryAccess::Write) == HistoryOk) history->Open(HistoryAccess::Read);
+    }
     return history->IsOpen() ? history.get() : nullptr;
 }
 

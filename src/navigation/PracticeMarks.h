@@ -32,8 +32,8 @@ void MarkPractisedCategories(QListWidget& list, PracticeHistory* history,
                              const QString& contentPack, const QStringList& codes);
 
 // The history the navigation screens read their marks from: the learner's,
-// opened to read only (browsing never creates or changes it); null when
-// there is none yet.
+// opened to read only (browsing never creates it, and changes it only to
+// bring a history of an earlier tutor up to date); null when there is none yet.
 PracticeHistory* MarksHistory();
 
 class PracticeMarkDelegate : public QStyledItemDelegate
