@@ -139,9 +139,16 @@ void HistoryPanel::ShowPhrase(PracticeHistory* history, const PhraseKey& key,
 void HistoryPanel::Reload()
 {
     takes.clear();
+    attempts = 0;
     SetStatus(QString());
-    if (history != nullptr && history->TakesOf(key, takes) != HistoryOk)
+    std::vector<PhraseProgress> phrases;
+    if (history != nullptr &&
+        (history->TakesOf(key, takes) != HistoryOk ||
+         history->PhrasesOfCategory(key.ContentPack, key.CategoryCode, phrases) != HistoryOk))
         SetStatus("Your history could not be read.");
+    for (const PhraseProgress& phrase : phrases) {
+        if (phrase.Key == key) attempts = phrase.Attempts;
+    }
     FillList();
     DrawChart();
 }
@@ -163,7 +170,11 @@ void HistoryPanel::FillList()
             row->setData(column, Qt::AccessibleTextRole, said);
     }
     if (!takes.empty()) SelectRow(0);
-    if (takes.empty() && history != nullptr)
+    if (takes.empty() && history != nullptr && attempts > 0)
+        SetStatus(QString("%1 %2, none kept: every take the analyser accepts is kept here.")
+                      .arg(attempts)
+                      .arg(attempts == 1 ? "attempt" : "attempts"));
+    else if (takes.empty() && history != nullptr)
         SetStatus("No takes kept yet: every take the analyser accepts is kept here.");
     UpdateButtons();
 }
@@ -211,7 +222,7 @@ void HistoryPanel::UpdateButtons()
     const bool chosen = SelectedTake() != nullptr;
     PlayButton->setEnabled(chosen);
     ShowButton->setEnabled(chosen);
-    ForgetButton->setEnabled(history != nullptr && !takes.empty());
+    ForgetButton->setEnabled(history != nullptr && (!takes.empty() || attempts > 0));
     // The armed text keeps the key of the first press: Alt+F twice forgets.
     ForgetButton->setText(forgetArmed ? "Press again to &forget every take"
                                       : "&Forget this phrase's history");
