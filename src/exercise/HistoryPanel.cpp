@@ -1,5 +1,6 @@
 #include "exercise/HistoryPanel.h"
 
+#include "exercise/TutorPractice.h"
 #include "history/ScoreChart.h"
 
 #include <QHBoxLayout>
@@ -132,15 +133,27 @@ void HistoryPanel::ShowPhrase(PracticeHistory* history, const PhraseKey& key,
     forgetArmed = false;
     TitleLabel->setText(QString("Your takes of \"%1\"").arg(phraseText));
     Reload();
-    if (history == nullptr) SetStatus(unavailable);
+    if (history == nullptr) {
+        SetStatus(unavailable);
+    } else if (const QString started = TutorPractice().TakeStartNotice(); !started.isEmpty()) {
+        // A history just begun beside a damaged one is empty: say why, once.
+        SetStatus(started);
+    }
 }
 
 void HistoryPanel::Reload()
 {
     takes.clear();
+    attempts = 0;
     SetStatus(QString());
-    if (history != nullptr && history->TakesOf(key, takes) != HistoryOk)
+    std::vector<PhraseProgress> phrases;
+    if (history != nullptr &&
+        (history->TakesOf(key, takes) != HistoryOk ||
+         history->PhrasesOfCategory(key.ContentPack, key.CategoryCode, phrases) != HistoryOk))
         SetStatus("Your history could not be read.");
+    for (const PhraseProgress& phrase : phrases) {
+        if (phrase.Key == key) attempts = phrase.Attempts;
+    }
     FillList();
     DrawChart();
 }
@@ -162,7 +175,11 @@ void HistoryPanel::FillList()
             row->setData(column, Qt::AccessibleTextRole, said);
     }
     if (!takes.empty()) SelectRow(0);
-    if (takes.empty() && history != nullptr)
+    if (takes.empty() && history != nullptr && attempts > 0)
+        SetStatus(QString("%1 %2, none kept: every take the analyser accepts is kept here.")
+                      .arg(attempts)
+                      .arg(attempts == 1 ? "attempt" : "attempts"));
+    else if (takes.empty() && history != nullptr)
         SetStatus("No takes kept yet: every take the analyser accepts is kept here.");
     UpdateButtons();
 }
@@ -210,7 +227,7 @@ void HistoryPanel::UpdateButtons()
     const bool chosen = SelectedTake() != nullptr;
     PlayButton->setEnabled(chosen);
     ShowButton->setEnabled(chosen);
-    ForgetButton->setEnabled(history != nullptr && !takes.empty());
+    ForgetButton->setEnabled(history != nullptr && (!takes.empty() || attempts > 0));
     // The armed text keeps the key of the first press: Alt+F twice forgets.
     ForgetButton->setText(forgetArmed ? "Press again to &forget every take"
                                       : "&Forget this phrase's history");

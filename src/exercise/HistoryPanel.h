@@ -73,6 +73,9 @@ private:
     PhraseKey key;
     QString phraseText;
     std::vector<StoredTake> takes;
+    // Every analysed take of the phrase, kept or not: refused takes alone
+    // still mark it practised, so they too can be forgotten.
+    int attempts = 0;
     bool forgetArmed = false;
 };
 

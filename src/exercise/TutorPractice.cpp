@@ -1,6 +1,7 @@
 #include "exercise/TutorPractice.h"
 
 #include "app/CommonVar.h"
+#include "navigation/PracticeMarks.h"
 
 #include <QCoreApplication>
 
@@ -27,6 +28,6 @@ PhraseKey CurrentPhraseKey()
     if (CurrentPhrase < 1 || CurrentPhrase >= static_cast<int32_t>(PhraseList.size()))
         return PhraseKey{};
     const PhraseEntry& entry = PhraseList[CurrentPhrase];
-    return PhraseKey{ContentPackOf(ContentRoot), QString::fromUtf8(entry.CategoryCode),
+    return PhraseKey{OpenCoursePack(), QString::fromUtf8(entry.CategoryCode),
                      QString::fromUtf8(entry.Stem)};
 }

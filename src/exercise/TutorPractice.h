@@ -6,6 +6,7 @@
 
 PracticeSession& TutorPractice();
 
-// The key of the current phrase of the phrase list: the content folder's
-// name, the phrase's category code and its stem relative to Sounds/.
+// The key of the current phrase of the phrase list: the course's pack in
+// the history (its identity, or its folder's name), the phrase's category
+// code and its stem relative to Sounds/.
 PhraseKey CurrentPhraseKey();

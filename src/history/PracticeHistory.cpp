@@ -117,6 +117,42 @@ QString DefaultHistoryDatabase()
     return QDir::cleanPath(historyFolder + '/' + HistoryDatabaseName);
 }
 
+int32_t SetDamagedHistoryAside(const QString& databaseFile, QString& keptFile)
+{
+    keptFile.clear();
+    // SQLite reads a database together with these files of the same name.
+    const QStringList companions = {QStringLiteral("-wal"), QStringLiteral("-shm")};
+    const QString stamp =
+        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    QString target;
+    for (int number = 1; number <= 100 && target.isEmpty(); ++number) {
+        const QString tried = databaseFile + ".damaged-" + stamp +
+                              (number == 1 ? QString() : '-' + QString::number(number));
+        if (!QFileInfo::exists(tried) &&
+            std::none_of(companions.begin(), companions.end(),
+                         [&](const QString& end) { return QFileInfo::exists(tried + end); }))
+            target = tried;
+    }
+    if (target.isEmpty()) return HistoryFailed;
+    // The log goes first: a new database must never meet the old one's log.
+    QStringList moved;
+    for (const QString& end : companions) {
+        if (!QFileInfo::exists(databaseFile + end)) continue;
+        if (!QFile::rename(databaseFile + end, target + end)) break;
+        moved.append(end);
+    }
+    const bool companionsMoved = std::all_of(companions.begin(), companions.end(), [&](auto& end) {
+        return moved.contains(end) || !QFileInfo::exists(databaseFile + end);
+    });
+    if (!companionsMoved || !QFile::rename(databaseFile, target)) {
+        for (const QString& end : moved)
+            QFile::rename(target + end, databaseFile + end);
+        return FolderWriteFailure(QFileInfo(databaseFile).absolutePath());
+    }
+    keptFile = target;
+    return HistoryOk;
+}
+
 PracticeHistory::PracticeHistory(QString databaseFile, HistoryOptions options)
     : databaseFile(QFileInfo(databaseFile).absoluteFilePath()),
       folder(QDir::cleanPath(QFileInfo(this->databaseFile).absolutePath())), options(options),
@@ -201,8 +237,8 @@ int32_t PracticeHistory::PrepareConnection(HistoryAccess access)
     if (int32_t rc = CheckDatabase(version); rc != HistoryOk) return rc;
     if (access == HistoryAccess::Write) return PrepareForWriting();
     if (version == HistorySchemaVersion) return HistoryOk;
-    return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor once "
-                                         "to bring it up to version %3")
+    return Fail(HistoryOutdated, QString("the history %1 is of version %2; start the tutor "
+                                         "once: its lesson list brings it up to version %3")
                                      .arg(databaseFile)
                                      .arg(version)
                                      .arg(HistorySchemaVersion));
@@ -394,18 +430,20 @@ void PracticeHistory::RemoveTakeFile(const QString& relativeFile)
 
 void PracticeHistory::TidyFolderOf(const PhraseKey& key)
 {
-    // Phrases of other categories may share the folder (it is named by pack
-    // and stem): every take filed there counts.
+    // Every take filed in the folder counts, whichever phrase it belongs to
+    // now: phrases of other categories share it (it is named by pack and
+    // stem), and a phrase refiled under its course's identity keeps its
+    // takes where they were.
+    const QString takeFolder = TakeFolderOf(key) + '/';
     QSqlQuery query(db);
-    query.prepare("SELECT t.file FROM takes t JOIN phrases p ON p.id = t.phrase_id "
-                  "WHERE p.content_pack = ? AND p.stem = ?");
-    query.addBindValue(key.ContentPack);
-    query.addBindValue(key.Stem);
+    query.prepare("SELECT file FROM takes WHERE substr(file, 1, ?) = ?");
+    query.addBindValue(takeFolder.size());
+    query.addBindValue(takeFolder);
     if (!query.exec()) return;
     QStringList keptNames;
     while (query.next())
         keptNames.append(QFileInfo(query.value(0).toString()).fileName());
-    TidyTakeFolder(folder + '/' + TakeFolderOf(key), keptNames, QDateTime::currentDateTimeUtc());
+    TidyTakeFolder(folder + '/' + takeFolder, keptNames, QDateTime::currentDateTimeUtc());
 }
 
 int32_t PracticeHistory::ForgetPhrase(const PhraseKey& key)
@@ -443,9 +481,89 @@ int32_t PracticeHistory::ForgetPhrase(const PhraseKey& key)
 
     for (const QString& file : files)
         RemoveTakeFile(file);
-    // The folders go too once nothing else is filed there.
-    const QString takeFolder = folder + '/' + TakeFolderOf(key);
-    if (QDir().rmdir(takeFolder)) QDir().rmdir(QFileInfo(takeFolder).absolutePath());
+    // The folders go too once nothing else is filed there; a refiled
+    // phrase's older takes lie in the folder of its former pack.
+    QStringList takeFolders = {TakeFolderOf(key)};
+    for (const QString& file : files) {
+        const QString takeFolder = QFileInfo(file).path();
+        if (!takeFolders.contains(takeFolder)) takeFolders.append(takeFolder);
+    }
+    for (const QString& takeFolder : takeFolders) {
+        const QString path = QDir::cleanPath(folder + '/' + takeFolder);
+        if (QDir::isRelativePath(takeFolder) && path.startsWith(folder + '/') && QDir().rmdir(path))
+            QDir().rmdir(QFileInfo(path).absolutePath());
+    }
+    return HistoryOk;
+}
+
+int32_t PracticeHistory::MovePhrases(const QString& oldPack, const QString& newPack,
+                                     const QHash<QString, QString>& textOfStem)
+{
+    if (!IsOpen()) return openResult;
+    if (oldPack == newPack) return HistoryOk;
+    QSqlQuery query(db);
+    if (!query.exec("BEGIN IMMEDIATE"))
+        return SqlFail(query.lastError(), "cannot refile the phrases");
+    const auto rollBack = [&](const QSqlError& error) {
+        QSqlQuery(db).exec("ROLLBACK");
+        return SqlFail(error, "cannot refile the phrases");
+    };
+    struct Moving
+    {
+        qint64 Id;
+        QString CategoryCode;
+        QString Stem;
+        int Attempts;
+        int GoodAttempts;
+    };
+    std::vector<Moving> moving;
+    query.prepare("SELECT id, category_code, stem, phrase_text, attempts, good_attempts "
+                  "FROM phrases WHERE content_pack = ?");
+    query.addBindValue(oldPack);
+    if (!query.exec()) return rollBack(query.lastError());
+    while (query.next()) {
+        const QString stem = query.value(2).toString();
+        const auto text = textOfStem.constFind(stem);
+        if (text == textOfStem.constEnd() || text->trimmed() != query.value(3).toString().trimmed())
+            continue;
+        moving.push_back({query.value(0).toLongLong(), query.value(1).toString(), stem,
+                          query.value(4).toInt(), query.value(5).toInt()});
+    }
+    query.finish();
+
+    for (const Moving& phrase : moving) {
+        query.prepare(
+            "SELECT id FROM phrases WHERE content_pack = ? AND category_code = ? AND stem = ?");
+        query.addBindValue(newPack);
+        query.addBindValue(phrase.CategoryCode);
+        query.addBindValue(phrase.Stem);
+        if (!query.exec()) return rollBack(query.lastError());
+        const std::optional<qint64> existing =
+            query.next() ? std::optional<qint64>(query.value(0).toLongLong()) : std::nullopt;
+        query.finish();
+        if (!existing) {
+            query.prepare("UPDATE phrases SET content_pack = ? WHERE id = ?");
+            query.addBindValue(newPack);
+            query.addBindValue(phrase.Id);
+            if (!query.exec()) return rollBack(query.lastError());
+            continue;
+        }
+        // Already practised under the identity: the two become one phrase.
+        query.prepare("UPDATE takes SET phrase_id = ? WHERE phrase_id = ?");
+        query.addBindValue(*existing);
+        query.addBindValue(phrase.Id);
+        if (!query.exec()) return rollBack(query.lastError());
+        query.prepare("UPDATE phrases SET attempts = attempts + ?, "
+                      "good_attempts = good_attempts + ? WHERE id = ?");
+        query.addBindValue(phrase.Attempts);
+        query.addBindValue(phrase.GoodAttempts);
+        query.addBindValue(*existing);
+        if (!query.exec()) return rollBack(query.lastError());
+        query.prepare("DELETE FROM phrases WHERE id = ?");
+        query.addBindValue(phrase.Id);
+        if (!query.exec()) return rollBack(query.lastError());
+    }
+    if (!query.exec("COMMIT")) return rollBack(query.lastError());
     return HistoryOk;
 }
 

@@ -17,6 +17,7 @@
 #include "history/TakeMarks.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -35,6 +36,13 @@ inline const QString HistoryDatabaseName = QStringLiteral("history.sqlite");
 // The number of takes kept per phrase from the setting's text: the default
 // when missing or not a whole number, at least 1 and at most MostKeptTakesPerPhrase.
 int KeptTakesFromSetting(const std::optional<QString>& value);
+
+// Moves a damaged database aside, with the log and shared-memory files
+// beside it, to "<database>.damaged-<UTC time>" (its log keeps the "-wal"
+// ending after that name), so that a new history can start while every byte
+// of the old one is kept for a later recovery. keptFile: the name it now has.
+// A file already there is never replaced.
+int32_t SetDamagedHistoryAside(const QString& databaseFile, QString& keptFile);
 
 // The learner's history database: <history folder>/history.sqlite, where the
 // history folder is $TONVALE_HISTORY when set, else "history" in the tutor's
@@ -139,6 +147,12 @@ public:
     int32_t RecordTake(const NewTake& take);
     // Deletes the phrase's takes, their files and its attempt counts.
     int32_t ForgetPhrase(const PhraseKey& key);
+    // Files the phrases of oldPack whose stem textOfStem holds, with the same
+    // text, under newPack, their takes and counts with them (added to those
+    // of a phrase already there); the take files stay where they are. One
+    // transaction: all of them move, or none.
+    int32_t MovePhrases(const QString& oldPack, const QString& newPack,
+                        const QHash<QString, QString>& textOfStem);
 
     // The phrase's kept takes, newest first.
     int32_t TakesOf(const PhraseKey& key, std::vector<StoredTake>& takes);

@@ -11,6 +11,7 @@
 #include <QTemporaryFile>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cerrno>
 
 #include <unistd.h>
@@ -177,13 +178,19 @@ int WaveDurationMs(const QByteArray& bytes)
 
 void TidyTakeFolder(const QString& folder, const QStringList& keptNames, const QDateTime& now)
 {
+    // Take files are named for their time, so names sort like time. A
+    // history never prunes the first take it kept of a phrase, so whatever
+    // lay there before that take stays before it.
+    const QString firstKept =
+        keptNames.isEmpty() ? QString() : *std::min_element(keptNames.begin(), keptNames.end());
     const QDir dir(folder);
     const QFileInfoList entries =
         dir.entryInfoList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         const bool scratch = entry.fileName().startsWith(ScratchPrefix);
-        const bool strayTake =
-            entry.suffix() == QLatin1String("wav") && !keptNames.contains(entry.fileName());
+        const bool strayTake = entry.suffix() == QLatin1String("wav") && !firstKept.isEmpty() &&
+                               entry.fileName() > firstKept &&
+                               !keptNames.contains(entry.fileName());
         if ((scratch || strayTake) && entry.lastModified().secsTo(now) > LeftOverAfterSeconds)
             QFile::remove(entry.filePath());
     }

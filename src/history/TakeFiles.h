@@ -46,4 +46,7 @@ int WaveDurationMs(const QByteArray& bytes);
 // Removes what an interrupted write left in a take folder: scratch files,
 // and take files that no record names (keptNames), once they are older than
 // a write could take, so that another tutor's take in progress is spared.
+// A take file named for a time before every kept take there is not such a
+// left-over but a recording from before the history was begun anew (after a
+// damaged or lost database file): it is kept, since it may yet be recovered.
 void TidyTakeFolder(const QString& folder, const QStringList& keptNames, const QDateTime& now);

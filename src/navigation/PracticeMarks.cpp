@@ -1,11 +1,14 @@
 #include "navigation/PracticeMarks.h"
 
+#include "app/CommonVar.h"
 #include "navigation/NavigationList.h"
+#include "practice/CourseHistory.h"
 
 #include <QCoreApplication>
 #include <QHash>
 #include <QListWidget>
 #include <QPainter>
+#include <QSet>
 
 #include <memory>
 
@@ -78,8 +81,24 @@ PracticeHistory* MarksHistory()
         openedFile = file;
     }
     // Opened afresh when it did not open before: the first take creates it.
-    if (!history->IsOpen()) history->Open(HistoryAccess::Read);
+    if (!history->IsOpen() && history->Open(HistoryAccess::Read) == HistoryOutdated) {
+        // A history an earlier tutor wrote is brought up to date once, or
+        // the learner's marks would stay hidden until the next take.
+        if (history->Open(HistoryAccess::Write) == HistoryOk) history->Open(HistoryAccess::Read);
+    }
     return history->IsOpen() ? history.get() : nullptr;
+}
+
+QString OpenCoursePack()
+{
+    // Once for each course and history: a later refiling would have nothing
+    // left to find. A busy history is tried again on the next list shown.
+    static QSet<QString> adopted;
+    const QString database = DefaultHistoryDatabase();
+    const QString pair = database + '\n' + ContentRoot;
+    if (!adopted.contains(pair) && AdoptFolderNamedPhrases(database, ContentRoot) != HistoryBusy)
+        adopted.insert(pair);
+    return HistoryPackOf(ContentRoot);
 }
 
 void PracticeMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

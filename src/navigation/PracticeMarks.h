@@ -32,9 +32,15 @@ void MarkPractisedCategories(QListWidget& list, PracticeHistory* history,
                              const QString& contentPack, const QStringList& codes);
 
 // The history the navigation screens read their marks from: the learner's,
-// opened to read only (browsing never creates or changes it); null when
-// there is none yet.
+// opened to read only (browsing never creates it, and changes it only to
+// bring a history of an earlier tutor up to date); null when there is none yet.
 PracticeHistory* MarksHistory();
+
+// The content pack the learner's history files the open course's phrases
+// under (see practice/CourseHistory.h). The first time a course known by its
+// identity is met, its phrases filed under its folder's name by an earlier
+// tutor are filed under its identity, so the learner's marks stay.
+QString OpenCoursePack();
 
 class PracticeMarkDelegate : public QStyledItemDelegate
 {

@@ -150,7 +150,7 @@ void Sentences::MarkPractice()
     stems.reserve(PhraseCount);
     for (int i = 1; i <= PhraseCount && i < int(PhraseList.size()); ++i)
         stems.append(QString::fromUtf8(PhraseList[i].Stem));
-    MarkPractisedPhrases(*ListOfPhrases, MarksHistory(), ContentPackOf(ContentRoot),
+    MarkPractisedPhrases(*ListOfPhrases, MarksHistory(), OpenCoursePack(),
                          QString::fromUtf8(CategoryCode), stems);
     ListOfPhrases->viewport()->update();
 }

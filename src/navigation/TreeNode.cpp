@@ -109,7 +109,7 @@ void TreeNode::FillNodeList()
         child = TreeNodes[child].NextSibling;
     }
     TreeNodeName->setText(DecodeContentText(TreeNodes[CurrentNode].Name));
-    MarkPractisedCategories(*ListOfNodes, MarksHistory(), ContentPackOf(ContentRoot), codes);
+    MarkPractisedCategories(*ListOfNodes, MarksHistory(), OpenCoursePack(), codes);
 
     if (selectPosition >= 0) {
         ListOfNodes->setFocus();

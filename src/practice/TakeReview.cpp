@@ -3,7 +3,10 @@
 #include "compare/Syllables.h"
 #include "history/TakeMarks.h"
 
+#include <QDir>
 #include <QFileInfo>
+
+#include <cstdio>
 
 #include <utility>
 
@@ -31,8 +34,34 @@ PracticeHistory* PracticeSession::History()
         history = std::make_unique<PracticeHistory>(file, options);
         openResult = HistoryNotOpen;
     }
-    if (!history->IsOpen()) openResult = history->Open(HistoryAccess::Write);
+    if (!history->IsOpen()) {
+        openResult = history->Open(HistoryAccess::Write);
+        if (openResult == HistoryDamaged) StartBesideDamagedHistory();
+    }
     return history->IsOpen() ? history.get() : nullptr;
+}
+
+void PracticeSession::StartBesideDamagedHistory()
+{
+    std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(history->LastProblem()));
+    QString keptFile;
+    if (SetDamagedHistoryAside(history->DatabaseFile(), keptFile) != HistoryOk) {
+        std::fprintf(stderr, "tonvale-tutor: cannot move the damaged history %s aside\n",
+                     qPrintable(history->DatabaseFile()));
+        return;
+    }
+    std::fprintf(stderr, "tonvale-tutor: the damaged history is kept as %s; a new one begins\n",
+                 qPrintable(keptFile));
+    // The recordings stay in their folders: the kept file still names them.
+    openResult = history->Open(HistoryAccess::Write);
+    startNotice = QString("Your history file was damaged: it is kept as %1, and a new history "
+                          "has begun.")
+                      .arg(QDir::toNativeSeparators(keptFile));
+}
+
+QString PracticeSession::TakeStartNotice()
+{
+    return std::exchange(startNotice, QString());
 }
 
 Comparison PracticeSession::CompareWithModel(const LoadedPhrase& model, const LoadedPhrase& learner)
@@ -62,6 +91,9 @@ TakeReview PracticeSession::FinishTake(const FinishedTake& take, const LoadedPhr
     if (take.Key.Stem.isEmpty()) return review;
     PracticeHistory* open = History();
     review.Stored = open ? open->RecordTake(record) : openResult;
-    review.Notice = HistoryNotice(review.Stored);
+    const QString started = TakeStartNotice();
+    const QString notKept = HistoryNotice(review.Stored);
+    review.Notice =
+        started.isEmpty() || notKept.isEmpty() ? started + notKept : started + ' ' + notKept;
     return review;
 }

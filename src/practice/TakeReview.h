@@ -9,6 +9,8 @@
 // The history is opened on the first take and stays open; a history that
 // cannot be opened or written never stops the exercise: the review then
 // carries one short notice for the learner, and the next take tries again.
+// A damaged history would refuse every take for ever, so it is set aside
+// whole and a new one begins; the learner is told once where the old file is.
 #include "compare/PhraseComparison.h"
 #include "history/PracticeHistory.h"
 
@@ -34,7 +36,9 @@ struct TakeReview
     // Problem says why the two could not be compared.
     std::optional<Comparison> Compared;
     int32_t Stored = HistoryOk; // the history's result code
-    QString Notice;             // one sentence when the take was not kept; else empty
+    // One sentence when the take was not kept, or when a damaged history
+    // was set aside for a new one; else empty.
+    QString Notice;
 };
 
 // A comparison that produced a score (no Problem).
@@ -61,12 +65,18 @@ public:
     // The open history, or null when it cannot be opened (Notice says why).
     PracticeHistory* History();
     int32_t OpenResult() const { return openResult; }
+    // Once, after a damaged history was set aside: what the learner is told,
+    // naming the file it was kept as. Empty every other time.
+    QString TakeStartNotice();
     void SetKeptTakesPerPhrase(int takes);
     int KeptTakesPerPhrase() const { return options.KeptTakesPerPhrase; }
 
 private:
+    void StartBesideDamagedHistory();
+
     QString databaseFile;
     HistoryOptions options;
     std::unique_ptr<PracticeHistory> history;
     int32_t openResult = HistoryNotOpen;
+    QString startNotice;
 };

@@ -107,6 +107,31 @@ TEST(HistoryPanel, ForgettingAsksFirstThenDeletesThePhrasesTakes)
     EXPECT_FALSE(panel.ForgetButton->isEnabled());
 }
 
+TEST(HistoryPanel, APhraseOfRefusedTakesOnlyCanBeForgottenToo)
+{
+    PanelScene scene;
+    const PhraseKey refusedOnly{"demo-pack", "14", "14_05"};
+    NewTake refused = GoodTake(refusedOnly, QString(), std::nullopt);
+    refused.Good = false;
+    refused.Analysis = "Not Good,too quiet";
+    ASSERT_EQ(scene.history.RecordTake(refused), HistoryOk);
+    ASSERT_EQ(scene.history.RecordTake(refused), HistoryOk);
+    HistoryPanel panel(nullptr);
+    panel.ShowPhrase(&scene.history, refusedOnly, "Where is the station?");
+
+    EXPECT_EQ(panel.TakeList->topLevelItemCount(), 0);
+    EXPECT_TRUE(panel.StatusLabel->text().contains("2 attempts"))
+        << panel.StatusLabel->text().toStdString();
+    ASSERT_TRUE(panel.ForgetButton->isEnabled());
+    panel.ForgetButton->click();
+    panel.ForgetButton->click();
+    std::vector<PhraseProgress> phrases;
+    ASSERT_EQ(scene.history.PhrasesOfCategory("demo-pack", "14", phrases), HistoryOk);
+    ASSERT_EQ(phrases.size(), 1u);
+    EXPECT_EQ(phrases[0].Key, scene.key) << "the other phrase keeps its takes";
+    EXPECT_FALSE(panel.ForgetButton->isEnabled());
+}
+
 TEST(HistoryPanel, WithoutAHistoryItSaysWhyAndOffersNothing)
 {
     HistoryPanel panel(nullptr);

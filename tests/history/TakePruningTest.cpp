@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
 
@@ -145,4 +146,37 @@ TEST(TakePruning, TakesKeepTheirRecordingOrderWhenTheClockGoesBack)
     EXPECT_EQ(takes[0].RecordedAt, Day(2));
     EXPECT_EQ(takes[1].RecordedAt, Day(12));
     EXPECT_EQ(takes[2].RecordedAt, Day(10));
+}
+
+TEST(TakePruning, RecordingsLeftFromBeforeANewHistoryAreNeverTidiedAway)
+{
+    const PhraseKey key{"demo", "14", "14_02"};
+    for (const bool emptyFile : {false, true}) {
+        SCOPED_TRACE(emptyFile ? "emptied database" : "no database");
+        QTemporaryDir dir;
+        const QString takeFolder = dir.filePath("demo/14_02");
+        ASSERT_TRUE(QDir().mkpath(takeFolder));
+        const QDateTime longAgo = QDateTime::currentDateTimeUtc().addSecs(-3 * 3600);
+        QStringList earlier;
+        for (int day = 1; day <= 3; ++day)
+            earlier.append(takeFolder + '/' + TakeFileName(Day(day)));
+        // What an interrupted write of this history leaves: newer than its first take.
+        const QString leftOver = takeFolder + '/' + TakeFileName(longAgo.addSecs(60));
+        for (const QString& file : earlier + QStringList{leftOver}) {
+            ASSERT_TRUE(WriteBytes(file, TakeWaveBytes(300)));
+            QFile old(file);
+            ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+            ASSERT_TRUE(old.setFileTime(longAgo, QFileDevice::FileModificationTime));
+        }
+        if (emptyFile) ASSERT_TRUE(WriteBytes(dir.filePath(HistoryDatabaseName), QByteArray()));
+
+        PracticeHistory history(dir.filePath(HistoryDatabaseName));
+        ASSERT_EQ(history.Open(), HistoryOk);
+        const QString wave = WriteTakeWave(dir.path());
+        ASSERT_EQ(history.RecordTake(GoodTake(key, wave, 50, longAgo)), HistoryOk);
+        ASSERT_EQ(history.RecordTake(GoodTake(key, wave, 60)), HistoryOk);
+        for (const QString& file : earlier)
+            EXPECT_TRUE(QFile::exists(file)) << file.toStdString();
+        EXPECT_FALSE(QFile::exists(leftOver));
+    }
 }

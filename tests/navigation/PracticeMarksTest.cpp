@@ -3,12 +3,14 @@
 #include "navigation/PracticeMarks.h"
 #include "../history/HistoryTestSupport.h"
 #include "app/CommonVar.h"
+#include "history/HistorySchema.h"
 #include "navigation/Sentences.h"
 #include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
 #include "support/ExerciseFixture.h"
 #include "support/HistoryFolder.h"
 
+#include <QDir>
 #include <QTest>
 
 namespace {
@@ -95,4 +97,29 @@ TEST_F(PracticeMarks, WithoutAHistoryNothingIsMarkedAndNothingIsCreated)
     for (int row = 0; row < phrases->ListOfPhrases->count(); ++row)
         EXPECT_FALSE(phrases->ListOfPhrases->item(row)->data(PracticeMarkRole).isValid());
     EXPECT_FALSE(QFile::exists(dir.filePath("history"))) << "browsing never creates a history";
+}
+
+TEST_F(PracticeMarks, AHistoryOfAnEarlierVersionIsBroughtUpToDateAndShowsItsMarks)
+{
+    const QString path = dir.filePath("history/history.sqlite");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("history")));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase("QSQLITE", "earlier-tutor");
+        db.setDatabaseName(path);
+        ASSERT_TRUE(db.open());
+        QString problem;
+        ASSERT_EQ(MigrateHistory(db, 1, problem), HistoryOk) << problem.toStdString();
+        QSqlQuery query(db);
+        ASSERT_TRUE(query.exec("INSERT INTO phrases (content_pack, category_code, stem, "
+                               "phrase_text, attempts, good_attempts) "
+                               "VALUES ('content', '11', '11_01', 'record', 7, 1)"));
+        db.close();
+    }
+    QSqlDatabase::removeDatabase("earlier-tutor");
+
+    CategoryCode = "11";
+    auto* phrases = new Sentences("Words");
+    phrases->show();
+    EXPECT_EQ(phrases->ListOfPhrases->item(0)->data(PracticeMarkRole).toString(), "practised");
+    EXPECT_EQ(AskDatabase(path, "PRAGMA user_version").toInt(), HistorySchemaVersion);
 }

@@ -1,10 +1,12 @@
 // The end of a take: the comparison the learner sees and the marks the
 // history keeps are one and the same, a refused take is only counted, and a
-// history that cannot be written costs the take, never the comparison.
+// history that cannot be written costs the take, never the comparison, and a
+// damaged one is kept aside for a new one.
 #include "practice/TakeReview.h"
 #include "../compare/SpokenPhrase.h"
 #include "../history/HistoryTestSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -95,4 +97,43 @@ TEST(TakeReview, AHistoryThatCannotBeWrittenGivesOneNoticeAndTheComparisonStill)
     EXPECT_FALSE(review.Notice.isEmpty());
     EXPECT_EQ(review.Notice.count('.'), 1) << "one short sentence: " << review.Notice.toStdString();
     EXPECT_TRUE(QFile::exists(scene.dir.filePath("Student.wav"))) << "the working set is kept";
+}
+
+TEST(TakeReview, ADamagedHistoryIsSetAsideWholeAndANewOneKeepsTheTake)
+{
+    ReviewScene scene;
+    const QString path = scene.dir.filePath("history/history.sqlite");
+    {
+        PracticeHistory old(path);
+        ASSERT_EQ(old.Open(), HistoryOk);
+        for (int i = 0; i < 20; ++i) {
+            NewTake take = GoodTake({"demo-pack", "21", QString::number(i)},
+                                    scene.dir.filePath("Student.wav"), 50);
+            take.PhraseText = QString(2000, 'x'); // a page or so each
+            ASSERT_EQ(old.RecordTake(take), HistoryOk);
+        }
+    }
+    // Cut short, as a crash or a full disk during a restore leaves it.
+    QByteArray damaged = ReadBytes(path);
+    ASSERT_GT(damaged.size(), 4 * 4096);
+    damaged.truncate(3 * 4096);
+    ASSERT_TRUE(WriteBytes(path, damaged));
+
+    PracticeSession session(path);
+    const TakeReview review = session.FinishTake(scene.Take(true), &scene.model, &scene.learner);
+    EXPECT_EQ(review.Stored, HistoryOk);
+    std::vector<StoredTake> takes;
+    ASSERT_NE(session.History(), nullptr);
+    ASSERT_EQ(session.History()->TakesOf(scene.key, takes), HistoryOk);
+    EXPECT_EQ(takes.size(), 1u);
+
+    const QStringList kept =
+        QDir(scene.dir.filePath("history")).entryList({"history.sqlite.damaged-*"}, QDir::Files);
+    ASSERT_EQ(kept.size(), 1) << kept.join(' ').toStdString();
+    EXPECT_EQ(ReadBytes(scene.dir.filePath("history/" + kept[0])), damaged);
+    EXPECT_TRUE(review.Notice.contains(scene.dir.filePath("history/" + kept[0])))
+        << review.Notice.toStdString();
+    // Told once: the next take says nothing more.
+    EXPECT_TRUE(
+        session.FinishTake(scene.Take(true), &scene.model, &scene.learner).Notice.isEmpty());
 }
