@@ -180,7 +180,14 @@ const char* HeaderProblem(const WaveFormat& format, const RiffChunk& data)
 {
     if (!PcmFormatProblem(format).empty()) return ReasonUnreadable;
     if (data.Size > MaxSampleBytes) return ReasonTooLong;
-    const size_t frames = data.Size / PcmFrameBytes(format);
+    // No writer pads a frame past the widest sample container, four bytes a
+    // channel; and samples that do not fill one frame were cut off or were
+    // never of this format. Either way the file is damaged, not silent.
+    const size_t frameBytes = PcmFrameBytes(format);
+    if (frameBytes > static_cast<size_t>(format.Channels) * 4 ||
+        (data.Size > 0 && data.Size < frameBytes))
+        return ReasonUnreadable;
+    const size_t frames = data.Size / frameBytes;
     return RateOrLengthProblem(static_cast<int>(format.SamplesPerSec), frames);
 }
 

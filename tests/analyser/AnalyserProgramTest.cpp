@@ -83,6 +83,16 @@ QByteArray Recording(uint32_t rate)
     return Riff(Chunk("fmt ", FormatData(1, 1, rate, 16)) + Chunk("data", PcmBytes(voice, 16, 1)));
 }
 
+// A spoken phrase under a damaged "fmt ": 16-bit mono samples said to be of
+// channels channels, blockAlign bytes a frame.
+QByteArray RecordingWithFrame(uint16_t channels, uint16_t blockAlign)
+{
+    const std::vector<float> voice =
+        SynthesiseVoice({{0.2, 0, 0, 0}, {0.4, 140, 120, 0.5}, {0.2, 0, 0, 0}}, 22050).Samples;
+    const WaveFormat format{1, channels, 22050, 22050u * blockAlign, blockAlign, 16};
+    return Riff(Chunk("fmt ", FormatData(format)) + Chunk("data", PcmBytes(voice, 16, 1)));
+}
+
 class AnalyserProgram : public ::testing::Test
 {
 protected:
@@ -281,6 +291,14 @@ TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
                     file.resize(header.size() + qint64(size));
          },
          "Not Good,too long\n"},
+        // A header whose frames the data cannot hold describes a damaged
+        // file, not a silent one.
+        {"a block align far above the frame",
+         [](const QString& path) { return WriteBytes(path, RecordingWithFrame(1, 60000)); },
+         "Not Good,unreadable file\n"},
+        {"more channels than the data holds one frame of",
+         [](const QString& path) { return WriteBytes(path, RecordingWithFrame(65535, 2)); },
+         "Not Good,unreadable file\n"},
         // Opening a FIFO for reading waits for a writer that never comes.
         {"a FIFO",
          [](const QString& path) {
