@@ -14,7 +14,6 @@
 #include <cstring>
 
 #ifdef Q_OS_UNIX
-#include <fcntl.h>
 #include <unistd.h>
 #endif
 
@@ -30,10 +29,29 @@ char ScratchPaths[ScratchSlots][ScratchPathBytes];
 volatile std::sig_atomic_t ScratchInUse[ScratchSlots];
 
 // The result file a stopped or crashing analyser still leaves, so that the
-// tutor does not wait for its time limit; empty until set.
+// tutor does not wait for its time limit. Its temporary file is made, with a
+// name of its own, and filled with the failure line when the run starts: the
+// handler then only renames it, and a link planted beside the recording can
+// never lead the line into another file. Empty until set.
 char SignalResultPath[ScratchPathBytes];
 char SignalResultTemporary[ScratchPathBytes];
 constexpr char SignalResultLine[] = "Not Good,analyser failed\n"; // ReasonAnalyserFailed
+
+enum SignalResultState : std::sig_atomic_t {
+    NoSignalResult,     // nothing to leave or to take away
+    SignalResultReady,  // a signal renames the temporary file to the result
+    SignalResultInWork, // the real result is being written into it: a signal removes it
+};
+volatile std::sig_atomic_t SignalResult = NoSignalResult;
+
+// The result's temporary file, open from the start of the run to its end:
+// the real result is written over the failure line, which needs no new room
+// on a disk the rewrite of the recording may have filled.
+QFile& PreparedResultFile()
+{
+    static QFile file;
+    return file;
+}
 
 void RemoveScratchFiles(int signal)
 {
@@ -41,15 +59,11 @@ void RemoveScratchFiles(int signal)
     for (int i = 0; i < ScratchSlots; ++i) {
         if (ScratchInUse[i]) ::unlink(ScratchPaths[i]);
     }
-    if (SignalResultPath[0] != '\0') {
-        const int file = ::open(SignalResultTemporary, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (file >= 0) {
-            const bool written = ::write(file, SignalResultLine, sizeof SignalResultLine - 1) ==
-                                 static_cast<ssize_t>(sizeof SignalResultLine - 1);
-            ::close(file);
-            if (!written || ::rename(SignalResultTemporary, SignalResultPath) != 0)
-                ::unlink(SignalResultTemporary);
-        }
+    if (SignalResult == SignalResultReady) {
+        if (::rename(SignalResultTemporary, SignalResultPath) != 0)
+            ::unlink(SignalResultTemporary);
+    } else if (SignalResult == SignalResultInWork) {
+        ::unlink(SignalResultTemporary);
     }
 #endif
     std::signal(signal, SIG_DFL);
@@ -166,7 +180,14 @@ const char* HeaderProblem(const WaveFormat& format, const RiffChunk& data)
 {
     if (!PcmFormatProblem(format).empty()) return ReasonUnreadable;
     if (data.Size > MaxSampleBytes) return ReasonTooLong;
-    const size_t frames = data.Size / PcmFrameBytes(format);
+    // No writer pads a frame past the widest sample container, four bytes a
+    // channel; and samples that do not fill one frame were cut off or were
+    // never of this format. Either way the file is damaged, not silent.
+    const size_t frameBytes = PcmFrameBytes(format);
+    if (frameBytes > static_cast<size_t>(format.Channels) * 4 ||
+        (data.Size > 0 && data.Size < frameBytes))
+        return ReasonUnreadable;
+    const size_t frames = data.Size / frameBytes;
     return RateOrLengthProblem(static_cast<int>(format.SamplesPerSec), frames);
 }
 
@@ -278,15 +299,27 @@ std::string ResultLine(const AnalyserResult& result)
 
 bool WriteResultFile(const QByteArray& resultPath, const AnalyserResult& result)
 {
-    // From here on the real result is on its way; a signal must not replace
-    // it with the failure line.
-    SignalResultPath[0] = '\0';
+    const QByteArray line = QByteArray::fromStdString(ResultLine(result)) + "\n";
+    bool keepTemporary = false;
+    QFile& prepared = PreparedResultFile();
+    if (prepared.isOpen() && resultPath == SignalResultPath) {
+        // From here on the real result is on its way; a signal must not
+        // replace it with the failure line. Written over the failure line
+        // and then cut to length, it takes no room the file does not hold.
+        SignalResult = SignalResultInWork;
+        const QByteArray temporary(SignalResultTemporary);
+        const bool ok = prepared.seek(0) && prepared.write(line) == line.size() &&
+                        prepared.flush() && prepared.resize(line.size()) &&
+                        ReplaceFile(prepared, temporary, resultPath, keepTemporary);
+        prepared.close();
+        if (!ok) RemoveNativeFile(temporary);
+        SignalResult = NoSignalResult;
+        return ok;
+    }
     QFile file;
     const QByteArray temporary = CreateFileBeside(file, resultPath);
     if (temporary.isEmpty()) return false;
     const ScratchFile guard(temporary);
-    const QByteArray line = QByteArray::fromStdString(ResultLine(result)) + "\n";
-    bool keepTemporary = false;
     const bool ok =
         file.write(line) == line.size() && ReplaceFile(file, temporary, resultPath, keepTemporary);
     if (!ok) RemoveNativeFile(temporary);
@@ -295,10 +328,19 @@ bool WriteResultFile(const QByteArray& resultPath, const AnalyserResult& result)
 
 void RemoveScratchFilesOnSignals(const QByteArray& path)
 {
-    const QByteArray temporary = path + ".signal.tmp";
-    if (temporary.size() < static_cast<qsizetype>(ScratchPathBytes)) {
+    QFile& prepared = PreparedResultFile();
+    const QByteArray temporary = CreateFileBeside(prepared, path);
+    if (!temporary.isEmpty() && temporary.size() < static_cast<qsizetype>(ScratchPathBytes) &&
+        prepared.write(SignalResultLine, sizeof SignalResultLine - 1) ==
+            static_cast<qint64>(sizeof SignalResultLine - 1) &&
+        prepared.flush()) {
         std::memcpy(SignalResultPath, path.constData(), path.size() + 1);
         std::memcpy(SignalResultTemporary, temporary.constData(), temporary.size() + 1);
+        SignalResult = SignalResultReady;
+    } else if (!temporary.isEmpty()) {
+        // Without it the result is written as any file is, at the end.
+        prepared.close();
+        RemoveNativeFile(temporary);
     }
     // Every signal that ends the program by default: a result is left for
     // each, so the tutor never waits out its limit for one that cannot come.

@@ -58,12 +58,15 @@ QByteArray ResultFilePath(const QByteArray& wavePath);
 std::string ResultLine(const AnalyserResult& result);
 
 // Writes the result line (and a line end) atomically. False when it cannot.
+// For the result named to RemoveScratchFilesOnSignals, the line goes into
+// the file prepared there, so a disk that has filled up since still takes it.
 bool WriteResultFile(const QByteArray& resultPath, const AnalyserResult& result);
 
 // Temporary files of this process that a signal (an interrupt, a stop
 // request, a crash) should not leave behind: the handlers remove them,
 // leave "Not Good,analyser failed" in the result file, and then let the
-// signal take its usual course. A kill that cannot be handled may still
-// leave a "*.tmp" file beside the recording; the recording itself is never
-// left half-written.
+// signal take its usual course. The result's temporary file, a new file of
+// its own name beside the result, is made and filled here, at the start of
+// the run. A kill that cannot be handled may still leave "*.tmp" files
+// beside the recording; the recording itself is never left half-written.
 void RemoveScratchFilesOnSignals(const QByteArray& resultPath);

@@ -1,5 +1,6 @@
 #include "engine/AnalysisEngine.h"
 
+#include "analyser/PhraseAnalysis.h"
 #include "audio/MciSubs.h"
 #include "audio/PhraseFile.h"
 #include "views/PhraseForDisplay.h"
@@ -11,6 +12,8 @@ namespace {
 
 constexpr int FirstPollMs = 1000;
 constexpr int NextPollMs = 100;
+// Room for a result file: one line, one block of the disk.
+constexpr qint64 ResultBytes = 4096;
 // The live level looks at the last tenth of a second of 22050 Hz 16-bit mono.
 constexpr uint32_t LevelWindowBytes = 4410;
 
@@ -154,9 +157,17 @@ void AnalysisEngine::Poll()
                                          PhraseReading{.ReadText = false}) == PhraseFileOk) {
             Finish(AnalysisOutcome::Good, QString());
             emit PhraseReadBack();
-        } else {
+        } else if (const QString reason = ResultFileReason(resultFile);
+                   good || reason != QLatin1String(ReasonUnwritable)) {
             Finish(good ? AnalysisOutcome::Unreadable : AnalysisOutcome::NotGood,
-                   LearnerReason(ResultFileReason(resultFile), facts.Quiet));
+                   LearnerReason(reason, facts.Quiet));
+        } else {
+            // The take was never judged: asking for another would fail the
+            // same way until the disk is seen to.
+            const QString& wave = learner.Phrase.WaveFile;
+            const QString notSaved = AnalysisNotSavedReason(wave, RewrittenTakeBytes(wave));
+            Finish(AnalysisOutcome::NotSaved,
+                   notSaved.isEmpty() ? LearnerReason(reason, facts.Quiet) : notSaved);
         }
     } else if (clock.ElapsedSeconds() <= analysisLimit) {
         pollTimer->setInterval(NextPollMs);
@@ -164,7 +175,13 @@ void AnalysisEngine::Poll()
         // An analyser past its limit is hung: left running it would rewrite
         // the next take, and outlive the tutor.
         Launcher().StopRunning();
-        Finish(AnalysisOutcome::TimedOut, QString());
+        // One with no room left for even its one-line result ends without
+        // one; the disk, not the memory, is what the learner must hear of.
+        const QString notSaved = AnalysisNotSavedReason(learner.Phrase.WaveFile, ResultBytes);
+        if (notSaved.isEmpty())
+            Finish(AnalysisOutcome::TimedOut, QString());
+        else
+            Finish(AnalysisOutcome::NotSaved, notSaved);
     }
     CloseCommandDevice();
 }

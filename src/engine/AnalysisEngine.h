@@ -37,7 +37,9 @@ enum class AnalysisOutcome {
     TimedOut,        // no result within the limit; the analyser was stopped
     Cancelled,       // the learner stopped the analysis
     AnalyserMissing, // the analyser program could not be started
-    StaleResult      // an earlier result file could not be removed
+    StaleResult,     // an earlier result file could not be removed
+    NotSaved         // the disk took no analysis of the take (full, read-only): not the
+                     // learner's doing, so the take is no attempt
 };
 
 // The take so far, for a live display.
@@ -117,7 +119,9 @@ signals:
     void RecordingStored();
     // Why the take never reached the analyser, in plain words.
     void RecordingFailed(const QString& reason);
-    // reason: in a learner's words; empty for Good and TimedOut.
+    // reason: in a learner's words; empty for Good and TimedOut. A take the
+    // analyser could not write for a disk problem, or that got no result
+    // in time on a disk with a problem, ends NotSaved, saying which.
     void AnalysisFinished(AnalysisOutcome outcome, const QString& reason);
     void PhraseReadBack();
 

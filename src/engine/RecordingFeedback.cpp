@@ -72,6 +72,29 @@ QString LearnerReason(const QString& analyserReason, bool quietTake)
     return "The recording could not be analysed. Please try once more.";
 }
 
+QString AnalysisNotSavedReason(const QString& waveFile, qint64 bytesNeeded)
+{
+    const QString folder = QFileInfo(waveFile).path();
+    switch (DiagnoseWriteProblem(folder, bytesNeeded)) {
+    case WriteProblem::FolderMissing:
+        return QString("Your recording could not be analysed: the folder %1 is missing")
+            .arg(folder);
+    case WriteProblem::ReadOnly:
+        return "Your recording could not be analysed: the folder is read-only";
+    case WriteProblem::DiskFull:
+        return "Your recording could not be analysed: the disk is full";
+    default:
+        return {};
+    }
+}
+
+qint64 RewrittenTakeBytes(const QString& waveFile)
+{
+    // The steps and a pitch point every 10 ms of a take of at most 6 s come
+    // to a few kilobytes; 64 KiB covers them with room to spare.
+    return std::max<qint64>(QFileInfo(waveFile).size(), 0) + 64 * 1024;
+}
+
 QString RecordingFailureReason(int32_t result, const QString& waveFile)
 {
     switch (result) {

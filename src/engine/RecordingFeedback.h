@@ -32,6 +32,16 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
 // evened out, cannot know.
 QString LearnerReason(const QString& analyserReason, bool quietTake = false);
 
+// Why the analyser could not write its analysis (bytesNeeded bytes) beside
+// the stored take (waveFile), in the words of a take that could not be
+// saved: the disk is full, the folder is read-only or missing. Empty when
+// the folder shows no such problem now.
+QString AnalysisNotSavedReason(const QString& waveFile, qint64 bytesNeeded);
+
+// Room the analyser needs to rewrite the take: the take again, with its
+// steps and pitch track added.
+qint64 RewrittenTakeBytes(const QString& waveFile);
+
 // Why the recording step failed, in plain words: result is the code of
 // starting the input or of storing the recording (StudentRecording.h, or the
 // phrase file writer's), waveFile the student's file it was to be stored in.

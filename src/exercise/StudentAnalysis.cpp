@@ -44,11 +44,13 @@ void Stress::OnAnalysisFinished(AnalysisOutcome outcome, const QString& reason)
     case AnalysisOutcome::Unreadable:
     case AnalysisOutcome::Cancelled:
     case AnalysisOutcome::StaleResult:
+    case AnalysisOutcome::NotSaved:
         ShowBadRecording(reason);
         break;
     }
     EndAnalysis(false);
-    // A take the analyser answered counts as an attempt, accepted or not.
+    // A take the analyser judged counts as an attempt, accepted or not; one
+    // the disk gave no room to be analysed in was never judged.
     if (outcome == AnalysisOutcome::NotGood || outcome == AnalysisOutcome::Unreadable)
         ReviewTake(false);
 }

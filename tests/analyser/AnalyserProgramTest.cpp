@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
@@ -80,6 +81,16 @@ QByteArray Recording(uint32_t rate)
                         static_cast<int>(std::max<uint32_t>(rate, 4000)))
             .Samples;
     return Riff(Chunk("fmt ", FormatData(1, 1, rate, 16)) + Chunk("data", PcmBytes(voice, 16, 1)));
+}
+
+// A spoken phrase under a damaged "fmt ": 16-bit mono samples said to be of
+// channels channels, blockAlign bytes a frame.
+QByteArray RecordingWithFrame(uint16_t channels, uint16_t blockAlign)
+{
+    const std::vector<float> voice =
+        SynthesiseVoice({{0.2, 0, 0, 0}, {0.4, 140, 120, 0.5}, {0.2, 0, 0, 0}}, 22050).Samples;
+    const WaveFormat format{1, channels, 22050, 22050u * blockAlign, blockAlign, 16};
+    return Riff(Chunk("fmt ", FormatData(format)) + Chunk("data", PcmBytes(voice, 16, 1)));
 }
 
 class AnalyserProgram : public ::testing::Test
@@ -195,25 +206,32 @@ TEST_F(AnalyserProgram, AFileSizeLimitLeavesTheRecordingIntactAndAResult)
     EXPECT_EQ(Files(), (QStringList{"Student.rsl", "Student.wav"}));
 }
 
+// Starts the analyser on wave with TVM_FAULT=hang and returns once the new
+// recording is complete in its temporary file, where it waits to be stopped.
+bool StartHangingWhileReplacing(QProcess& process, const QString& wave)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("TVM_FAULT", "hang");
+    process.setProcessEnvironment(environment);
+    process.start(Program, {wave, "Melod"});
+    if (!process.waitForStarted(10000)) return false;
+    const QDir folder = QFileInfo(wave).dir();
+    const QStringList rewrite{QFileInfo(wave).fileName() + ".*.tmp"};
+    QElapsedTimer timer;
+    timer.start();
+    while (folder.entryList(rewrite, QDir::Files).isEmpty() && timer.elapsed() < 20000)
+        QThread::msleep(5);
+    QThread::msleep(50);
+    return !folder.entryList(rewrite, QDir::Files).isEmpty();
+}
+
 TEST_F(AnalyserProgram, KillWhileReplacingLeavesTheRecordingIntact)
 {
     const QString wave = Path("Student.wav");
     const QByteArray original = GoodRecording();
     ASSERT_TRUE(WriteBytes(wave, original));
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("TVM_FAULT", "hang");
     QProcess process;
-    process.setProcessEnvironment(environment);
-    process.start(Program, {wave, "Melod"});
-    ASSERT_TRUE(process.waitForStarted(10000));
-    // Wait until the new recording is complete in its temporary file.
-    QElapsedTimer timer;
-    timer.start();
-    while (QDir(folder.path()).entryList({"*.tmp"}, QDir::Files).isEmpty() &&
-           timer.elapsed() < 20000)
-        QThread::msleep(5);
-    ASSERT_FALSE(QDir(folder.path()).entryList({"*.tmp"}, QDir::Files).isEmpty());
-    QThread::msleep(50);
+    ASSERT_TRUE(StartHangingWhileReplacing(process, wave));
     process.kill(); // SIGKILL: no handler runs
     process.waitForFinished(10000);
     EXPECT_EQ(ReadBytes(wave), original);
@@ -221,6 +239,29 @@ TEST_F(AnalyserProgram, KillWhileReplacingLeavesTheRecordingIntact)
     // What such a kill can leave is a temporary file named "*.tmp".
     for (const QString& name : Files())
         EXPECT_TRUE(name == "Student.wav" || name.endsWith(".tmp")) << name.toStdString();
+}
+
+// The tutor stops an analysis with SIGTERM (cancel, time limit). In a Data
+// folder others can write to, a link planted where the failure line might be
+// written must not lead it into another file.
+TEST_F(AnalyserProgram, StopRequestLeavesAFailureResultAndNoPlantedLinkIsFollowed)
+{
+    const QString wave = Path("Student.wav");
+    const QByteArray original = GoodRecording();
+    ASSERT_TRUE(WriteBytes(wave, original));
+    ASSERT_TRUE(WriteBytes(Path("notes.txt"), "the learner's notes\n"));
+    ASSERT_TRUE(QFile::link(Path("notes.txt"), Path("Student.rsl.signal.tmp")));
+    QProcess process;
+    ASSERT_TRUE(StartHangingWhileReplacing(process, wave));
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(10000));
+    EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);
+    EXPECT_EQ(ReadBytes(Path("notes.txt")), "the learner's notes\n");
+    EXPECT_FALSE(QFileInfo(Path("Student.rsl")).isSymLink());
+    EXPECT_EQ(ReadBytes(Path("Student.rsl")), "Not Good,analyser failed\n");
+    EXPECT_EQ(ReadBytes(wave), original);
+    EXPECT_EQ(Files(),
+              (QStringList{"notes.txt", "Student.rsl", "Student.rsl.signal.tmp", "Student.wav"}));
 }
 
 TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
@@ -250,6 +291,14 @@ TEST_F(AnalyserProgram, RefusesInputItCannotUseWithoutHangingOrBlocking)
                     file.resize(header.size() + qint64(size));
          },
          "Not Good,too long\n"},
+        // A header whose frames the data cannot hold describes a damaged
+        // file, not a silent one.
+        {"a block align far above the frame",
+         [](const QString& path) { return WriteBytes(path, RecordingWithFrame(1, 60000)); },
+         "Not Good,unreadable file\n"},
+        {"more channels than the data holds one frame of",
+         [](const QString& path) { return WriteBytes(path, RecordingWithFrame(65535, 2)); },
+         "Not Good,unreadable file\n"},
         // Opening a FIFO for reading waits for a writer that never comes.
         {"a FIFO",
          [](const QString& path) {

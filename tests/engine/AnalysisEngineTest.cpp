@@ -31,6 +31,8 @@ QString OutcomeName(AnalysisOutcome outcome)
         return "AnalyserMissing";
     case AnalysisOutcome::StaleResult:
         return "StaleResult";
+    case AnalysisOutcome::NotSaved:
+        return "NotSaved";
     }
     return "?";
 }

@@ -1,8 +1,10 @@
 // A take that cannot be stored because the disk is full or the folder is
 // read-only: the learner is told which, and the take before it stays whole.
-// Root ignores file permissions, so real file systems are used: two small
-// tmpfs mounted in a mount namespace of their own, where this program runs
-// the disabled test below again.
+// A take stored while the analysis then finds the disk full: the learner is
+// told so, not that the take was refused or that memory ran low.
+// Root ignores file permissions, so real file systems are used: small tmpfs
+// mounted in a mount namespace of their own, where this program runs the
+// disabled tests below again.
 #include "audio/FakeWaveInput.h"
 #include "engine/AnalysisEngine.h"
 #include "engine/FakeAnalyser.h"
@@ -11,6 +13,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStorageInfo>
 #include <QTemporaryDir>
@@ -50,6 +53,75 @@ QString RecordInto(const QString& folder, enginetest::FakeAnalyser& analyser)
     return reason;
 }
 
+// Writes until the disk of folder takes no more.
+void Fill(const QString& folder)
+{
+    QFile filler(folder + "/filler");
+    if (!filler.open(QIODevice::Append)) return;
+    const QByteArray block(4096, 'x');
+    while (filler.write(block) == block.size() && filler.flush()) {
+    }
+}
+
+// An analyser that leaves its result (none when null) and meanwhile, as
+// another program might, fills the disk.
+class FillingAnalyser final : public AnalyserLauncher
+{
+public:
+    bool Start(const QString&, const QStringList& arguments) override
+    {
+        const QString folder = QFileInfo(arguments.value(0)).path();
+        QFile result(folder + "/Student.rsl");
+        if (!Result.isNull() && result.open(QIODevice::WriteOnly)) result.write(Result);
+        result.close();
+        Fill(folder);
+        return true;
+    }
+    void StopRunning() override {}
+
+    QByteArray Result;
+};
+
+struct AnalysisEnd
+{
+    bool Finished = false;
+    AnalysisOutcome Outcome = AnalysisOutcome::Good;
+    QString Reason;
+};
+
+// Records half a second into folder, lets the analyser answer and polls once
+// (at the time limit when pastLimit).
+AnalysisEnd AnalyseIn(const QString& folder, AnalyserLauncher& analyser, bool pastLimit)
+{
+    RecordingBlock block;
+    LoadedPhrase learner;
+    learner.Phrase.WaveFile = folder + "/Student.wav";
+    learner.Phrase.TextFile = folder + "/Student.txt";
+    learner.Phrase.StepFile = folder + "/Student.stp";
+    learner.Phrase.ResultFile = folder + "/Student.rsl";
+    AnalysisEngine engine{block, learner};
+    FakeWaveInput* microphone = nullptr;
+    engine.SetWaveInputFactory([&microphone] {
+        auto input = std::make_unique<FakeWaveInput>();
+        microphone = input.get();
+        return std::unique_ptr<WaveInput>(std::move(input));
+    });
+    engine.SetAnalyser(folder + "/TVM", [&analyser]() -> AnalyserLauncher& { return analyser; });
+    AnalysisEnd end;
+    QObject::connect(&engine, &AnalysisEngine::AnalysisFinished,
+                     [&end](AnalysisOutcome outcome, const QString& reason) {
+                         end = AnalysisEnd{true, outcome, reason};
+                     });
+    engine.StartRecording("record");
+    if (microphone == nullptr) return end;
+    microphone->Deliver(enginetest::HalfASecondOfVoice());
+    engine.StopEarly();
+    engine.FinishRecording();
+    if (pastLimit) engine.Clock().Start(engine.AnalysisLimit() + 1);
+    engine.Poll();
+    return end;
+}
+
 bool WriteWhole(const QString& path, const QByteArray& bytes)
 {
     QFile file(path);
@@ -69,7 +141,7 @@ QByteArray ReadWhole(const QString& path)
 TEST(DISABLED_RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
 {
     const QStringList disks = qEnvironmentVariable("TONVALE_SMALL_DISKS").split(':');
-    ASSERT_EQ(disks.size(), 2);
+    ASSERT_EQ(disks.size(), 3);
     const QString full = disks[0];
     const QString readOnly = disks[1];
     // Filling anything but a small file system of its own would fill the
@@ -80,13 +152,7 @@ TEST(DISABLED_RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKep
     analyser.Result = "Good\r\n";
 
     ASSERT_TRUE(WriteWhole(full + "/Student.wav", EarlierTake));
-    {
-        QFile filler(full + "/filler");
-        ASSERT_TRUE(filler.open(QIODevice::WriteOnly));
-        const QByteArray block(4096, 'x');
-        while (filler.write(block) == block.size() && filler.flush()) {
-        }
-    }
+    Fill(full);
     EXPECT_EQ(RecordInto(full, analyser), "Your recording could not be saved: the disk is full");
     EXPECT_EQ(ReadWhole(full + "/Student.wav"), EarlierTake);
     EXPECT_EQ(QDir(full).entryList({"*.tmp"}, QDir::Files | QDir::Hidden), QStringList())
@@ -101,6 +167,31 @@ TEST(DISABLED_RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKep
     EXPECT_EQ(analyser.Starts, 0) << "nothing reaches the analyser";
 }
 
+TEST(DISABLED_RecordingOnSmallDisks, ADiskThatFillsDuringTheAnalysisIsTold)
+{
+    const QStringList disks = qEnvironmentVariable("TONVALE_SMALL_DISKS").split(':');
+    ASSERT_EQ(disks.size(), 3);
+    const QString disk = disks[2];
+    ASSERT_LT(QStorageInfo(disk).bytesTotal(), 16 << 20);
+    const QString diskFull = "Your recording could not be analysed: the disk is full";
+
+    // The analyser found no room to write its analysis into the take.
+    FillingAnalyser analyser;
+    analyser.Result = "Not Good,file cannot be rewritten\n";
+    AnalysisEnd end = AnalyseIn(disk, analyser, false);
+    EXPECT_TRUE(end.Finished);
+    EXPECT_NE(end.Outcome, AnalysisOutcome::NotGood) << "the take was not refused";
+    EXPECT_EQ(end.Reason, diskFull);
+
+    // Not even its result fitted: at the limit the disk is named, not memory.
+    ASSERT_TRUE(QFile::remove(disk + "/filler"));
+    analyser.Result = QByteArray();
+    end = AnalyseIn(disk, analyser, true);
+    EXPECT_TRUE(end.Finished);
+    EXPECT_NE(end.Outcome, AnalysisOutcome::TimedOut);
+    EXPECT_EQ(end.Reason, diskFull);
+}
+
 TEST(RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
 {
     QProcess probe;
@@ -111,16 +202,18 @@ TEST(RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
 
     QTemporaryDir full;
     QTemporaryDir readOnly;
+    QTemporaryDir filling;
     const QString script =
-        "mount -t tmpfs -o size=512k tmpfs \"$1\" && mount -t tmpfs -o size=512k tmpfs \"$2\" && "
-        "TONVALE_SMALL_DISKS=\"$1:$2\" exec \"$3\" --gtest_also_run_disabled_tests "
-        "--gtest_filter=DISABLED_RecordingOnSmallDisks.*";
+        "for disk in \"$1\" \"$2\" \"$3\"; do mount -t tmpfs -o size=512k tmpfs \"$disk\" || "
+        "exit 1; done; TONVALE_SMALL_DISKS=\"$1:$2:$3\" exec \"$4\" "
+        "--gtest_also_run_disabled_tests --gtest_filter=DISABLED_RecordingOnSmallDisks.*";
     QProcess inner;
     inner.setProcessChannelMode(QProcess::MergedChannels);
-    inner.start("unshare", {"--map-root-user", "--mount", "sh", "-c", script, "sh", full.path(),
-                            readOnly.path(), QCoreApplication::applicationFilePath()});
+    inner.start("unshare",
+                {"--map-root-user", "--mount", "sh", "-c", script, "sh", full.path(),
+                 readOnly.path(), filling.path(), QCoreApplication::applicationFilePath()});
     ASSERT_TRUE(inner.waitForFinished(60000));
     const QByteArray output = inner.readAll();
     EXPECT_EQ(inner.exitCode(), 0) << output.toStdString();
-    EXPECT_TRUE(output.contains("[  PASSED  ] 1 test")) << output.toStdString();
+    EXPECT_TRUE(output.contains("[  PASSED  ] 2 tests")) << output.toStdString();
 }

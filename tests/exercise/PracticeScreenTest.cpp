@@ -289,7 +289,7 @@ TEST_F(PracticeScreen, AHistoryThatCannotBeWrittenGivesOneNoticeAndTheExerciseGo
     EXPECT_EQ(exercise->History->TakeList->topLevelItemCount(), 1);
 }
 
-TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedback)
+TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedbackOneTheDiskCouldNotHoldIsNot)
 {
     prepared->Result = "Not Good,too quiet\r\n";
     Stress* exercise = OpenActive(0);
@@ -305,6 +305,16 @@ TEST_F(PracticeScreen, ARefusedTakeIsCountedWithoutFeedback)
     EXPECT_EQ(phrases[0].Attempts, 1);
     EXPECT_EQ(phrases[0].TakesKept, 0);
     EXPECT_EQ(phrases[0].Key.Stem, "11_01");
+
+    // The analyser could not write its analysis into the take: nothing the
+    // learner said was judged, so nothing is counted.
+    prepared->Result = "Not Good,file cannot be rewritten\r\n";
+    Take(exercise);
+    EXPECT_TRUE(exercise->BadRecording->isVisible());
+    phrases.clear();
+    ASSERT_EQ(history->PhrasesOfCategory("content", "11", phrases), HistoryOk);
+    ASSERT_EQ(phrases.size(), 1u);
+    EXPECT_EQ(phrases[0].Attempts, 1);
 }
 
 TEST_F(PracticeScreen, ANativeRecordingThatCannotBeReadIsNamedInTheStripFromTheStart)
