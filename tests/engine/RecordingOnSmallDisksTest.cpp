@@ -24,32 +24,52 @@ namespace {
 
 const QByteArray EarlierTake = QByteArray("the take before, whole\n").repeated(40);
 
+// An engine whose working files are in folder, with a microphone the test
+// feeds and the analyser given.
+struct EngineIn
+{
+    EngineIn(const QString& folder, AnalyserLauncher& analyser) : engine(block, learner)
+    {
+        learner.Phrase.WaveFile = folder + "/Student.wav";
+        learner.Phrase.TextFile = folder + "/Student.txt";
+        learner.Phrase.StepFile = folder + "/Student.stp";
+        learner.Phrase.ResultFile = folder + "/Student.rsl";
+        engine.SetWaveInputFactory([this] {
+            auto input = std::make_unique<FakeWaveInput>();
+            microphone = input.get();
+            return std::unique_ptr<WaveInput>(std::move(input));
+        });
+        engine.SetAnalyser(folder + "/TVM",
+                           [&analyser]() -> AnalyserLauncher& { return analyser; });
+    }
+
+    // Half a second of voice, stopped early and stored; false without a
+    // microphone.
+    bool Record()
+    {
+        engine.StartRecording("record");
+        if (microphone == nullptr) return false;
+        microphone->Deliver(enginetest::HalfASecondOfVoice());
+        engine.StopEarly();
+        engine.FinishRecording();
+        return true;
+    }
+
+    RecordingBlock block;
+    LoadedPhrase learner;
+    AnalysisEngine engine;
+    FakeWaveInput* microphone = nullptr;
+};
+
 // Records half a second into folder and returns the reason the engine gave
 // for failing, or "" when it did not fail.
 QString RecordInto(const QString& folder, enginetest::FakeAnalyser& analyser)
 {
-    RecordingBlock block;
-    LoadedPhrase learner;
-    learner.Phrase.WaveFile = folder + "/Student.wav";
-    learner.Phrase.TextFile = folder + "/Student.txt";
-    learner.Phrase.StepFile = folder + "/Student.stp";
-    learner.Phrase.ResultFile = folder + "/Student.rsl";
-    AnalysisEngine engine{block, learner};
-    FakeWaveInput* microphone = nullptr;
-    engine.SetWaveInputFactory([&microphone] {
-        auto input = std::make_unique<FakeWaveInput>();
-        microphone = input.get();
-        return std::unique_ptr<WaveInput>(std::move(input));
-    });
-    engine.SetAnalyser(folder + "/TVM", [&analyser]() -> AnalyserLauncher& { return analyser; });
+    EngineIn in(folder, analyser);
     QString reason;
-    QObject::connect(&engine, &AnalysisEngine::RecordingFailed,
+    QObject::connect(&in.engine, &AnalysisEngine::RecordingFailed,
                      [&reason](const QString& why) { reason = why; });
-    engine.StartRecording("record");
-    if (microphone == nullptr) return "no microphone";
-    microphone->Deliver(enginetest::HalfASecondOfVoice());
-    engine.StopEarly();
-    engine.FinishRecording();
+    if (!in.Record()) return "no microphone";
     return reason;
 }
 
@@ -93,32 +113,15 @@ struct AnalysisEnd
 // (at the time limit when pastLimit).
 AnalysisEnd AnalyseIn(const QString& folder, AnalyserLauncher& analyser, bool pastLimit)
 {
-    RecordingBlock block;
-    LoadedPhrase learner;
-    learner.Phrase.WaveFile = folder + "/Student.wav";
-    learner.Phrase.TextFile = folder + "/Student.txt";
-    learner.Phrase.StepFile = folder + "/Student.stp";
-    learner.Phrase.ResultFile = folder + "/Student.rsl";
-    AnalysisEngine engine{block, learner};
-    FakeWaveInput* microphone = nullptr;
-    engine.SetWaveInputFactory([&microphone] {
-        auto input = std::make_unique<FakeWaveInput>();
-        microphone = input.get();
-        return std::unique_ptr<WaveInput>(std::move(input));
-    });
-    engine.SetAnalyser(folder + "/TVM", [&analyser]() -> AnalyserLauncher& { return analyser; });
+    EngineIn in(folder, analyser);
     AnalysisEnd end;
-    QObject::connect(&engine, &AnalysisEngine::AnalysisFinished,
+    QObject::connect(&in.engine, &AnalysisEngine::AnalysisFinished,
                      [&end](AnalysisOutcome outcome, const QString& reason) {
                          end = AnalysisEnd{true, outcome, reason};
                      });
-    engine.StartRecording("record");
-    if (microphone == nullptr) return end;
-    microphone->Deliver(enginetest::HalfASecondOfVoice());
-    engine.StopEarly();
-    engine.FinishRecording();
-    if (pastLimit) engine.Clock().Start(engine.AnalysisLimit() + 1);
-    engine.Poll();
+    if (!in.Record()) return end;
+    if (pastLimit) in.engine.Clock().Start(in.engine.AnalysisLimit() + 1);
+    in.engine.Poll();
     return end;
 }
 
