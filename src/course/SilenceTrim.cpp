@@ -15,16 +15,44 @@ namespace {
 constexpr double FrameSeconds = 0.010;
 constexpr double SilenceBelowLoudestDb = 40;
 // A room's steady noise is silence too: frames within this much of the
-// recording's quietest tenth are not the phrase...
+// recording's quietest tenth are not the phrase, though a frame louder than
+// halfway (in decibels) from that floor to the loudest frame always is.
 constexpr double SoundAboveFloorDb = 10;
-// ...but a recording without pauses, whose quietest tenth is quiet speech,
-// keeps everything this near its loudest frame.
-constexpr double AlwaysSoundBelowLoudestDb = 30;
 // A click or a burst of noise shorter than this does not start the phrase.
 constexpr int ShortestSoundFrames = 5;
-// The loudness is measured above this, so that a sound card's constant
-// offset and a room's rumble do not count as sound.
-constexpr double HighPassHz = 50;
+// The loudness is measured above this, with two second-order high-pass
+// sections, so that a sound card's constant offset, mains hum and a room's
+// rumble do not count as sound; a low voice's fundamental loses little.
+constexpr double HighPassHz = 90;
+
+// One second-order Butterworth high-pass section (direct form I).
+struct HighPass
+{
+    double b0 = 1, b1 = 0, b2 = 0, a1 = 0, a2 = 0;
+    double x1 = 0, x2 = 0, y1 = 0, y2 = 0;
+
+    HighPass(double cornerHz, int rate)
+    {
+        const double w = 2 * M_PI * cornerHz / rate;
+        const double alpha = std::sin(w) / std::sqrt(2.0);
+        const double a0 = 1 + alpha;
+        b0 = (1 + std::cos(w)) / 2 / a0;
+        b1 = -(1 + std::cos(w)) / a0;
+        b2 = b0;
+        a1 = -2 * std::cos(w) / a0;
+        a2 = (1 - alpha) / a0;
+    }
+
+    double operator()(double x)
+    {
+        const double y = b0 * x + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+        x2 = x1;
+        x1 = x;
+        y2 = y1;
+        y1 = y;
+        return y;
+    }
+};
 constexpr double KeptMarginSeconds = 0.150;
 // A recording of more than this is no phrase: refuse before allocating.
 constexpr double LongestRecordingSeconds = 600;
@@ -54,10 +82,8 @@ std::vector<double> FrameLoudness(SNDFILE* file, int channels, int rate, int fra
                                   sf_count_t mostFrames, sf_count_t& read)
 {
     std::vector<float> block(static_cast<size_t>(BlockFrames) * channels);
-    // One-pole high-pass per channel: y = x - x' + r y'.
-    const double r = std::exp(-2 * M_PI * HighPassHz / rate);
-    std::vector<double> lastIn(size_t(channels), 0.0);
-    std::vector<double> lastOut(size_t(channels), 0.0);
+    std::vector<HighPass> first(size_t(channels), HighPass(HighPassHz, rate));
+    std::vector<HighPass> second = first;
     std::vector<double> loudness;
     double sum = 0;
     int inFrame = 0;
@@ -69,10 +95,8 @@ std::vector<double> FrameLoudness(SNDFILE* file, int channels, int rate, int fra
         MakeSamplesFinite(block.data(), static_cast<size_t>(got) * channels);
         for (sf_count_t i = 0; i < got; ++i) {
             for (int c = 0; c < channels; ++c) {
-                const double in = block[static_cast<size_t>(i) * channels + c];
-                const double value = in - lastIn[size_t(c)] + r * lastOut[size_t(c)];
-                lastIn[size_t(c)] = in;
-                lastOut[size_t(c)] = value;
+                const double value =
+                    second[size_t(c)](first[size_t(c)](block[static_cast<size_t>(i) * channels + c]));
                 sum += value * value;
             }
             if (++inFrame == frameLength) {
@@ -94,15 +118,16 @@ double Decibels(double dB)
 
 // Silence is what lies 40 dB under the loudest frame or within 10 dB of the
 // recording's steady floor, whichever is louder, though never more than
-// 30 dB under the loudest frame.
+// halfway from the floor to the loudest frame: a recording without pauses,
+// whose quietest tenth is quiet speech, keeps its speech.
 double SilenceThreshold(const std::vector<double>& loudness, double loudest)
 {
     std::vector<double> sorted = loudness;
     const auto tenth = sorted.begin() + std::ptrdiff_t(sorted.size() / 10);
     std::nth_element(sorted.begin(), tenth, sorted.end());
-    const double overFloor = *tenth * Decibels(SoundAboveFloorDb);
-    return std::min(std::max(loudest * Decibels(-SilenceBelowLoudestDb), overFloor),
-                    loudest * Decibels(-AlwaysSoundBelowLoudestDb));
+    const double floor = *tenth;
+    return std::max(loudest * Decibels(-SilenceBelowLoudestDb),
+                    std::min(floor * Decibels(SoundAboveFloorDb), std::sqrt(floor * loudest)));
 }
 
 // The first and the last frame of the sound: runs of loud frames long

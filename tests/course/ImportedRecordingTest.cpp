@@ -37,9 +37,10 @@ TEST(SilenceTrim, KeepsThePhraseWithAShortMarginAndLeavesTheOriginalAlone)
     EXPECT_FALSE(TrimSilence(dir.filePath("missing.wav"), dir.filePath("out.wav")).Written);
 }
 
-// What an ordinary microphone adds: room noise some 35 dB under the voice,
-// or a small constant offset, over the whole recording. Neither is the
-// phrase, and neither may keep twenty seconds of the room on each side.
+// What an ordinary microphone adds: room noise 35 or 18 dB under the voice,
+// mains hum or a small constant offset, over the whole recording. None of
+// it is the phrase, and none may keep twenty seconds of the room on each
+// side.
 TEST(SilenceTrim, RoomNoiseAndAnOffsetAroundTheVoiceAreTrimmedAsSilence)
 {
     QTemporaryDir dir;
@@ -61,11 +62,19 @@ TEST(SilenceTrim, RoomNoiseAndAnOffsetAroundTheVoiceAreTrimmedAsSilence)
         low = 0.95 * low + 0.05 * (double(seed >> 8) / double(1u << 24) - 0.5);
         sample += float(low * 0.006 / 0.0462); // the filter leaves 0.0462 RMS
     }
+    // A classroom's noise 18 dB under the voice, and mains hum.
+    std::vector<float> loud = padded;
+    for (size_t k = 0; k < loud.size(); ++k)
+        loud[k] += (noisy[k] - padded[k]) * 7.5f;
+    std::vector<float> hum = padded;
+    for (size_t k = 0; k < hum.size(); ++k)
+        hum[k] += float(0.06 * std::sin(2 * M_PI * 60 * double(k) / rate));
     std::vector<float> offset = padded;
     for (float& sample : offset)
         sample += 0.005f;
 
-    for (const auto& [name, samples] : {std::pair{"noisy.wav", noisy}, {"offset.wav", offset}}) {
+    for (const auto& [name, samples] : {std::pair{"noisy.wav", noisy}, {"loud.wav", loud},
+                                        {"hum.wav", hum}, {"offset.wav", offset}}) {
         const QString original = dir.filePath(name);
         ASSERT_TRUE(WriteSoundFile(original, SF_FORMAT_WAV | SF_FORMAT_PCM_16, rate, 1, samples));
         const TrimResult result = TrimSilence(original, dir.filePath("trimmed.wav"));
