@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QListWidget>
 #include <QPainter>
-#include <QSet>
 
 #include <memory>
 
@@ -93,12 +92,19 @@ QString OpenCoursePack()
 {
     // Once for each course and history: a later refiling would have nothing
     // left to find. A busy history is tried again on the next list shown.
-    static QSet<QString> adopted;
+    static QHash<QString, QString> packs;
     const QString database = DefaultHistoryDatabase();
     const QString pair = database + '\n' + ContentRoot;
-    if (!adopted.contains(pair) && AdoptFolderNamedPhrases(database, ContentRoot) != HistoryBusy)
-        adopted.insert(pair);
-    return HistoryPackOf(ContentRoot);
+    if (const auto known = packs.constFind(pair); known != packs.constEnd()) return *known;
+    const int32_t refiled = AdoptFolderNamedPhrases(database, ContentRoot);
+    if (refiled == HistoryBusy) return HistoryPackOf(ContentRoot);
+    // A history that cannot take the refiling (a full disk, read-only media)
+    // still holds the course's phrases under its folder's name: the course
+    // stays there, or its marks and takes would be out of reach.
+    const QString pack =
+        refiled == HistoryOk ? HistoryPackOf(ContentRoot) : ContentPackOf(ContentRoot);
+    packs.insert(pair, pack);
+    return pack;
 }
 
 void PracticeMarkDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,

@@ -3,11 +3,13 @@
 #include "navigation/PracticeMarks.h"
 #include "../history/HistoryTestSupport.h"
 #include "app/CommonVar.h"
+#include "course/CourseManifest.h"
 #include "history/HistorySchema.h"
 #include "navigation/Sentences.h"
 #include "navigation/SharedContent.h"
 #include "navigation/TreeNode.h"
 #include "support/ExerciseFixture.h"
+#include "support/FileSizeLimit.h"
 #include "support/HistoryFolder.h"
 
 #include <QDir>
@@ -122,4 +124,25 @@ TEST_F(PracticeMarks, AHistoryOfAnEarlierVersionIsBroughtUpToDateAndShowsItsMark
     phrases->show();
     EXPECT_EQ(phrases->ListOfPhrases->item(0)->data(PracticeMarkRole).toString(), "practised");
     EXPECT_EQ(AskDatabase(path, "PRAGMA user_version").toInt(), HistorySchemaVersion);
+}
+
+// A course given an identity after its phrases were filed under its folder's
+// name: while the history cannot take the refiling (a full disk, read-only
+// media), the course goes on under the folder's name, where its marks are.
+TEST_F(PracticeMarks, ACourseWhosePhrasesCannotBeRefiledKeepsItsFolderName)
+{
+    Practise();
+    CourseManifest manifest;
+    manifest.Title = "Words";
+    manifest.Id = "5f0c9a52-1e3b-4c1d-9a7e-2b8f6d4c3a10";
+    WriteFile("content/" + ManifestFileName, CourseManifestText(manifest));
+    {
+        FileSizeLimit full(1);
+        ASSERT_TRUE(full.Applied());
+        EXPECT_EQ(OpenCoursePack(), "content");
+    }
+    CategoryCode = "11";
+    auto* phrases = new Sentences("Words");
+    phrases->show();
+    EXPECT_FALSE(phrases->ListOfPhrases->item(0)->data(PracticeMarkRole).toString().isEmpty());
 }
