@@ -7,6 +7,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStorageInfo>
 
 namespace {
 
@@ -134,6 +135,17 @@ void AnalysisEngine::StartAnalysis()
         Finish(AnalysisOutcome::StaleResult,
                "An earlier result could not be removed: " + files.ResultFile);
         return;
+    }
+    // A disk without room for the analysis would keep the learner waiting
+    // the whole limit (the analyser cannot leave even its result): the free
+    // space the system reports, confirmed by a real write, ends it at once.
+    const qint64 analysisBytes = RewrittenTakeBytes(files.WaveFile);
+    if (QStorageInfo(QFileInfo(files.WaveFile).path()).bytesAvailable() < analysisBytes) {
+        if (const QString notSaved = AnalysisNotSavedReason(files.WaveFile, analysisBytes);
+            !notSaved.isEmpty()) {
+            Finish(AnalysisOutcome::NotSaved, notSaved);
+            return;
+        }
     }
     if (!analyser.Start(analyserProgram, AnalyserArguments(files.WaveFile))) {
         Finish(AnalysisOutcome::AnalyserMissing,

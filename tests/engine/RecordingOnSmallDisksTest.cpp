@@ -193,6 +193,18 @@ TEST(DISABLED_RecordingOnSmallDisks, ADiskThatFillsDuringTheAnalysisIsTold)
     EXPECT_TRUE(end.Finished);
     EXPECT_NE(end.Outcome, AnalysisOutcome::TimedOut);
     EXPECT_EQ(end.Reason, diskFull);
+
+    // Full already, with room for the take and not for its analysis: told
+    // at once, rather than after the whole limit, and no analyser started.
+    Fill(disk);
+    QFile filler(disk + "/filler");
+    ASSERT_TRUE(filler.resize(filler.size() - 40 * 1024));
+    enginetest::FakeAnalyser unstarted;
+    unstarted.Result = "Good\n";
+    end = AnalyseIn(disk, unstarted, false);
+    EXPECT_TRUE(end.Finished);
+    EXPECT_EQ(end.Reason, diskFull);
+    EXPECT_EQ(unstarted.Starts, 0);
 }
 
 TEST(RecordingOnSmallDisks, FullAndReadOnlyAreToldAndTheTakeBeforeIsKept)
