@@ -66,34 +66,19 @@ QByteArray WithCourseLine(const QByteArray& text, const QByteArray& line)
     const QByteArray header = QByteArray("[") + CourseKey + "]";
     const QByteArray newline = text.contains("\r\n") ? "\r\n" : "\n";
     QByteArray result;
-    bool inGroup = false;
     bool replaced = false;
     qsizetype afterHeader = -1;
-    qsizetype from = 0;
-    while (from < text.size()) {
-        qsizetype to = text.indexOf('\n', from);
-        to = to < 0 ? text.size() : to + 1;
-        const QByteArray whole = text.mid(from, to - from);
-        QByteArray content = whole;
-        if (from == 0 && content.startsWith("\xEF\xBB\xBF")) content.remove(0, 3);
-        content = content.trimmed();
-        from = to;
-        if (content.startsWith('[')) {
-            inGroup = content == header;
-            result += whole;
-            if (inGroup) afterHeader = result.size();
-            continue;
-        }
-        const qsizetype equals = content.indexOf('=');
-        if (inGroup && equals > 0 && content.left(equals).trimmed() == CourseKey) {
-            const QByteArray ending = whole.endsWith("\r\n") ? "\r\n"
-                                      : whole.endsWith('\n')  ? "\n"
-                                                               : "";
+    for (const IniLine& written : SplitIniLines(text)) {
+        if (written.Section == header && written.Key == CourseKey) {
+            const QByteArray ending = written.Whole.endsWith("\r\n") ? "\r\n"
+                                      : written.Whole.endsWith('\n')  ? "\n"
+                                                                       : "";
             result += line + ending;
             replaced = true;
             continue;
         }
-        result += whole;
+        result += written.Whole;
+        if (written.Content == header) afterHeader = result.size();
     }
     if (replaced) return result;
     if (afterHeader >= 0) {

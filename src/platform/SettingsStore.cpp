@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QTemporaryFile>
 
+#include <algorithm>
+
 namespace {
 
 // The text after "=" on the line "key=..." of the group [key], as written
@@ -16,21 +18,9 @@ std::optional<QByteArray> WrittenValue(const QString& iniPath, const QString& ke
     if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
     const QByteArray name = key.toUtf8();
     const QByteArray header = "[" + name + "]";
-    bool inGroup = false;
-    bool firstLine = true;
     std::optional<QByteArray> value;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        if (firstLine && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
-        firstLine = false;
-        line = line.trimmed();
-        if (line.startsWith('[')) {
-            inGroup = line == header;
-            continue;
-        }
-        const qsizetype equals = line.indexOf('=');
-        if (inGroup && equals > 0 && line.left(equals).trimmed() == name)
-            value = line.mid(equals + 1).trimmed();
+    for (const IniLine& line : SplitIniLines(file.readAll())) {
+        if (line.Section == header && line.Key == name) value = line.Value;
     }
     return value;
 }
@@ -55,6 +45,31 @@ std::optional<QString> PlainValue(const QByteArray& written)
 }
 
 } // namespace
+
+std::vector<IniLine> SplitIniLines(const QByteArray& text)
+{
+    std::vector<IniLine> lines;
+    QByteArray section;
+    for (qsizetype from = 0; from < text.size();) {
+        qsizetype to = text.indexOf('\n', from);
+        to = to < 0 ? text.size() : to + 1;
+        IniLine line;
+        line.Whole = text.mid(from, to - from);
+        line.Content = line.Whole;
+        if (from == 0 && line.Content.startsWith("\xEF\xBB\xBF")) line.Content.remove(0, 3);
+        line.Content = line.Content.trimmed();
+        from = to;
+        if (line.Content.startsWith('[')) {
+            section = line.Content;
+        } else if (const qsizetype equals = line.Content.indexOf('='); equals > 0) {
+            line.Key = line.Content.left(equals).trimmed();
+            line.Value = line.Content.mid(equals + 1).trimmed();
+        }
+        line.Section = section;
+        lines.push_back(std::move(line));
+    }
+    return lines;
+}
 
 SettingsStore::SettingsStore(QString path) : iniPath(std::move(path)) {}
 
@@ -85,15 +100,9 @@ bool SettingsStore::KeyExists(const QString& key) const
     QFile file(iniPath);
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray header = "[" + key.toUtf8() + "]";
-    bool firstLine = true;
-    while (!file.atEnd()) {
-        QByteArray line = file.readLine();
-        // An editor's byte-order mark hides no group, as it hides no value.
-        if (firstLine && line.startsWith("\xEF\xBB\xBF")) line.remove(0, 3);
-        firstLine = false;
-        if (line.trimmed() == header) return true;
-    }
-    return false;
+    const std::vector<IniLine> lines = SplitIniLines(file.readAll());
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const IniLine& line) { return line.Content == header; });
 }
 
 std::optional<QString> SettingsStore::ReadValue(const QString& key) const

@@ -3,9 +3,11 @@
 // the same name inside it ([InstallDir] / InstallDir=...). A value counts as
 // missing when its stored size, terminating zero included, is below 2 bytes,
 // that is when it is empty.
+#include <QByteArray>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 class QSettings;
 
@@ -34,6 +36,18 @@ public:
 private:
     QString iniPath;
 };
+
+// One line of a settings file as the tutor reads it by hand, where the INI
+// format would read values its own way (see ReadValue).
+struct IniLine
+{
+    QByteArray Whole;   // as written, with its line end
+    QByteArray Content; // trimmed, without an editor's byte-order mark
+    QByteArray Section; // the header of the group it stands in ("[Key]"), or the line's own
+    QByteArray Key;     // a "key=value" line's key, trimmed; empty for any other line
+    QByteArray Value;   // and its value, trimmed
+};
+std::vector<IniLine> SplitIniLines(const QByteArray& text);
 
 // Writes settings to their file and checks that the file holds every one of
 // them, read back through a copy under another name. QSettings saves through
