@@ -35,6 +35,8 @@ inline const QString RecordWaveMode = QStringLiteral("RecordWave");
 // Results of starting and storing a recording (0 = success).
 inline constexpr int32_t RecordingNotOpened = 1; // the input device refused to open
 inline constexpr int32_t RecordingNoInput = 2;   // there is no input device
+inline constexpr int32_t RecordingInterrupted = 3; // the sound system stopped during the take
+inline constexpr int32_t RecordingInputLost = 4;   // the device went away during the take
 inline constexpr int32_t RecordingNoMemory = 7;  // the recording block was not allocated
 inline constexpr int32_t RecordingEmpty = -9;    // the input delivered no bytes
 

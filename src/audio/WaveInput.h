@@ -22,6 +22,11 @@ public:
     virtual void Stop() = 0;
 
     virtual bool IsRecording() const = 0;
+    // Why the input stopped by itself during the take last started: 0 while
+    // it records as asked (and after a take it recorded to its Stop), or
+    // RecordingInterrupted, RecordingInputLost (StudentRecording.h). Such a
+    // take holds only part of what was said, or what another device heard.
+    virtual int32_t StoppedBecause() { return 0; }
     // Bytes written into the buffer so far while recording (for the live
     // level shown during a recording); 0 when the input cannot tell.
     virtual uint32_t BytesSoFar() const { return 0; }

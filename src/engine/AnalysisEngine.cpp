@@ -11,6 +11,9 @@
 
 namespace {
 
+// An input that stopped by itself is noticed within this time, so that the
+// screen does not go on showing a take that records nothing.
+constexpr int InputWatchMs = 200;
 constexpr int FirstPollMs = 1000;
 constexpr int NextPollMs = 100;
 // Room for a result file: one line, one block of the disk.
@@ -28,10 +31,12 @@ void CloseCommandDevice()
 
 AnalysisEngine::AnalysisEngine(RecordingBlock& block, LoadedPhrase& learner, QObject* parent)
     : QObject(parent), block(block), learner(learner), recordTimer(new QTimer(this)),
-      pollTimer(new QTimer(this))
+      inputTimer(new QTimer(this)), pollTimer(new QTimer(this))
 {
     recordTimer->setTimerType(Qt::PreciseTimer);
+    inputTimer->setInterval(InputWatchMs);
     connect(recordTimer, &QTimer::timeout, this, &AnalysisEngine::FinishRecording);
+    connect(inputTimer, &QTimer::timeout, this, &AnalysisEngine::WatchInput);
     connect(pollTimer, &QTimer::timeout, this, &AnalysisEngine::Poll);
 }
 
@@ -80,6 +85,7 @@ void AnalysisEngine::StartRecording(const QByteArray& text)
     recordTimer->stop();
     recordTimer->setInterval(startResult == 0 ? duration : 1);
     recordTimer->start();
+    if (startResult == 0) inputTimer->start();
     emit RecordingStarted(plannedMs);
 }
 
@@ -94,16 +100,29 @@ void AnalysisEngine::StopEarly()
     emit RecordingStopping();
 }
 
+void AnalysisEngine::WatchInput()
+{
+    if (stage != Stage::Recording && stage != Stage::Stopping) {
+        inputTimer->stop();
+        return;
+    }
+    if (input && input->StoppedBecause() != 0) FinishRecording();
+}
+
 void AnalysisEngine::FinishRecording()
 {
     if (block.Mode != RecordWaveMode) return;
     if (input) StopRecording(block, *input);
     recordTimer->stop();
+    inputTimer->stop();
     emit RecordingEnded();
     // Looked at before storing evens out the level: clipping shows only here.
     facts = ExamineTake(block.Buffer.Data, block.Buffer.BytesRecorded, !endedEarly);
     const PhraseData& files = learner.Phrase;
     int32_t stored = startResult;
+    // Part of a take, or another device's sound, would be scored as the
+    // learner's whole take: it is not stored.
+    if (stored == 0 && input) stored = input->StoppedBecause();
     if (stored == 0)
         stored = block.Buffer.Data == nullptr
                      ? RecordingNoMemory
@@ -231,6 +250,7 @@ void AnalysisEngine::Release()
     if (stage == Stage::Analysing) Launcher().StopRunning();
     // Nothing may write into a released block: the input stops first.
     recordTimer->stop();
+    inputTimer->stop();
     pollTimer->stop();
     if (input) ReleaseRecording(block, *input);
     stage = Stage::Idle;

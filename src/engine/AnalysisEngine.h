@@ -9,10 +9,12 @@
 //   stopped; the take is stored next), then either RecordingFailed(reason),
 //   which ends the cycle, or RecordingStored, AnalysisFinished(outcome,
 //   reason) and, when Good, PhraseReadBack.
-// Two timers pace it: the recording timer ends the take after its planned
+// Three timers pace it: the recording timer ends the take after its planned
 // length (1 ms after an early stop, or at once when the input cannot
-// record); the poll timer looks for the result file 1000 ms after the
-// analyser started, then every 100 ms until the take's time limit.
+// record); the input watch ends it as soon as the input stops by itself
+// (the take then fails unstored); the poll timer looks for the result file
+// 1000 ms after the analyser started, then every 100 ms until the take's
+// time limit.
 //
 // The analyser rewrites the take in place, so the result file is the only
 // sign that it has finished; the poll looks for that, never for the wave.
@@ -86,6 +88,8 @@ public:
     // The recording timer's tick: stops the input, stores the take and
     // starts the analysis.
     void FinishRecording();
+    // The input watch's tick: ends a take whose input stopped by itself.
+    void WatchInput();
     // Starts the analyser on the stored take.
     void StartAnalysis();
     // The poll timer's tick.
@@ -137,6 +141,7 @@ private:
     std::function<AnalyserLauncher&()> launcher;
     WorkingFileSet workingFiles;
     QTimer* recordTimer;
+    QTimer* inputTimer;
     QTimer* pollTimer;
 
     Stage stage = Stage::Idle;

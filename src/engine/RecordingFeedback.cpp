@@ -106,6 +106,12 @@ QString RecordingFailureReason(int32_t result, const QString& waveFile)
         return "Nothing was recorded: there was not enough memory";
     case RecordingEmpty:
         return "Nothing was recorded: the microphone gave no sound";
+    case RecordingInterrupted:
+        return "The recording stopped: the sound system stopped answering. Close Tonvale Tutor "
+               "and start it again";
+    case RecordingInputLost:
+        return "The microphone was disconnected during the recording. Connect it and record "
+               "again";
     default:
         break;
     }

@@ -20,6 +20,16 @@ constexpr uint32_t MeterWindowBytes = 22050 * 2 * 3 / 10;
 // answered in this time will not.
 constexpr int AnalysisLimitMs = 30000;
 
+// Why a take whose input stopped by itself was not kept.
+QString StoppedInputProblem(int32_t because)
+{
+    if (because == RecordingInputLost)
+        return "The microphone was disconnected during the recording. Connect it and record "
+               "again.";
+    return "The recording stopped: the sound system stopped answering. Close the studio and "
+           "start it again.";
+}
+
 std::function<std::unique_ptr<WaveInput>()>& InputFactory()
 {
     static std::function<std::unique_ptr<WaveInput>()> factory = [] {
@@ -112,6 +122,12 @@ void TakeRecorder::Cancel()
 void TakeRecorder::ReportLevel()
 {
     if (!recording || !input) return;
+    // The take ends as soon as the input has stopped by itself: the meter
+    // would otherwise freeze for the rest of the planned time.
+    if (input->StoppedBecause() != 0) {
+        EndRecording();
+        return;
+    }
     emit Progress(clock.elapsed(), plannedMs,
                   MeasureInputLevel(RecordBuffer.Data, input->BytesSoFar(), MeterWindowBytes));
 }
@@ -128,8 +144,16 @@ void TakeRecorder::EndRecording()
     const QString result = work.filePath("Take.rsl");
     QFile::remove(result);
     QFile::remove(TakeFile());
-    if (StoreRecording(wave, work.filePath("Take.txt"), text) != 0) {
-        Fail("Nothing was recorded. Check the microphone and try again.");
+    // Part of a take, or what another device heard, must not become the
+    // course's phrase.
+    if (const int32_t stopped = input->StoppedBecause(); stopped != 0) {
+        Fail(StoppedInputProblem(stopped));
+        return;
+    }
+    // A full or vanished work folder is not the microphone's fault.
+    if (const int32_t stored = StoreRecording(wave, work.filePath("Take.txt"), text);
+        stored != 0) {
+        Fail(RecordingFailureReason(stored, wave) + ".");
         return;
     }
     // The analyser rewrites the take in place; the take as recorded is kept

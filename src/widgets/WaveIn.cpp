@@ -52,6 +52,7 @@ WaveIn::~WaveIn()
 int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
 {
     Stop();
+    stoppedBecause = 0;
     Buffer.BytesRecorded = 0;
     if (Buffer.Data == nullptr || Buffer.BufferLength == 0) return RecordingNoMemory;
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
@@ -73,12 +74,14 @@ int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
         return RecordingNotOpened;
     }
     buffer = &Buffer;
+    deviceId = device.id();
     return 0;
 }
 
 void WaveIn::Stop()
 {
     if (!source) return;
+    StoppedBecause(); // once stopped, the source no longer tells
     source->stop();
     buffer->BytesRecorded = writer->Written();
     source.reset();
@@ -90,6 +93,25 @@ bool WaveIn::IsRecording() const
 {
     // A source whose server went away stops by itself; what it wrote stays.
     return source && source->state() != QAudio::StoppedState;
+}
+
+int32_t WaveIn::StoppedBecause()
+{
+    if (!source || stoppedBecause != 0) return stoppedBecause;
+    if (source->state() == QAudio::StoppedState) {
+        stoppedBecause = RecordingInterrupted;
+    } else {
+        const QList<QAudioDevice> inputs = QMediaDevices::audioInputs();
+        const bool listed = std::any_of(inputs.begin(), inputs.end(), [this](const QAudioDevice& d) {
+            return d.id() == deviceId;
+        });
+        if (!listed) {
+            stoppedBecause = RecordingInputLost;
+            // What the server's fallback source hears is not the take.
+            source->stop();
+        }
+    }
+    return stoppedBecause;
 }
 
 uint32_t WaveIn::BytesSoFar() const

@@ -3,7 +3,14 @@
 // source on the default input device, writing straight into the caller's
 // recording buffer until it is full or stopped. Bytes beyond the buffer are
 // dropped; after Stop nothing more is written.
+//
+// The source stops by itself when the sound server goes away. When the
+// device is unplugged the server moves the stream to another source without
+// a word, and Qt 6.4 sends no signal either: only the device list, asked
+// again, shows that the device has gone.
 #include "audio/WaveInput.h"
+
+#include <QByteArray>
 
 #include <memory>
 
@@ -21,10 +28,13 @@ public:
     int32_t Start(const WaveFormat& Format, WaveHeader& Buffer) override;
     void Stop() override;
     bool IsRecording() const override;
+    int32_t StoppedBecause() override;
     uint32_t BytesSoFar() const override;
 
 private:
     std::unique_ptr<QAudioSource> source;
     std::unique_ptr<BlockWriter> writer;
     WaveHeader* buffer = nullptr;
+    QByteArray deviceId; // of the device being recorded
+    int32_t stoppedBecause = 0;
 };

@@ -1,6 +1,7 @@
 #pragma once
 // A sound input for the recording tests: the test hands it bytes as if they
-// came from the microphone; it refuses to start when told to.
+// came from the microphone; it refuses to start, or stops by itself part-way,
+// when told to.
 #include "audio/WaveInput.h"
 
 #include <QByteArray>
@@ -18,6 +19,8 @@ public:
         if (FailWith != 0) return FailWith;
         target = &buffer;
         written = 0;
+        halted = false;
+        stoppedBecause = 0;
         return 0;
     }
 
@@ -28,15 +31,17 @@ public:
         BlockHeldWhenStopped = WatchedHandle != nullptr && *WatchedHandle != 0;
         target->BytesRecorded = written;
         target = nullptr;
+        halted = false;
     }
 
-    bool IsRecording() const override { return target != nullptr; }
+    bool IsRecording() const override { return target != nullptr && !halted; }
+    int32_t StoppedBecause() override { return stoppedBecause; }
     uint32_t BytesSoFar() const override { return target != nullptr ? written : 0; }
 
     // Bytes arriving from the microphone; dropped unless recording.
     void Deliver(const QByteArray& bytes)
     {
-        if (target == nullptr) {
+        if (target == nullptr || halted) {
             DroppedBytes += bytes.size();
             return;
         }
@@ -44,6 +49,15 @@ public:
         const uint32_t count = std::min<uint32_t>(room, bytes.size());
         std::memcpy(target->Data + written, bytes.constData(), count);
         written += count;
+    }
+
+    // The input stops as a device does when the sound system goes away or
+    // the microphone is unplugged: nothing more arrives, what came stays.
+    void StopByItself(int32_t because)
+    {
+        if (target == nullptr) return;
+        halted = true;
+        stoppedBecause = because;
     }
 
     int32_t FailWith = 0;
@@ -59,4 +73,6 @@ public:
 private:
     WaveHeader* target = nullptr;
     uint32_t written = 0;
+    bool halted = false;
+    int32_t stoppedBecause = 0;
 };

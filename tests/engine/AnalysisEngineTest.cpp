@@ -5,7 +5,9 @@
 #include "engine/FakeAnalyser.h"
 #include "support/QtPrinters.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -179,4 +181,38 @@ TEST_F(AnalysisCycleEvents, TakeThatCannotBeStoredEndsBeforeTheAnalyser)
     EXPECT_TRUE(reason_.contains("could not be saved")) << reason_.toStdString();
     EXPECT_EQ(analyser.Starts, 0);
     EXPECT_TRUE(engine.IsIdle());
+}
+
+// An input that stops by itself (the sound system went away, the microphone
+// was unplugged) holds part of the take, or another device's sound: the
+// take fails, saying what happened, and is neither stored nor analysed.
+// The engine notices while the take runs, or at the latest when it ends.
+TEST_F(AnalysisCycleEvents, TakeWhoseInputStoppedByItselfFailsUnstored)
+{
+    analyser.Result = "Good\r\n";
+    engine.StartRecording("record");
+    ASSERT_NE(microphone, nullptr);
+    microphone->Deliver(enginetest::HalfASecondOfVoice());
+    microphone->StopByItself(RecordingInterrupted);
+    QElapsedTimer wait;
+    wait.start();
+    while (!engine.IsIdle() && wait.elapsed() < 1500)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    EXPECT_LT(wait.elapsed(), 1500) << "noticed before the planned 2.6 s ran out";
+    EXPECT_EQ(events, (QStringList{"started 2600", "ended", "failed"}));
+    EXPECT_TRUE(reason_.contains("sound system") && reason_.contains("start it again"))
+        << reason_.toStdString();
+
+    events.clear();
+    engine.StartRecording("record");
+    microphone->Deliver(enginetest::HalfASecondOfVoice());
+    microphone->StopByItself(RecordingInputLost);
+    engine.FinishRecording(); // the planned length ran out first
+    EXPECT_EQ(events, (QStringList{"started 2600", "ended", "failed"}));
+    EXPECT_TRUE(reason_.contains("microphone was disconnected")) << reason_.toStdString();
+
+    EXPECT_TRUE(engine.IsIdle());
+    EXPECT_FALSE(engine.RecordTimer()->isActive());
+    EXPECT_EQ(analyser.Starts, 0);
+    EXPECT_FALSE(QFile::exists(learner.Phrase.WaveFile));
 }
