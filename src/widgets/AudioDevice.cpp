@@ -1,6 +1,7 @@
 #include "widgets/AudioDevice.h"
 
 #include "audio/MciSubs.h"
+#include "widgets/SoundServerDevices.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -62,7 +63,7 @@ bool QtAudioOutput::Start(const WaveFormat& format, const QByteArray& samples)
     // Rounded up, so that a play heard to its end counts every sample.
     durationUs = (samples.size() * int64_t(1000000) + bytesPerSecond - 1) / bytesPerSecond;
 
-    const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+    const QAudioDevice device = ChosenAudioOutput();
     const QAudioFormat qtFormat = ToQtFormat(format);
     if (device.isNull() || !qtFormat.isValid()) return false;
 

@@ -1,6 +1,7 @@
 #pragma once
 // The real sound output behind the "wavefile" command device: Qt
-// Multimedia's audio sink on the default output device, in the sound file's
+// Multimedia's audio sink on the output the system chose at the moment of
+// the play (SoundServerDevices.h), in the sound file's
 // own format. The position it reports is what the sound server says has been
 // played, not what has been handed over, so the follower marks the steps as
 // they are heard (about 25 ms behind the wall clock on a PulseAudio server).

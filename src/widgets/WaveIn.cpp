@@ -1,6 +1,7 @@
 #include "widgets/WaveIn.h"
 
 #include "audio/StudentRecording.h"
+#include "widgets/SoundServerDevices.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -55,7 +56,7 @@ int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
     stoppedBecause = 0;
     Buffer.BytesRecorded = 0;
     if (Buffer.Data == nullptr || Buffer.BufferLength == 0) return RecordingNoMemory;
-    const QAudioDevice device = QMediaDevices::defaultAudioInput();
+    const QAudioDevice device = ChosenAudioInput();
     if (device.isNull()) return RecordingNoInput;
 
     QAudioFormat qtFormat;

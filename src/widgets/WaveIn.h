@@ -1,6 +1,6 @@
 #pragma once
 // The real sound input the student records through: Qt Multimedia's audio
-// source on the default input device, writing straight into the caller's
+// source on the input the system chose (SoundServerDevices.h), writing straight into the caller's
 // recording buffer until it is full or stopped. Bytes beyond the buffer are
 // dropped; after Stop nothing more is written.
 //

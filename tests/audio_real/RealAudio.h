@@ -44,6 +44,27 @@ inline void Pump(int ms)
     }
 }
 
+// Runs pactl on the test sound server; its output, trimmed.
+inline QString Pactl(const QStringList& arguments)
+{
+    QProcess run;
+    run.start("pactl", arguments);
+    run.waitForFinished(5000);
+    return QString::fromUtf8(run.readAllStandardOutput()).trimmed();
+}
+
+// Makes the named sink or source the server's default; PipeWire takes a new
+// device as the default only once it has set it up.
+inline bool MakeDefault(const QString& kind, const QString& name)
+{
+    for (int i = 0; i < 50; ++i) {
+        if (Pactl({"get-default-" + kind}) == name) return true;
+        Pactl({"set-default-" + kind, name});
+        Pump(100);
+    }
+    return false;
+}
+
 // A linear chirp from f0 to f1 Hz: no two stretches of it look alike, so a
 // correlation finds its one true offset.
 inline std::vector<int16_t> Chirp(int count, int rate, double f0, double f1, double amplitude,

@@ -4,6 +4,7 @@
 #include "widgets/AudioDevice.h"
 
 #include <QDir>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <algorithm>
@@ -175,4 +176,42 @@ TEST_F(RealPlayback, SpeakerHearsTheRangeAndCloseSilencesItAtOnce)
     EXPECT_LT(std::abs(heardSamples - heardAtClose), 22050 * 60 / 1000)
         << "sound heard " << heardSamples << " samples, position said " << heardAtClose;
     EXPECT_LT(heardSamples, 22050) << "the sound stopped long before its end";
+}
+
+// Headphones chosen as the system's output while the tutor runs: the next
+// play is heard there, not on the speaker that was the default at start.
+TEST_F(RealPlayback, PlaysOnTheOutputTheSystemChoseLast)
+{
+    const QString headphones = Pactl({"load-module", "module-null-sink", "sink_name=headphones",
+                                      "rate=22050", "channels=1"});
+    ASSERT_FALSE(headphones.isEmpty()) << "the headphones sink could not be made";
+    const auto restore = qScopeGuard([&] {
+        Pactl({"unload-module", headphones});
+        MakeDefault("sink", "speaker");
+    });
+    ASSERT_TRUE(MakeDefault("sink", "headphones"));
+    QProcess capture;
+    capture.start("parec", {"-d", "headphones.monitor", "--format=s16le", "--rate=22050",
+                            "--channels=1", "--raw", "--latency-msec=10"});
+    ASSERT_TRUE(capture.waitForStarted(3000));
+    // A new null sink renders in long blocks until its clock restarts.
+    Pactl({"suspend-sink", "headphones", "1"});
+    Pactl({"suspend-sink", "headphones", "0"});
+    Pump(300);
+
+    const std::vector<int16_t> played = Chirp(22050 / 2, 22050, 300, 2000, 12000);
+    QtAudioOutput output;
+    ASSERT_TRUE(output.Start(PcmFormat(22050, 1), ToBytes(played)));
+    QElapsedTimer wall;
+    wall.start();
+    while (output.CurrentState() == AudioOutput::State::Playing && wall.elapsed() < 3000)
+        Pump(20);
+    Pump(200);
+    capture.terminate();
+    capture.waitForFinished(3000);
+    const QByteArray heard = capture.readAllStandardOutput();
+    int lag = -1;
+    EXPECT_GT(BestCorrelation(played, FromBytes(heard.constData(), heard.size() & ~1), 22050, lag),
+              0.9)
+        << "the play was heard on the headphones";
 }

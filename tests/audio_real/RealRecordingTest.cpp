@@ -4,6 +4,7 @@
 #include "audio_real/RealAudio.h"
 #include "widgets/WaveIn.h"
 
+#include <QScopeGuard>
 #include <QTemporaryDir>
 
 #include <iostream>
@@ -97,4 +98,46 @@ TEST_F(RealRecording, EarlyStopKeepsWhatWasRecordedAndWritesNothingAfter)
     const std::vector<int16_t> after =
         FromBytes(RecordBuffer.Data + bytes, qsizetype(RecordBufferBytes - bytes));
     EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](int16_t s) { return s == 0; }));
+}
+
+// The learner picked a headset as the system's input; the built-in
+// microphone, listed first, hears nothing. The take comes from the headset,
+// and ends as lost when the headset is unplugged during it.
+TEST_F(RealRecording, RecordsFromTheMicrophoneTheSystemChoseUntilItIsUnplugged)
+{
+    const QString headset = Pactl({"load-module", "module-remap-source", "source_name=headset",
+                                   "master=micfeed.monitor", "channels=1"});
+    ASSERT_FALSE(headset.isEmpty()) << "the headset source could not be made";
+    const auto restore = qScopeGuard([&] {
+        Pactl({"unload-module", headset});
+        Pactl({"set-source-mute", "vmic", "0"});
+        MakeDefault("source", "vmic");
+    });
+    Pactl({"set-source-mute", "vmic", "1"});
+    ASSERT_TRUE(MakeDefault("source", "headset"));
+    Pump(300); // Qt lists the new source a moment later
+
+    int32_t duration = 1500;
+    ASSERT_EQ(StartRecording(duration, input), 0);
+    Pump(200);
+    const std::vector<int16_t> fed = Chirp(22050 / 2, 22050, 200, 2500, 10000);
+    Feed(fed);
+    Pump(1100);
+    StopRecording(input);
+    const std::vector<int16_t> recorded = FromBytes(RecordBuffer.Data, RecordBuffer.BytesRecorded);
+    int lag = -1;
+    EXPECT_GT(BestCorrelation(fed, recorded, 22050 * 7 / 10, lag), 0.9)
+        << "the take holds the voice fed into the headset, not the silent microphone";
+    EXPECT_EQ(input.StoppedBecause(), 0);
+
+    duration = 3000;
+    ASSERT_EQ(StartRecording(duration, input), 0);
+    Pump(300);
+    Pactl({"unload-module", headset});
+    QElapsedTimer wall;
+    wall.start();
+    while (input.StoppedBecause() == 0 && wall.elapsed() < 2000)
+        Pump(50);
+    EXPECT_EQ(input.StoppedBecause(), RecordingInputLost);
+    EXPECT_FALSE(input.IsRecording());
 }

@@ -1,0 +1,13 @@
+#pragma once
+// The input and output the learner chose for the whole system, as the sound
+// server has them. Qt 6.4 cannot tell: its default input is the first one
+// listed, whatever the server's default, and its default output is the one
+// of the moment the program started. A learner who picked a headset in the
+// desktop's sound settings would be recorded from the laptop's built-in
+// microphone. So the server itself is asked, at every take and every play;
+// Qt's defaults serve when it cannot be asked (no server, a build without
+// libpulse) or names a device Qt does not list.
+#include <QAudioDevice>
+
+QAudioDevice ChosenAudioInput();
+QAudioDevice ChosenAudioOutput();
