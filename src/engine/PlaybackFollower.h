@@ -100,6 +100,9 @@ public:
 
     int64_t Heard() const { return heard; }
     int64_t Reported() const { return reported; }
+    // How long the reported position has stood still at clock time nowUs:
+    // since its last change, or since the first reading.
+    int64_t UnchangedUs(int64_t nowUs) const { return seen ? nowUs - reportedAt : 0; }
 
 private:
     int64_t duration = 0;

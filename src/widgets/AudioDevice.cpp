@@ -17,6 +17,12 @@ namespace {
 // a tenth of a second before they are heard. Wait for the position to reach
 // the end, but not for ever if the server's clock stops just short of it.
 constexpr qint64 IdleGraceMilliseconds = 400;
+// A sink can stay active while its position stands still: a Bluetooth or
+// HDMI output that stopped taking sound, a PipeWire graph whose driver
+// stopped. Such a play has failed. Normal plays see the position move
+// within a few tenths of a second of their start, and then every few tens
+// of milliseconds.
+constexpr int64_t StalledMicroseconds = 2000000;
 
 QAudioFormat ToQtFormat(const WaveFormat& format)
 {
@@ -107,7 +113,9 @@ AudioOutput::State QtAudioOutput::CurrentState()
     case QAudio::ActiveState:
     case QAudio::SuspendedState:
         idleSince.invalidate();
-        return State::Playing;
+        if (position.UnchangedUs(clock.nsecsElapsed() / 1000) < StalledMicroseconds)
+            return State::Playing;
+        break;
     case QAudio::IdleState:
         if (!idleSince.isValid()) idleSince.start();
         if (heardUs < durationUs && idleSince.elapsed() < IdleGraceMilliseconds)
