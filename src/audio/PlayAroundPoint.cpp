@@ -49,9 +49,11 @@ QStringList PlayAroundPointCommands(float BoxScaleWidth, const PhraseData& Phras
     };
 }
 
-void PlayAroundPoint(float BoxScaleWidth, const PhraseData& Phrase, int Button, float X)
+int16_t PlayAroundPoint(float BoxScaleWidth, const PhraseData& Phrase, int Button, float X)
 {
     QString reply;
+    int16_t result = MciOk;
     for (const QString& command : PlayAroundPointCommands(BoxScaleWidth, Phrase, Button, X))
-        SendMciCommand(command, reply);
+        result = SendMciCommand(command, reply);
+    return result; // the play's, which comes last
 }

@@ -20,6 +20,7 @@ QStringList PlayAroundPointCommands(float BoxScaleWidth, const PhraseData& Phras
                                     float X);
 
 // Closes the device, opens Phrase.WaveFile and starts playing the piece;
-// returns at once. Result codes are ignored: a file that does not open plays
-// nothing.
-void PlayAroundPoint(float BoxScaleWidth, const PhraseData& Phrase, int Button, float X);
+// returns at once with the play command's result, MciCannotPlay when the
+// sound output cannot play (the caller tells the learner). A file that does
+// not open plays nothing.
+int16_t PlayAroundPoint(float BoxScaleWidth, const PhraseData& Phrase, int Button, float X);

@@ -141,8 +141,9 @@ void Stress::PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button
     // The piece plays in samples, which the whole phrase's follower would
     // read as milliseconds and stop at once.
     if (PlayStepsTimer->isActive()) EndPlayback();
-    PlayAroundPoint(static_cast<float>(View(speaker, kind)->contentsRect().width()),
-                    PhraseOf(speaker).Phrase, mask, static_cast<float>(x));
+    if (PlayAroundPoint(static_cast<float>(View(speaker, kind)->contentsRect().width()),
+                        PhraseOf(speaker).Phrase, mask, static_cast<float>(x)) == MciCannotPlay)
+        ShowNotice(View(speaker, ViewKind::Pitch), NoSoundOutputNotice);
 }
 
 void Stress::NativeSignal_MouseDown(Qt::MouseButton button, double x)

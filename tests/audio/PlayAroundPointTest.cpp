@@ -101,7 +101,17 @@ TEST_F(PlayAroundPointDevice, PlaysThePieceEvenWhileAnotherPlayRuns)
 
 TEST_F(PlayAroundPointDevice, MissingFilePlaysNothingAndRaisesNothing)
 {
-    PlayAroundPoint(440, Phrase(0, 44000, Folder.filePath("gone.wav")), 1, 300);
+    EXPECT_NE(PlayAroundPoint(440, Phrase(0, 44000, Folder.filePath("gone.wav")), 1, 300),
+              MciCannotPlay);
     EXPECT_EQ(Output->StartCount, 0);
+    EXPECT_FALSE(WaveDeviceIsPlaying());
+}
+
+// Without an output the click must say so, as Play does, not do nothing.
+TEST_F(PlayAroundPointDevice, AnOutputThatCannotPlayIsReported)
+{
+    EXPECT_EQ(PlayAroundPoint(440, Phrase(0, 44000, SoundPath), 1, 300), MciOk);
+    Output->RefuseStart = true;
+    EXPECT_EQ(PlayAroundPoint(440, Phrase(0, 44000, SoundPath), 1, 300), MciCannotPlay);
     EXPECT_FALSE(WaveDeviceIsPlaying());
 }
