@@ -37,6 +37,8 @@ inline constexpr int32_t RecordingNotOpened = 1; // the input device refused to 
 inline constexpr int32_t RecordingNoInput = 2;   // there is no input device
 inline constexpr int32_t RecordingInterrupted = 3; // the sound system stopped during the take
 inline constexpr int32_t RecordingInputLost = 4;   // the device went away during the take
+inline constexpr int32_t RecordingServerRestarted = 5; // the sound system was restarted since
+                                                       // the program started
 inline constexpr int32_t RecordingNoMemory = 7;  // the recording block was not allocated
 inline constexpr int32_t RecordingEmpty = -9;    // the input delivered no bytes
 

@@ -109,6 +109,9 @@ QString RecordingFailureReason(int32_t result, const QString& waveFile)
     case RecordingInterrupted:
         return "The recording stopped: the sound system stopped answering. Close Tonvale Tutor "
                "and start it again";
+    case RecordingServerRestarted:
+        return "Nothing was recorded: the sound system was restarted. Close Tonvale Tutor and "
+               "start it again";
     case RecordingInputLost:
         return "The microphone was disconnected during the recording. Connect it and record "
                "again";

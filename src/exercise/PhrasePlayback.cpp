@@ -9,10 +9,20 @@
 #include "views/DrawStress.h"
 #include "views/MarkPlayedStep.h"
 #include "views/ViewColours.h"
+#include "widgets/SoundServerDevices.h"
 
 namespace {
 
 const QString NoSoundOutputNotice = QStringLiteral("No sound output device is available");
+const QString SoundSystemRestartedNotice =
+    QStringLiteral("The sound system was restarted: close Tonvale Tutor and start it again");
+
+// Why nothing plays. A restarted sound system is not helped by checking the
+// speakers.
+QString CannotPlayNotice()
+{
+    return SoundSystemRestartNeeded() ? SoundSystemRestartedNotice : NoSoundOutputNotice;
+}
 
 int16_t Send(const QString& command)
 {
@@ -62,7 +72,7 @@ void Stress::PlayWholePhrase(PictureBox* stressBox, const PhraseData& phrase,
     PlayStepsTimer->start();
     RecordStudentWave->setEnabled(false);
     HideNotice();
-    if (Send("play wavefile") == MciCannotPlay) ShowNotice(pitchBox, NoSoundOutputNotice);
+    if (Send("play wavefile") == MciCannotPlay) ShowNotice(pitchBox, CannotPlayNotice());
 }
 
 void Stress::PlayStepsTimer_Timer()
@@ -143,7 +153,7 @@ void Stress::PlayFromView(Speaker speaker, ViewKind kind, Qt::MouseButton button
     if (PlayStepsTimer->isActive()) EndPlayback();
     if (PlayAroundPoint(static_cast<float>(View(speaker, kind)->contentsRect().width()),
                         PhraseOf(speaker).Phrase, mask, static_cast<float>(x)) == MciCannotPlay)
-        ShowNotice(View(speaker, ViewKind::Pitch), NoSoundOutputNotice);
+        ShowNotice(View(speaker, ViewKind::Pitch), CannotPlayNotice());
 }
 
 void Stress::NativeSignal_MouseDown(Qt::MouseButton button, double x)

@@ -90,9 +90,12 @@ bool TakeRecorder::Start(const QByteArray& phraseText)
     const int32_t started = StartRecording(duration, *input);
     if (started != 0) {
         ReleaseRecording(*input);
-        problem = started == RecordingNoInput
-                      ? "No microphone was found. Connect one, or choose it as the system's input."
-                      : "The microphone could not be opened.";
+        if (started == RecordingNoInput)
+            problem = "No microphone was found. Connect one, or choose it as the system's input.";
+        else if (started == RecordingServerRestarted)
+            problem = "The sound system was restarted. Close the studio and start it again.";
+        else
+            problem = "The microphone could not be opened.";
         return false;
     }
     plannedMs = duration;

@@ -82,6 +82,7 @@ bool QtAudioOutput::Start(const WaveFormat& format, const QByteArray& samples)
     // state change signal.
     if (sink->error() != QAudio::NoError || sink->state() == QAudio::StoppedState) {
         Release();
+        QtLostTheSoundServer(device); // the screen then asks for a restart
         return false;
     }
     idleSince.invalidate();

@@ -31,6 +31,7 @@ constexpr int PollMicroseconds = 20000;
 struct Query
 {
     ServerDefaults Defaults;
+    bool Listed = false; // the device asked for by name
     bool Answered = false;
 };
 
@@ -42,6 +43,15 @@ void ServerInfoArrived(pa_context*, const pa_server_info* info, void* data)
         query->Defaults.Sink = info->default_sink_name;
     }
     query->Answered = true;
+}
+
+// The server calls back once per device of that name, then once more to end.
+template <typename Info>
+void DeviceInfoArrived(pa_context*, const Info* info, int last, void* data)
+{
+    auto* query = static_cast<Query*>(data);
+    if (info != nullptr) query->Listed = true;
+    if (last != 0) query->Answered = true;
 }
 
 // Runs the loop until done() or the time is up; false when the time ran out.
@@ -57,10 +67,13 @@ bool RunUntil(pa_mainloop* loop, const QElapsedTimer& clock, Done done)
     return true;
 }
 
-// Through libpulse, which PipeWire's PulseAudio server answers as well.
-ServerDefaults AskServer()
+// Through libpulse, which PipeWire's PulseAudio server answers as well, on
+// a connection of its own: Qt's may be the one that is lost. ask starts one
+// operation that answers into the query; false when the server could not be
+// reached or did not answer.
+template <typename Ask>
+bool AskServer(Query& query, Ask ask)
 {
-    Query query;
     QElapsedTimer clock;
     clock.start();
     pa_mainloop* loop = pa_mainloop_new();
@@ -74,8 +87,7 @@ ServerDefaults AskServer()
             return state == PA_CONTEXT_READY || !PA_CONTEXT_IS_GOOD(state);
         };
         if (RunUntil(loop, clock, settled) && pa_context_get_state(context) == PA_CONTEXT_READY) {
-            if (pa_operation* asked =
-                    pa_context_get_server_info(context, ServerInfoArrived, &query)) {
+            if (pa_operation* asked = ask(context)) {
                 RunUntil(loop, clock, [&query] { return query.Answered; });
                 pa_operation_unref(asked);
             }
@@ -84,17 +96,47 @@ ServerDefaults AskServer()
     }
     if (context != nullptr) pa_context_unref(context);
     pa_mainloop_free(loop);
+    return query.Answered;
+}
+
+ServerDefaults AskDefaults()
+{
+    Query query;
+    AskServer(query, [&query](pa_context* context) {
+        return pa_context_get_server_info(context, ServerInfoArrived, &query);
+    });
     return query.Defaults;
+}
+
+bool ServerLists(const QAudioDevice& device)
+{
+    Query query;
+    const QByteArray name = device.id();
+    const bool answered = AskServer(query, [&](pa_context* context) {
+        return device.mode() == QAudioDevice::Input
+                   ? pa_context_get_source_info_by_name(context, name.constData(),
+                                                        DeviceInfoArrived<pa_source_info>, &query)
+                   : pa_context_get_sink_info_by_name(context, name.constData(),
+                                                      DeviceInfoArrived<pa_sink_info>, &query);
+    });
+    return answered && query.Listed;
 }
 
 #else
 
-ServerDefaults AskServer()
+ServerDefaults AskDefaults()
 {
     return {};
 }
 
+bool ServerLists(const QAudioDevice&)
+{
+    return false;
+}
+
 #endif
+
+bool restartNeeded = false;
 
 QAudioDevice Listed(const QList<QAudioDevice>& devices, const QByteArray& id,
                     const QAudioDevice& otherwise)
@@ -109,12 +151,23 @@ QAudioDevice Listed(const QList<QAudioDevice>& devices, const QByteArray& id,
 
 QAudioDevice ChosenAudioInput()
 {
-    return Listed(QMediaDevices::audioInputs(), AskServer().Source,
+    return Listed(QMediaDevices::audioInputs(), AskDefaults().Source,
                   QMediaDevices::defaultAudioInput());
 }
 
 QAudioDevice ChosenAudioOutput()
 {
-    return Listed(QMediaDevices::audioOutputs(), AskServer().Sink,
+    return Listed(QMediaDevices::audioOutputs(), AskDefaults().Sink,
                   QMediaDevices::defaultAudioOutput());
+}
+
+bool QtLostTheSoundServer(const QAudioDevice& device)
+{
+    if (!device.isNull() && ServerLists(device)) restartNeeded = true;
+    return restartNeeded;
+}
+
+bool SoundSystemRestartNeeded()
+{
+    return restartNeeded;
 }

@@ -11,3 +11,14 @@
 
 QAudioDevice ChosenAudioInput();
 QAudioDevice ChosenAudioOutput();
+
+// Whether a device that Qt could not open is one the sound server offers at
+// this moment. Qt 6.4 never reconnects to a server that was restarted (after
+// an update, a crash): from then on every stream fails to open, while the
+// server and its devices are fine for every other program, and only closing
+// the program and starting it again helps. Once so, it stays so for the
+// process. False when the server cannot be asked or does not offer the
+// device: it is missing, and the usual messages hold.
+bool QtLostTheSoundServer(const QAudioDevice& device);
+// Whether that has been seen in this process.
+bool SoundSystemRestartNeeded();

@@ -72,7 +72,7 @@ int32_t WaveIn::Start(const WaveFormat& Format, WaveHeader& Buffer)
     if (source->error() != QAudio::NoError || source->state() == QAudio::StoppedState) {
         source.reset();
         writer.reset();
-        return RecordingNotOpened;
+        return QtLostTheSoundServer(device) ? RecordingServerRestarted : RecordingNotOpened;
     }
     buffer = &Buffer;
     deviceId = device.id();

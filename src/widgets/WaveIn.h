@@ -23,8 +23,9 @@ public:
     WaveIn();
     ~WaveIn() override; // stops the input
 
-    // 0, RecordingNoInput (no input device or no sound server) or
-    // RecordingNotOpened (the device refused to open or the format).
+    // 0, RecordingNoInput (no input device or no sound server),
+    // RecordingServerRestarted (Qt lost the server, which still offers the
+    // device) or RecordingNotOpened (the device refused to open or the format).
     int32_t Start(const WaveFormat& Format, WaveHeader& Buffer) override;
     void Stop() override;
     bool IsRecording() const override;
