@@ -191,7 +191,7 @@ void AnalysisEngine::Poll()
         } else if (const QString reason = ResultFileReason(resultFile);
                    good || reason != QLatin1String(ReasonUnwritable)) {
             Finish(good ? AnalysisOutcome::Unreadable : AnalysisOutcome::NotGood,
-                   LearnerReason(reason, facts.Quiet));
+                   LearnerReason(reason, facts.Quiet, facts.Steady));
         } else {
             // The take was never judged: asking for another would fail the
             // same way until the disk is seen to.

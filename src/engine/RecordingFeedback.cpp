@@ -16,6 +16,18 @@ namespace {
 // -50 dB of full scale, and a learner needs warning well before that.
 constexpr float QuietPeakDb = -40;
 constexpr int ClipMagnitude = 32700;
+
+// Whether the samples never stray from their first value by more than the
+// quietest level the analyser could take for a voice (-40 dB).
+bool SteadySignal(const char* samples, uint32_t bytes)
+{
+    const int first = qFromLittleEndian<int16_t>(samples);
+    const int quietMagnitude = int(32768 * std::pow(10.0, QuietPeakDb / 20.0));
+    for (uint32_t i = 2; i + 1 < bytes; i += 2)
+        if (std::abs(qFromLittleEndian<int16_t>(samples + i) - first) > quietMagnitude)
+            return false;
+    return true;
+}
 } // namespace
 
 InputLevel MeasureInputLevel(const char* samples, uint32_t bytesSoFar, uint32_t windowBytes)
@@ -53,13 +65,18 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
     return text;
 }
 
-QString LearnerReason(const QString& analyserReason, bool quietTake)
+QString LearnerReason(const QString& analyserReason, bool quietTake, bool steadyTake)
 {
     const QString reason = analyserReason.trimmed().toLower();
     // The take is evened out before the analyser hears it, so a faint one
     // (a quiet room, a microphone turned down) reaches it as loud noise
     // without a voice: the learner should speak up, not move elsewhere.
     const bool faint = quietTake && (reason.contains("nois") || reason.contains("voice"));
+    // The meter showed such a take as loud: speaking up would not help.
+    if (steadyTake && (reason.contains("quiet") || reason.contains("silence") ||
+                       reason.contains("voice")))
+        return "The microphone gave a steady signal and no voice: check that it is connected "
+               "and working.";
     if (faint || reason.contains("quiet") || reason.contains("silence"))
         return "Your recording was too quiet. Speak up, or move closer to the microphone.";
     if (reason.contains("voice") || reason.contains("voiced"))
@@ -139,6 +156,7 @@ TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer)
     const InputLevel whole = MeasureInputLevel(samples, bytes, bytes);
     facts.Clipped = whole.Clipping;
     facts.Quiet = whole.TooQuiet;
+    facts.Steady = !whole.TooQuiet && SteadySignal(samples, bytes);
     // Still speaking at the end: the last fifth of a second (22050 Hz, 16-bit
     // mono) is loud enough for the analyser to take as voice.
     facts.CutOff = endedByTimer && !MeasureInputLevel(samples, bytes, 8820).TooQuiet;

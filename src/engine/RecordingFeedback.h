@@ -29,8 +29,10 @@ QString RecordingProgressText(int64_t elapsedMs, int32_t plannedMs, const InputL
 // The analyser's reason after "Not Good," in a learner's words; a general
 // hint when the reason is unknown or missing. quietTake: the take as
 // recorded was too faint (TakeFacts::Quiet), which the analyser, hearing it
-// evened out, cannot know.
-QString LearnerReason(const QString& analyserReason, bool quietTake = false);
+// evened out, cannot know. steadyTake: the take was loud without any
+// variation (TakeFacts::Steady), which the analyser hears as silence.
+QString LearnerReason(const QString& analyserReason, bool quietTake = false,
+                      bool steadyTake = false);
 
 // Why the analyser could not write its analysis (bytesNeeded bytes) beside
 // the stored take (waveFile), in the words of a take that could not be
@@ -55,6 +57,7 @@ struct TakeFacts
     bool Clipped = false;
     bool CutOff = false;
     bool Quiet = false; // too faint throughout for the analyser to work with
+    bool Steady = false; // loud, but one steady value throughout: a faulty microphone, no voice
 };
 TakeFacts ExamineTake(const char* samples, uint32_t bytes, bool endedByTimer);
 

@@ -58,3 +58,22 @@ TEST(AnalysisReason, AnalyserReasonsBecomeLearnerWords)
     EXPECT_TRUE(LearnerReason("too noisy").contains("noise"));
     EXPECT_TRUE(LearnerReason("").contains("try once more"));
 }
+
+// A faulty microphone giving a steady signal shows "too loud!" while
+// recording; the analyser, which removes the steady part, then hears
+// silence. Asking to speak up would contradict the meter: the microphone is
+// at fault. A voice, however loud, is no steady signal.
+TEST(AnalysisReason, ASteadySignalIsBlamedOnTheMicrophoneNotTheLearner)
+{
+    for (int16_t value : {int16_t(32767), int16_t(8000), int16_t(-20000)}) {
+        const QByteArray steady = Samples({{22050, value}});
+        const TakeFacts facts = ExamineTake(steady.constData(), uint32_t(steady.size()), true);
+        const QString reason = LearnerReason("silence or too quiet", facts.Quiet, facts.Steady);
+        EXPECT_FALSE(reason.contains("Speak up")) << value;
+        EXPECT_TRUE(reason.contains("microphone gave a steady signal")) << reason.toStdString();
+    }
+    const QByteArray voice = Samples({{2000, 0}, {100, 30000}, {100, -30000}, {2000, 0}});
+    const TakeFacts facts = ExamineTake(voice.constData(), uint32_t(voice.size()), false);
+    EXPECT_FALSE(facts.Steady);
+    EXPECT_TRUE(LearnerReason("silence or too quiet", facts.Quiet, facts.Steady).contains("Speak up"));
+}
