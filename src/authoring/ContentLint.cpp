@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -99,7 +100,7 @@ private:
             Error(HelpDocumentFile, 0, "cannot be read: Help and Explain show \"topic not found\"");
             return;
         }
-        helpHtml = QString::fromUtf8(bytes);
+        helpTopics = HelpDocumentTopics(QString::fromUtf8(bytes));
     }
 
     // --- The lesson tree -------------------------------------------------
@@ -309,7 +310,7 @@ private:
     void CheckFirstNodeTopic(const std::vector<bool>& reachable)
     {
         if (nodes.size() < 2 || !reachable[1] || !helpReadable) return;
-        if (!HelpDocumentHasTopic(helpHtml, FirstNodeTopic))
+        if (helpTopics.count(FirstNodeTopic) == 0)
             Error(TreeFile, 2,
                   QString("entering this first node opens help topic %1, which %2 lacks")
                       .arg(FirstNodeTopic)
@@ -460,7 +461,7 @@ private:
                             "the same explanation")
                         .arg(topic)
                         .arg(earlier->second));
-        if (helpReadable && !HelpDocumentHasTopic(helpHtml, topic))
+        if (helpReadable && helpTopics.count(topic) == 0)
             Error(ListFile, lineNumber,
                   QString("no help topic %1 in %2: Explain shows \"topic not found\"")
                       .arg(topic)
@@ -495,7 +496,7 @@ private:
     bool treeReadable = false;
     bool listReadable = false;
     bool helpReadable = false;
-    QString helpHtml;
+    std::set<int32_t> helpTopics; // looked up once for every phrase
     std::vector<LessonNode> nodes;
     std::vector<Category> categories;
     std::map<int32_t, int> topicLines;
