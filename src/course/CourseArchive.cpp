@@ -175,9 +175,11 @@ bool WalkArchive(const QString& archivePath, const ArchiveLimits& limits, const 
         listing.Files << path;
         QByteArray* keep = path == ManifestFileName ? &manifestBytes : nullptr;
         if (target == nullptr) {
-            // Only the manifest is read while listing.
-            if (keep != nullptr &&
-                !ReadEntryData(reader.get(), path, limits, counter, nullptr, keep, problem))
+            // Only the manifest is kept while listing, but every entry's data
+            // is read through the count: skipping an entry of a compressed
+            // tar unpacks it all the same, and without the count a small
+            // archive of zeros would keep the installer busy for hours.
+            if (!ReadEntryData(reader.get(), path, limits, counter, nullptr, keep, problem))
                 return false;
             continue;
         }

@@ -32,13 +32,15 @@ struct Entry
     bool Hard;
 };
 
-bool WriteArchive(const QString& path, const std::vector<Entry>& entries, bool zip = true)
+bool WriteArchive(const QString& path, const std::vector<Entry>& entries, bool zip = true,
+                  bool bzip2 = false)
 {
     archive* writer = archive_write_new();
     if (zip)
         archive_write_set_format_zip(writer);
     else
         archive_write_set_format_pax_restricted(writer);
+    if (bzip2) archive_write_add_filter_bzip2(writer);
     bool ok =
         archive_write_open_filename(writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
     for (const Entry& e : entries) {
@@ -262,6 +264,25 @@ TEST_F(HostileArchive, ACompressionBombIsStoppedByTheBytesReallyUnpacked)
     limits.MaxRatio = 100000;
     bomb.back().Bytes = QByteArray(40 << 20, '\0');
     ExpectRefused(bomb, "larger than a course file may be", limits);
+}
+
+// Listing a compressed tar unpacks every entry it passes over, so the
+// listing counts those bytes too: a few kB of zeros once kept the installer
+// busy for as long as they took to unpack, before a byte was checked.
+TEST_F(HostileArchive, ABombIsStoppedWhileTheArchiveIsStillBeingListed)
+{
+    const QByteArray zeros(2 << 20, '\0'); // shared by every entry
+    std::vector<Entry> bomb = Minimal();
+    for (int i = 0; i < 20; ++i)
+        bomb.push_back({"Sounds/b" + QByteArray::number(i) + ".wav", zeros});
+    ASSERT_TRUE(WriteArchive(archive, bomb, false, true));
+    ArchiveLimits limits;
+    limits.MaxTotalBytes = 1 << 20;
+    const CourseArchiveListing listing = InspectCourseArchive(archive, limits);
+    EXPECT_FALSE(listing.Valid);
+    EXPECT_TRUE(listing.Problem.contains("compression bomb")) << listing.Problem.toStdString();
+    EXPECT_FALSE(InstallCourseArchive(archive, courses, limits).Installed);
+    EXPECT_TRUE(Contents(courses).isEmpty());
 }
 
 TEST_F(HostileArchive, ArchivesThatAreNoCourseAreRefused)
