@@ -100,7 +100,23 @@ private:
             Error(HelpDocumentFile, 0, "cannot be read: Help and Explain show \"topic not found\"");
             return;
         }
-        helpTopics = HelpDocumentTopics(QString::fromUtf8(bytes));
+        helpTopics = HelpDocumentTopics(DecodeContentText(bytes));
+        ReportHelpNotInUtf8(bytes);
+    }
+
+    // The help window reads the document as UTF-8, so a Windows-1252 one
+    // (as the lists may be written) shows its accented letters wrongly.
+    void ReportHelpNotInUtf8(const QByteArray& bytes)
+    {
+        if (bytes.isValidUtf8()) return;
+        const std::vector<QByteArrayView> lines = SplitContentLines(bytes);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].isValidUtf8()) continue;
+            Warning(HelpDocumentFile, static_cast<int>(i) + 1,
+                    "not UTF-8 (Windows-1252?): Help and Explain show its accented letters "
+                    "wrongly; the studio saves it as UTF-8");
+            return;
+        }
     }
 
     // --- The lesson tree -------------------------------------------------

@@ -340,7 +340,7 @@ QStringList PicturesShown(const QDir& pack)
         "<img\\b[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))",
         QRegularExpression::CaseInsensitiveOption);
     QStringList shown;
-    for (const QRegularExpressionMatch& match : image.globalMatch(QString::fromUtf8(help))) {
+    for (const QRegularExpressionMatch& match : image.globalMatch(DecodeContentText(help))) {
         QString source = match.captured(1) + match.captured(2) + match.captured(3);
         source.replace("&amp;", "&");
         // Only what the help window shows: a path inside the course folder.

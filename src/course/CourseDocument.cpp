@@ -108,11 +108,12 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
     folder = QDir(target).absolutePath();
     // Every edit saves the help document afresh from the course; one written
     // by hand may hold what the course has no place for, which a save would
-    // silently drop.
+    // silently drop. It is read as the tutor reads the lists, so that one
+    // written in Windows-1252 keeps its accents when saved as UTF-8.
     QByteArray help;
     helpLost.clear();
     if (ReadWholeFile(QDir(folder).filePath(HelpFileName), help))
-        helpLost = HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(opened));
+        helpLost = HelpTextLostBy(DecodeContentText(help), ComposeHelpDocument(opened));
     // A manifest this studio cannot read (a newer format, a hand edit in
     // another encoding) would be replaced by a default one at the first save.
     manifestProblem.clear();

@@ -203,7 +203,7 @@ bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manif
 
     QByteArray helpBytes;
     if (ReadWholeFile(dir.filePath(HelpFileName), helpBytes))
-        TakeHelpTopics(QString::fromUtf8(helpBytes), course);
+        TakeHelpTopics(DecodeContentText(helpBytes), course);
 
     QByteArray manifestBytes;
     std::optional<CourseManifest> read;

@@ -320,6 +320,18 @@ TEST_F(ContentPack, FirstNodeNeedsTopicHundred)
                         "help topic 100, which Help/TVTutor.hlp lacks\n");
 }
 
+// The help window reads UTF-8 only; the studio would convert the document.
+TEST_F(ContentPack, AHelpDocumentNotInUtf8IsReportedAtItsFirstSuchLine)
+{
+    Write("Help/TVTutor.hlp", "<html><body><h1>Contents</h1>\n"
+                              "<a name=\"100\"></a><p>Le caf\xE9.</p>\n"
+                              "<a name=\"1001\"></a><a name='1101'></a><A NAME=1201></A>\n"
+                              "<p>tr\xE8s</p></body></html>\n");
+    EXPECT_EQ(Report(), "Help/TVTutor.hlp:2: warning: not UTF-8 (Windows-1252?): Help and "
+                        "Explain show its accented letters wrongly; the studio saves it as "
+                        "UTF-8\n");
+}
+
 TEST_F(ContentPack, SlashWithoutBlankLosesTheCodesFirstCharacter)
 {
     Write("Sounds/Tree.txt", "Course\r\n*Introduction / 10\r\n*Stress\r\n**Word Stress /11\r\n"

@@ -123,6 +123,28 @@ TEST(CourseDocument, AHandWrittenHelpDocumentKeepsItsTextOrOpensReadOnly)
     EXPECT_EQ(help, before);
 }
 
+// A pack written by hand in Windows-1252, which the tutor reads as it reads
+// UTF-8: a save keeps every accented letter of its help document, now in
+// UTF-8.
+TEST(CourseDocument, AWindows1252PackKeepsTheAccentsOfItsHelpDocument)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    const QString helpPath = dir.filePath("Help/TVTutor.hlp");
+    QByteArray help;
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    ASSERT_TRUE(help.contains("<p>Welcome.</p>"));
+    help.replace("<p>Welcome.</p>", "<p>Le caf\xE9 est tr\xE8s bon.</p>");
+    ASSERT_TRUE(WriteFileAtomically(helpPath, help));
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    ASSERT_FALSE(document.IsReadOnly()) << document.Writable().toStdString();
+    ASSERT_EQ(document.RenameNode({1}, "Words"), "");
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    EXPECT_TRUE(help.contains("Le caf\xC3\xA9 est tr\xC3\xA8s bon."));
+    EXPECT_FALSE(help.contains("\xEF\xBF\xBD"));
+}
+
 // Syllables placed on their steps by time (here two words on one step)
 // cannot be spelled back: correcting the phrase's text leaves them as the
 // file holds them.
