@@ -221,7 +221,7 @@ private:
             TrimBlanks(slash < 0 ? line.sliced(stars) : line.sliced(stars, slash - stars));
         if (name.size() > NodeNameWidth)
             Error(TreeFile, lineNumber,
-                  QString("name is %1 characters long; the tutor keeps %2")
+                  QString("name is %1 bytes long; the tutor keeps %2")
                       .arg(name.size())
                       .arg(NodeNameWidth));
         if (slash < 0) return;
@@ -238,7 +238,7 @@ private:
             TrimBlanks(afterSlash.sliced(std::min<qsizetype>(1, afterSlash.size())));
         if (code.size() > NodeCodeWidth)
             Error(TreeFile, lineNumber,
-                  QString("code is %1 characters long; the tutor keeps %2")
+                  QString("code is %1 bytes long; the tutor keeps %2")
                       .arg(code.size())
                       .arg(NodeCodeWidth));
         // A code names the category in the history and in tvtool's
@@ -356,7 +356,7 @@ private:
         const QByteArrayView text = TrimBlanks(line.sliced(semi + 1));
         if (text.size() > PhraseTextWidth)
             Error(ListFile, lineNumber,
-                  QString("phrase text is %1 characters long; the tutor keeps %2")
+                  QString("phrase text is %1 bytes long; the tutor keeps %2")
                       .arg(text.size())
                       .arg(PhraseTextWidth));
         if (semi < 4) {
@@ -378,7 +378,7 @@ private:
         }
         if (stem.size() > StoredStemWidth)
             Error(ListFile, lineNumber,
-                  QString("sound file name is %1 characters long before its extension; the "
+                  QString("sound file name is %1 bytes long before its extension; the "
                           "tutor keeps %2")
                       .arg(stem.size())
                       .arg(StoredStemWidth));

@@ -190,10 +190,10 @@ TEST_F(ContentPack, TextsLongerThanTheirFields)
           "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n" + stem + ".wav;" + text + "\r\n");
     const QStringList findings = Findings();
     for (const char* expected :
-         {"Sounds/Tree.txt:5: error: name is 201 characters long; the tutor keeps 200",
-          "Sounds/Tree.txt:5: error: code is 51 characters long; the tutor keeps 50",
-          "Sounds/SentList.txt:3: error: phrase text is 201 characters long; the tutor keeps 200",
-          "Sounds/SentList.txt:3: error: sound file name is 125 characters long before its "
+         {"Sounds/Tree.txt:5: error: name is 201 bytes long; the tutor keeps 200",
+          "Sounds/Tree.txt:5: error: code is 51 bytes long; the tutor keeps 50",
+          "Sounds/SentList.txt:3: error: phrase text is 201 bytes long; the tutor keeps 200",
+          "Sounds/SentList.txt:3: error: sound file name is 125 bytes long before its "
           "extension; the tutor keeps 124"})
         EXPECT_TRUE(findings.contains(expected)) << expected;
     // Exactly at the limits nothing is reported.
@@ -203,7 +203,7 @@ TEST_F(ContentPack, TextsLongerThanTheirFields)
     Write("Sounds/SentList.txt", "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n" +
                                      stem.left(124) + ".wav;" + text.left(200) + "\r\n");
     for (const QString& finding : Findings())
-        EXPECT_FALSE(finding.contains("characters long")) << qPrintable(finding);
+        EXPECT_FALSE(finding.contains("bytes long")) << qPrintable(finding);
 }
 
 TEST_F(ContentPack, SoundFilesMissingUnreadableOrWithoutStepsOrPitch)
