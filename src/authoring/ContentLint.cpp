@@ -36,16 +36,27 @@ QByteArray Folded(QByteArrayView text)
 
 // A content text as a finding shows it: control characters written \xNN,
 // so a line break stored in a file cannot split a finding in two.
-QString Shown(QByteArrayView bytes)
+QString ShownText(const QString& text)
 {
     QString shown;
-    for (const QChar c : DecodeContentText(bytes.toByteArray())) {
+    for (const QChar c : text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             shown += QString::asprintf("\\x%02X", unsigned(c.unicode()));
         else
             shown += c;
     }
     return shown;
+}
+
+QString Shown(QByteArrayView bytes)
+{
+    return ShownText(DecodeContentText(bytes.toByteArray()));
+}
+
+bool HoldsControlCharacter(QByteArrayView text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return uchar(c) < 0x20 || c == 0x7F; });
 }
 
 qsizetype LeadingStars(QByteArrayView line)
@@ -243,8 +254,7 @@ private:
                       .arg(NodeCodeWidth));
         // A code names the category in the history and in tvtool's
         // tab-separated output, where a tab or line end would split it.
-        if (std::any_of(code.begin(), code.end(),
-                        [](char c) { return uchar(c) < 0x20 || c == 0x7F; }))
+        if (HoldsControlCharacter(code))
             Error(TreeFile, lineNumber,
                   QString("code \"%1\" holds a control character; use letters and digits")
                       .arg(Shown(code)));
@@ -376,6 +386,13 @@ private:
             Error(ListFile, lineNumber, "no sound file name before the semicolon");
             return;
         }
+        // tvtool and lint print the name in one field of a tab-separated
+        // line, and a tutor on another system may not open such a file.
+        if (HoldsControlCharacter(stem))
+            Error(ListFile, lineNumber,
+                  QString("sound file name \"%1.wav\" holds a control character; use letters "
+                          "and digits")
+                      .arg(Shown(stem)));
         if (stem.size() > StoredStemWidth)
             Error(ListFile, lineNumber,
                   QString("sound file name is %1 bytes long before its extension; the "
@@ -409,7 +426,7 @@ private:
 
     void CheckSoundFile(const QString& waveFile, const QByteArray& listText, int lineNumber)
     {
-        const QString shownName = dir.relativeFilePath(waveFile);
+        const QString shownName = ShownText(dir.relativeFilePath(waveFile));
         if (!QFileInfo(waveFile).isFile()) {
             Error(ListFile, lineNumber, QString("sound file %1 is missing").arg(shownName));
             return;

@@ -320,6 +320,21 @@ TEST_F(ContentPack, FirstNodeNeedsTopicHundred)
                         "help topic 100, which Help/TVTutor.hlp lacks\n");
 }
 
+// A tab in a sound file name would split its findings, one a line, into
+// more fields for the scripts that read them.
+TEST_F(ContentPack, AControlCharacterInASoundFileNameIsAnErrorAndShownEscaped)
+{
+    Write("Sounds/SentList.txt", "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n"
+                                 "12_0\t1.wav;tab in name\r\n");
+    const QStringList findings = Findings();
+    EXPECT_TRUE(
+        findings.contains("Sounds/SentList.txt:3: error: sound file name \"12_0\\x091.wav\" "
+                          "holds a control character; use letters and digits"))
+        << Report();
+    for (const QString& finding : findings)
+        EXPECT_FALSE(finding.contains('\t')) << qPrintable(finding);
+}
+
 // The help window reads UTF-8 only; the studio would convert the document.
 TEST_F(ContentPack, AHelpDocumentNotInUtf8IsReportedAtItsFirstSuchLine)
 {
