@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVersionNumber>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -246,12 +247,35 @@ QString FolderNameFor(const QString& title)
     return name.isEmpty() ? QString("course") : name;
 }
 
-bool SameCourse(const QString& folder, const CourseManifest& manifest)
+std::optional<CourseManifest> InstalledManifest(const QString& folder)
 {
     QByteArray bytes;
-    if (!ReadWholeFile(QDir(folder).filePath(ManifestFileName), bytes)) return false;
-    const std::optional<CourseManifest> installed = ParseCourseManifest(bytes);
-    return installed && SameCourseIdentity(*installed, manifest);
+    if (!ReadWholeFile(QDir(folder).filePath(ManifestFileName), bytes)) return std::nullopt;
+    return ParseCourseManifest(bytes);
+}
+
+// Why incoming, of the same identity as the installed course, may not
+// replace it; empty when it may. The identity is plain text in every shared
+// course file, so anyone could give another course the same one: an archive
+// by another author, or an older version, does not silently take the
+// course's place (and the learner's history of it). The studio leaves the
+// version number to the teacher, so an equal one is a new export.
+QString ReplacementRefused(const CourseManifest& installed, const CourseManifest& incoming)
+{
+    const QString named = QString("the installed course \"%1\" by %2")
+                              .arg(installed.Title, installed.Author.isEmpty() ? "no named author"
+                                                                               : installed.Author);
+    if (installed.Author != incoming.Author)
+        return QString("this archive has the identity of %1, but is by %2: it is not "
+                       "installed over it")
+            .arg(named, incoming.Author.isEmpty() ? "no named author" : incoming.Author);
+    const QVersionNumber have = QVersionNumber::fromString(installed.Version);
+    const QVersionNumber offered = QVersionNumber::fromString(incoming.Version);
+    if (!have.isNull() && !offered.isNull() && offered < have)
+        return QString("this archive is version %1 of %2, which is at version %3: an older "
+                       "version is not installed over a newer one")
+            .arg(incoming.Version, named, installed.Version);
+    return {};
 }
 
 // The folder of an installed course of the same identity, whatever its
@@ -293,7 +317,11 @@ bool MoveIntoPlace(const QString& unpacked, const QString& coursesFolder,
             result.Folder = target;
             return true;
         }
-        if (info.isSymLink() || !info.isDir() || !SameCourse(target, result.Manifest)) continue;
+        if (info.isSymLink() || !info.isDir()) continue;
+        const std::optional<CourseManifest> installed = InstalledManifest(target);
+        if (!installed || !SameCourseIdentity(*installed, result.Manifest)) continue;
+        if (const QString why = ReplacementRefused(*installed, result.Manifest); !why.isEmpty())
+            return Refuse(&result.Problem, why);
         const QString old = courses.filePath("." + name + ".old");
         QDir(old).removeRecursively();
         if (!QDir().rename(target, old))

@@ -186,6 +186,50 @@ TEST(CourseArchive, InstalledCoursesAreKnownByTheirIdentityAndReadableByEveryLea
               QFileInfo(QDir(courses).filePath("made-here")).permissions());
 }
 
+// A course's identity can be copied into any archive: one by another
+// author, or an older version, does not take the installed course's place.
+TEST(CourseArchive, ACopiedIdentityReplacesACourseOnlyWithItsOwnAuthorsNewerVersion)
+{
+    QTemporaryDir dir;
+    const QString pack = dir.filePath("pack");
+    WriteSmallCourse(pack);
+    const QString courses = dir.filePath("Courses");
+    const auto install = [&](const QString& author, const QString& version) {
+        CourseManifest manifest{"Stress for Beginners", author, "en", version};
+        manifest.Id = "x";
+        if (author != "Ann") manifest.Title = "Free Pronunciation Pack";
+        const QString archive = dir.filePath("course.tvcourse");
+        QFile::remove(archive);
+        EXPECT_TRUE(ExportCourseArchive(pack, manifest, archive));
+        return InstallCourseArchive(archive, courses);
+    };
+    const auto installedAuthorAndVersion = [&](const QString& folder) {
+        QByteArray bytes;
+        ReadWholeFile(folder + "/Manifest.txt", bytes);
+        const std::optional<CourseManifest> manifest = ParseCourseManifest(bytes);
+        return manifest ? manifest->Author + " " + manifest->Version : QString();
+    };
+    const CourseInstallResult first = install("Ann", "2.0");
+    ASSERT_TRUE(first.Installed) << first.Problem.toStdString();
+
+    const CourseInstallResult stranger = install("Somebody Else", "9.0");
+    EXPECT_FALSE(stranger.Installed);
+    EXPECT_TRUE(stranger.Problem.contains("\"Stress for Beginners\" by Ann"))
+        << stranger.Problem.toStdString();
+    const CourseInstallResult older = install("Ann", "1.5");
+    EXPECT_FALSE(older.Installed);
+    EXPECT_TRUE(older.Problem.contains("older")) << older.Problem.toStdString();
+    EXPECT_EQ(installedAuthorAndVersion(first.Folder), "Ann 2.0");
+
+    for (const char* version : {"2.0", "2.1"}) {
+        const CourseInstallResult update = install("Ann", version);
+        EXPECT_TRUE(update.Installed && update.Replaced) << update.Problem.toStdString();
+        EXPECT_EQ(installedAuthorAndVersion(first.Folder), QString("Ann ") + version);
+    }
+    EXPECT_EQ(QDir(courses).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"stress-for-beginners"});
+}
+
 TEST(CourseArchive, AnExplanationsPictureThatCannotBeSharedIsRefusedNotLeftOut)
 {
     QTemporaryDir dir;
