@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <map>
+#include <set>
 
 namespace {
 
@@ -35,16 +36,27 @@ QByteArray Folded(QByteArrayView text)
 
 // A content text as a finding shows it: control characters written \xNN,
 // so a line break stored in a file cannot split a finding in two.
-QString Shown(QByteArrayView bytes)
+QString ShownText(const QString& text)
 {
     QString shown;
-    for (const QChar c : DecodeContentText(bytes.toByteArray())) {
+    for (const QChar c : text) {
         if (c.unicode() < 0x20 || c.unicode() == 0x7F)
             shown += QString::asprintf("\\x%02X", unsigned(c.unicode()));
         else
             shown += c;
     }
     return shown;
+}
+
+QString Shown(QByteArrayView bytes)
+{
+    return ShownText(DecodeContentText(bytes.toByteArray()));
+}
+
+bool HoldsControlCharacter(QByteArrayView text)
+{
+    return std::any_of(text.begin(), text.end(),
+                       [](char c) { return uchar(c) < 0x20 || c == 0x7F; });
 }
 
 qsizetype LeadingStars(QByteArrayView line)
@@ -99,7 +111,23 @@ private:
             Error(HelpDocumentFile, 0, "cannot be read: Help and Explain show \"topic not found\"");
             return;
         }
-        helpHtml = QString::fromUtf8(bytes);
+        helpTopics = HelpDocumentTopics(DecodeContentText(bytes));
+        ReportHelpNotInUtf8(bytes);
+    }
+
+    // The help window reads the document as UTF-8, so a Windows-1252 one
+    // (as the lists may be written) shows its accented letters wrongly.
+    void ReportHelpNotInUtf8(const QByteArray& bytes)
+    {
+        if (bytes.isValidUtf8()) return;
+        const std::vector<QByteArrayView> lines = SplitContentLines(bytes);
+        for (size_t i = 0; i < lines.size(); ++i) {
+            if (lines[i].isValidUtf8()) continue;
+            Warning(HelpDocumentFile, static_cast<int>(i) + 1,
+                    "not UTF-8 (Windows-1252?): Help and Explain show its accented letters "
+                    "wrongly; the studio saves it as UTF-8");
+            return;
+        }
     }
 
     // --- The lesson tree -------------------------------------------------
@@ -204,7 +232,7 @@ private:
             TrimBlanks(slash < 0 ? line.sliced(stars) : line.sliced(stars, slash - stars));
         if (name.size() > NodeNameWidth)
             Error(TreeFile, lineNumber,
-                  QString("name is %1 characters long; the tutor keeps %2")
+                  QString("name is %1 bytes long; the tutor keeps %2")
                       .arg(name.size())
                       .arg(NodeNameWidth));
         if (slash < 0) return;
@@ -221,13 +249,12 @@ private:
             TrimBlanks(afterSlash.sliced(std::min<qsizetype>(1, afterSlash.size())));
         if (code.size() > NodeCodeWidth)
             Error(TreeFile, lineNumber,
-                  QString("code is %1 characters long; the tutor keeps %2")
+                  QString("code is %1 bytes long; the tutor keeps %2")
                       .arg(code.size())
                       .arg(NodeCodeWidth));
         // A code names the category in the history and in tvtool's
         // tab-separated output, where a tab or line end would split it.
-        if (std::any_of(code.begin(), code.end(),
-                        [](char c) { return uchar(c) < 0x20 || c == 0x7F; }))
+        if (HoldsControlCharacter(code))
             Error(TreeFile, lineNumber,
                   QString("code \"%1\" holds a control character; use letters and digits")
                       .arg(Shown(code)));
@@ -309,7 +336,7 @@ private:
     void CheckFirstNodeTopic(const std::vector<bool>& reachable)
     {
         if (nodes.size() < 2 || !reachable[1] || !helpReadable) return;
-        if (!HelpDocumentHasTopic(helpHtml, FirstNodeTopic))
+        if (helpTopics.count(FirstNodeTopic) == 0)
             Error(TreeFile, 2,
                   QString("entering this first node opens help topic %1, which %2 lacks")
                       .arg(FirstNodeTopic)
@@ -339,7 +366,7 @@ private:
         const QByteArrayView text = TrimBlanks(line.sliced(semi + 1));
         if (text.size() > PhraseTextWidth)
             Error(ListFile, lineNumber,
-                  QString("phrase text is %1 characters long; the tutor keeps %2")
+                  QString("phrase text is %1 bytes long; the tutor keeps %2")
                       .arg(text.size())
                       .arg(PhraseTextWidth));
         if (semi < 4) {
@@ -359,9 +386,16 @@ private:
             Error(ListFile, lineNumber, "no sound file name before the semicolon");
             return;
         }
+        // tvtool and lint print the name in one field of a tab-separated
+        // line, and a tutor on another system may not open such a file.
+        if (HoldsControlCharacter(stem))
+            Error(ListFile, lineNumber,
+                  QString("sound file name \"%1.wav\" holds a control character; use letters "
+                          "and digits")
+                      .arg(Shown(stem)));
         if (stem.size() > StoredStemWidth)
             Error(ListFile, lineNumber,
-                  QString("sound file name is %1 characters long before its extension; the "
+                  QString("sound file name is %1 bytes long before its extension; the "
                           "tutor keeps %2")
                       .arg(stem.size())
                       .arg(StoredStemWidth));
@@ -392,7 +426,7 @@ private:
 
     void CheckSoundFile(const QString& waveFile, const QByteArray& listText, int lineNumber)
     {
-        const QString shownName = dir.relativeFilePath(waveFile);
+        const QString shownName = ShownText(dir.relativeFilePath(waveFile));
         if (!QFileInfo(waveFile).isFile()) {
             Error(ListFile, lineNumber, QString("sound file %1 is missing").arg(shownName));
             return;
@@ -460,7 +494,7 @@ private:
                             "the same explanation")
                         .arg(topic)
                         .arg(earlier->second));
-        if (helpReadable && !HelpDocumentHasTopic(helpHtml, topic))
+        if (helpReadable && helpTopics.count(topic) == 0)
             Error(ListFile, lineNumber,
                   QString("no help topic %1 in %2: Explain shows \"topic not found\"")
                       .arg(topic)
@@ -495,7 +529,7 @@ private:
     bool treeReadable = false;
     bool listReadable = false;
     bool helpReadable = false;
-    QString helpHtml;
+    std::set<int32_t> helpTopics; // looked up once for every phrase
     std::vector<LessonNode> nodes;
     std::vector<Category> categories;
     std::map<int32_t, int> topicLines;

@@ -52,6 +52,16 @@ QString DecodeContentText(const QByteArray& bytes)
     return QString::fromLatin1(bytes);
 }
 
+QByteArrayView CutTextField(QByteArrayView text, qsizetype width)
+{
+    if (text.size() <= width) return text;
+    if (!text.isValidUtf8()) return text.first(width);
+    qsizetype cut = width;
+    while (cut > 0 && (static_cast<uchar>(text[cut]) & 0xC0) == 0x80) // a continuation byte
+        --cut;
+    return text.first(cut);
+}
+
 bool ReadWholeFile(const QString& path, QByteArray& bytes)
 {
     QFile file(path);

@@ -27,5 +27,11 @@ QByteArrayView TrimTrailingBlanks(QByteArrayView text);
 // Bytes as stored, shown: UTF-8 where they are valid UTF-8, else Windows-1252.
 QString DecodeContentText(const QByteArray& bytes);
 
+// At most width bytes of a text field, as the tutor keeps it. In a field of
+// UTF-8 the cut moves back to the start of the character it would split:
+// the kept part then still reads as UTF-8, instead of the whole name being
+// shown as Windows-1252 for want of its last byte or two.
+QByteArrayView CutTextField(QByteArrayView text, qsizetype width);
+
 // Reads a whole file; false when it cannot be opened or read.
 bool ReadWholeFile(const QString& path, QByteArray& bytes);

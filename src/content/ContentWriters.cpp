@@ -24,7 +24,7 @@ bool Refuse(QString* problem, const QString& why)
 
 bool CheckTreeLine(const TreeLine& line, int lineNumber, int previousLevel, QString* problem)
 {
-    const QString where = QString("tree line %1: ").arg(lineNumber);
+    const QString where = QString("Tree.txt line %1: ").arg(lineNumber);
     if (lineNumber == 1 && line.Level != 0)
         return Refuse(problem, where + "the first line is the root, at level 0");
     if (lineNumber > 1 && (line.Level < 1 || line.Level > MaxTreeLevel))
@@ -46,7 +46,7 @@ bool CheckTreeLine(const TreeLine& line, int lineNumber, int previousLevel, QStr
 
 bool CheckPhraseLine(const PhraseLine& line, int lineNumber, QString* problem)
 {
-    const QString where = QString("phrase line %1: ").arg(lineNumber);
+    const QString where = QString("SentList.txt line %1: ").arg(lineNumber);
     const QByteArray& name = line.FileName;
     if (!name.toLower().endsWith(".wav") || name.size() <= 4)
         return Refuse(problem, where + "a sound file name ends in \".wav\"");
@@ -116,7 +116,8 @@ QByteArray PhraseListText(const QByteArray& heading, const std::vector<PhraseLin
     }
     QByteArray text = heading + LineEnd;
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (!CheckPhraseLine(lines[i], static_cast<int>(i) + 1, problem)) return {};
+        // The heading is the file's first line.
+        if (!CheckPhraseLine(lines[i], static_cast<int>(i) + 2, problem)) return {};
         text += lines[i].FileName + ';' + lines[i].Text + LineEnd;
     }
     return text;

@@ -38,7 +38,30 @@ QRegularExpression TopicAnchor(int32_t context)
 
 bool HelpDocumentHasTopic(const QString& html, int32_t context)
 {
-    return html.contains(TopicAnchor(context));
+    return HelpDocumentTopics(html).count(context) > 0;
+}
+
+std::set<int32_t> HelpDocumentTopics(const QString& html)
+{
+    // An anchor tag runs from "<a" to its first ">" (or the end); once one
+    // is taken whole, the scan goes on after it, so no part of the document
+    // is read twice. Inside it, any "name=N" followed by a quote, a blank or
+    // the tag's end names topic N, written as the number is printed (no
+    // leading zeros).
+    static const QRegularExpression tag("<a\\s[^>]*>?", QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression name("name\\s*=\\s*[\"']?(-?[0-9]+)(?=[\"'\\s>])",
+                                         QRegularExpression::CaseInsensitiveOption);
+    std::set<int32_t> topics;
+    for (auto tags = tag.globalMatch(html); tags.hasNext();) {
+        const QString anchor = tags.next().captured(0);
+        for (auto names = name.globalMatch(anchor); names.hasNext();) {
+            const QString digits = names.next().captured(1);
+            bool ok = false;
+            const int32_t number = digits.toInt(&ok);
+            if (ok && QString::number(number) == digits) topics.insert(number);
+        }
+    }
+    return topics;
 }
 
 QString HelpTopicHeading(const QString& html, int32_t context)

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <set>
 
 // The topic number of a phrase sound file path ("/" or "\" separated): the
 // value of the leading number of its name with the extension and every "_"
@@ -18,6 +19,11 @@ int32_t HelpTopicOfWaveFile(const QString& waveFile);
 // number. Looked up in the source, not the rendered text: an anchor without
 // text of its own leaves no trace once rendered.
 bool HelpDocumentHasTopic(const QString& html, int32_t context);
+
+// The context numbers of every topic anchor of the document (as
+// HelpDocumentHasTopic finds them), gathered in one pass: checks that look
+// up a topic for each of thousands of phrases ask this set instead.
+std::set<int32_t> HelpDocumentTopics(const QString& html);
 
 // The first text after the topic's anchor, blanks folded (its heading); empty
 // when the topic is not there or nothing follows it.

@@ -6,12 +6,15 @@
 
 namespace {
 
-// A text field keeps at most `width` bytes of the trimmed text; consumers
-// see it without trailing blanks.
-QByteArray StoreTrimmed(QByteArrayView text, qsizetype width)
+// A field keeps at most `width` bytes of the trimmed text; consumers see it
+// without trailing blanks. A name is cut between characters; a code, which
+// selects phrase lines by its bytes, exactly at its width.
+QByteArray StoreTrimmed(QByteArrayView text, qsizetype width, bool isName)
 {
     const QByteArrayView trimmed = TrimBlanks(text);
-    return TrimTrailingBlanks(trimmed.first(std::min(trimmed.size(), width))).toByteArray();
+    const QByteArrayView kept =
+        isName ? CutTextField(trimmed, width) : trimmed.first(std::min(trimmed.size(), width));
+    return TrimTrailingBlanks(kept).toByteArray();
 }
 
 // Name and code of one line, after its stars. With a slash the name is what
@@ -28,8 +31,8 @@ void SplitNameAndCode(QByteArrayView line, qsizetype stars, LessonNode& node)
         name = line.sliced(stars, slash - stars);
         code = line.sliced(std::min(slash + 2, line.size()));
     }
-    node.Name = StoreTrimmed(name, NodeNameWidth);
-    node.Code = StoreTrimmed(code, NodeCodeWidth);
+    node.Name = StoreTrimmed(name, NodeNameWidth, true);
+    node.Code = StoreTrimmed(code, NodeCodeWidth, false);
 }
 
 } // namespace

@@ -76,7 +76,7 @@ void SelectPhrases(const QByteArray& fileBytes, const QByteArray& categoryCode,
         // extension; a semicolon within the first four characters leaves the
         // entry without a usable stem.
         if (semi >= 4) entry.Stem = CutView(TrimBlanks(line.first(semi - 4)), FileStemWidth);
-        entry.Text = CutView(TrimBlanks(line.sliced(semi + 1)), PhraseTextWidth);
+        entry.Text = CutTextField(TrimBlanks(line.sliced(semi + 1)), PhraseTextWidth);
     }
 
     std::stable_sort(found.begin(), found.end(),

@@ -14,6 +14,7 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 #include <QUrl>
+#include <QVersionNumber>
 
 #include <archive.h>
 #include <archive_entry.h>
@@ -175,9 +176,11 @@ bool WalkArchive(const QString& archivePath, const ArchiveLimits& limits, const 
         listing.Files << path;
         QByteArray* keep = path == ManifestFileName ? &manifestBytes : nullptr;
         if (target == nullptr) {
-            // Only the manifest is read while listing.
-            if (keep != nullptr &&
-                !ReadEntryData(reader.get(), path, limits, counter, nullptr, keep, problem))
+            // Only the manifest is kept while listing, but every entry's data
+            // is read through the count: skipping an entry of a compressed
+            // tar unpacks it all the same, and without the count a small
+            // archive of zeros would keep the installer busy for hours.
+            if (!ReadEntryData(reader.get(), path, limits, counter, nullptr, keep, problem))
                 return false;
             continue;
         }
@@ -244,12 +247,35 @@ QString FolderNameFor(const QString& title)
     return name.isEmpty() ? QString("course") : name;
 }
 
-bool SameCourse(const QString& folder, const CourseManifest& manifest)
+std::optional<CourseManifest> InstalledManifest(const QString& folder)
 {
     QByteArray bytes;
-    if (!ReadWholeFile(QDir(folder).filePath(ManifestFileName), bytes)) return false;
-    const std::optional<CourseManifest> installed = ParseCourseManifest(bytes);
-    return installed && SameCourseIdentity(*installed, manifest);
+    if (!ReadWholeFile(QDir(folder).filePath(ManifestFileName), bytes)) return std::nullopt;
+    return ParseCourseManifest(bytes);
+}
+
+// Why incoming, of the same identity as the installed course, may not
+// replace it; empty when it may. The identity is plain text in every shared
+// course file, so anyone could give another course the same one: an archive
+// by another author, or an older version, does not silently take the
+// course's place (and the learner's history of it). The studio leaves the
+// version number to the teacher, so an equal one is a new export.
+QString ReplacementRefused(const CourseManifest& installed, const CourseManifest& incoming)
+{
+    const QString named = QString("the installed course \"%1\" by %2")
+                              .arg(installed.Title, installed.Author.isEmpty() ? "no named author"
+                                                                               : installed.Author);
+    if (installed.Author != incoming.Author)
+        return QString("this archive has the identity of %1, but is by %2: it is not "
+                       "installed over it")
+            .arg(named, incoming.Author.isEmpty() ? "no named author" : incoming.Author);
+    const QVersionNumber have = QVersionNumber::fromString(installed.Version);
+    const QVersionNumber offered = QVersionNumber::fromString(incoming.Version);
+    if (!have.isNull() && !offered.isNull() && offered < have)
+        return QString("this archive is version %1 of %2, which is at version %3: an older "
+                       "version is not installed over a newer one")
+            .arg(incoming.Version, named, installed.Version);
+    return {};
 }
 
 // The folder of an installed course of the same identity, whatever its
@@ -291,7 +317,11 @@ bool MoveIntoPlace(const QString& unpacked, const QString& coursesFolder,
             result.Folder = target;
             return true;
         }
-        if (info.isSymLink() || !info.isDir() || !SameCourse(target, result.Manifest)) continue;
+        if (info.isSymLink() || !info.isDir()) continue;
+        const std::optional<CourseManifest> installed = InstalledManifest(target);
+        if (!installed || !SameCourseIdentity(*installed, result.Manifest)) continue;
+        if (const QString why = ReplacementRefused(*installed, result.Manifest); !why.isEmpty())
+            return Refuse(&result.Problem, why);
         const QString old = courses.filePath("." + name + ".old");
         QDir(old).removeRecursively();
         if (!QDir().rename(target, old))
@@ -338,7 +368,7 @@ QStringList PicturesShown(const QDir& pack)
         "<img\\b[^>]*?\\bsrc\\s*=\\s*(?:\"([^\"]*)\"|'([^']*)'|([^\\s>]+))",
         QRegularExpression::CaseInsensitiveOption);
     QStringList shown;
-    for (const QRegularExpressionMatch& match : image.globalMatch(QString::fromUtf8(help))) {
+    for (const QRegularExpressionMatch& match : image.globalMatch(DecodeContentText(help))) {
         QString source = match.captured(1) + match.captured(2) + match.captured(3);
         source.replace("&amp;", "&");
         // Only what the help window shows: a path inside the course folder.

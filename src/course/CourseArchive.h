@@ -62,9 +62,11 @@ struct CourseInstallResult
 };
 
 // Installs the archive as a folder of coursesFolder, named after the
-// course's title; the same course (title and author) installed again
-// replaces its earlier version, another course of the same title gets a
-// folder of its own.
+// course's title; the same course (its identity, or title and author for
+// one without) installed again replaces its earlier version, another course
+// of the same title gets a folder of its own. An archive of the same
+// identity by another author, or of an older version, is refused, and the
+// reason names the installed course.
 CourseInstallResult InstallCourseArchive(const QString& archivePath, const QString& coursesFolder,
                                          const ArchiveLimits& limits = {});
 

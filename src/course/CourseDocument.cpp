@@ -103,16 +103,21 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
 {
     Course opened;
     CourseManifest openedManifest;
-    if (!LoadCoursePack(target, opened, openedManifest, problem)) return false;
+    QString openedUnsaved;
+    if (!LoadCoursePack(target, opened, openedManifest, problem, &openedUnsaved)) return false;
     Close();
     folder = QDir(target).absolutePath();
     // Every edit saves the help document afresh from the course; one written
     // by hand may hold what the course has no place for, which a save would
-    // silently drop.
+    // silently drop. It is read as the tutor reads the lists, so that one
+    // written in Windows-1252 keeps its accents when saved as UTF-8.
     QByteArray help;
     helpLost.clear();
     if (ReadWholeFile(QDir(folder).filePath(HelpFileName), help))
-        helpLost = HelpTextLostBy(QString::fromUtf8(help), ComposeHelpDocument(opened));
+        helpLost = HelpTextLostBy(DecodeContentText(help), ComposeHelpDocument(opened));
+    // A text the lists store in Windows-1252 may fit its field only so; the
+    // first save would be refused, whatever was changed, or cut it.
+    textTooLong = openedUnsaved;
     // A manifest this studio cannot read (a newer format, a hand edit in
     // another encoding) would be replaced by a default one at the first save.
     manifestProblem.clear();
@@ -124,7 +129,7 @@ bool CourseDocument::Open(const QString& target, const QString& installedContent
         else if (!ParseCourseManifest(bytes, &manifestProblem) && manifestProblem.isEmpty())
             manifestProblem = "it is no manifest";
     }
-    readOnly = !helpLost.isEmpty() || !manifestProblem.isEmpty() ||
+    readOnly = !helpLost.isEmpty() || !textTooLong.isEmpty() || !manifestProblem.isEmpty() ||
                !PackIsWritable(folder, installedContent);
     lockedBy.clear();
     if (!readOnly) {
@@ -280,6 +285,10 @@ QString CourseDocument::Writable() const
                        "change the course here, write each topic as <h3><a name=\"N\"></a>"
                        "Heading</h3> followed by its text.")
             .arg(helpLost);
+    if (!textTooLong.isEmpty())
+        return QString("This course cannot be saved as it stands: %1. Shorten that text in the "
+                       "file, then open the course again.")
+            .arg(textTooLong);
     if (!manifestProblem.isEmpty())
         return QString("This course's %1 cannot be read (%2); a save here would replace it. "
                        "Correct the file, or use File > Save a Copy to work on a copy.")
@@ -297,6 +306,7 @@ QString CourseDocument::ReadOnlyHint() const
     if (!readOnly) return {};
     if (!lockedBy.isEmpty()) return QString("open in %1").arg(lockedBy);
     if (!manifestProblem.isEmpty()) return QString("its %1 cannot be read").arg(ManifestFileName);
+    if (!textTooLong.isEmpty()) return "a text of its lists is too long to save as UTF-8";
     return helpLost.isEmpty() ? "File > Save a Copy to change it"
                               : "its help document is written in a form the studio cannot keep";
 }

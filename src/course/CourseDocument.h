@@ -32,8 +32,9 @@ public:
     bool Create(const QString& folder, const QString& title, QString* problem = nullptr);
     // The pack in folder; read-only when it is the pack installed with the
     // tutor (installedContent), the folder cannot be written, another studio
-    // has it open, or its help document was written by hand in a form a
-    // save would not keep.
+    // has it open, its help document was written by hand in a form a save
+    // would not keep, or a text stored in Windows-1252 outgrows its field
+    // as UTF-8.
     bool Open(const QString& folder, const QString& installedContent, QString* problem = nullptr);
     // Copies the open pack's files into folder (missing or empty) and opens
     // the copy, writable; files of phrases deleted in this session are left
@@ -117,11 +118,12 @@ private:
     QString folder;
     bool readOnly = false;
     bool unsaved = false;
-    QString helpLost; // what a save would lose of a hand-written help document
+    QString helpLost;    // what a save would lose of a hand-written help document
+    QString textTooLong; // where and why a save would have to cut a text of the lists
     // Held while the course is open for changes: a second studio on the same
     // course would overwrite this one's edits with its own at every save.
     std::unique_ptr<QLockFile> editLock;
-    QString lockedBy; // who else has it open, when they do
+    QString lockedBy;        // who else has it open, when they do
     QString manifestProblem; // why its manifest cannot be read, when it cannot
     Course course;
     CourseManifest manifest;

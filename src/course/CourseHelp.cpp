@@ -5,6 +5,7 @@
 #include <QTextDocument>
 #include <QTextList>
 
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -118,6 +119,161 @@ QString DecodeEntities(const QString& text)
     return out + text.mid(last);
 }
 
+// The tags a topic's heading is made of. A tag runs from "<" to the first
+// ">" and holds no "<" of its own, so that no two tags overlap and one pass
+// over a document finds them all, however it was written.
+struct HelpTag
+{
+    enum Kind { Other, HeadingOpen, HeadingClose, AnchorOpen, AnchorClose };
+    Kind What = Other;
+    bool OfAnchor = false; // <a ...> or </a ...>, named or not
+    int Level = 0;         // of a heading, 1 to 6
+    int32_t Number = -1;   // of an anchor named with a topic number
+    qsizetype Start = 0;   // the "<"
+    qsizetype End = 0;     // after the ">"
+};
+
+HelpTag ClassifiedTag(const QString& html, qsizetype start, qsizetype end)
+{
+    using Re = QRegularExpression;
+    static const Re headingOpen(Re::anchoredPattern("<h([1-6])[^>]*>"), Re::CaseInsensitiveOption);
+    static const Re headingClose(Re::anchoredPattern("</h([1-6])\\s*>"), Re::CaseInsensitiveOption);
+    static const Re namedAnchor(
+        Re::anchoredPattern("<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>"),
+        Re::CaseInsensitiveOption);
+    static const Re anchorClose(Re::anchoredPattern("</a\\s*>"), Re::CaseInsensitiveOption);
+    static const Re anyAnchor("^</?a[\\s>]", Re::CaseInsensitiveOption);
+
+    HelpTag tag;
+    tag.Start = start;
+    tag.End = end;
+    const QStringView text = QStringView(html).sliced(start, end - start);
+    const QChar first = text.size() > 2 ? text[text[1] == '/' ? 2 : 1].toLower() : QChar();
+    if (first != 'a' && first != 'h') return tag; // most tags: no need for the patterns
+    QRegularExpressionMatch match;
+    if ((match = headingOpen.match(text)).hasMatch()) {
+        tag.What = HelpTag::HeadingOpen;
+        tag.Level = match.captured(1).toInt();
+    } else if ((match = headingClose.match(text)).hasMatch()) {
+        tag.What = HelpTag::HeadingClose;
+        tag.Level = match.captured(1).toInt();
+    } else if ((match = namedAnchor.match(text)).hasMatch()) {
+        tag.What = HelpTag::AnchorOpen;
+        tag.Number = match.captured(1).toInt();
+    } else if (anchorClose.match(text).hasMatch()) {
+        tag.What = HelpTag::AnchorClose;
+    }
+    tag.OfAnchor = anyAnchor.match(text).hasMatch();
+    return tag;
+}
+
+std::vector<HelpTag> HelpTags(const QString& html)
+{
+    std::vector<HelpTag> tags;
+    qsizetype start = html.indexOf('<');
+    while (start >= 0) {
+        qsizetype stop = start + 1;
+        while (stop < html.size() && html[stop] != '<' && html[stop] != '>')
+            ++stop;
+        if (stop >= html.size()) break;
+        if (html[stop] == '>') {
+            tags.push_back(ClassifiedTag(html, start, stop + 1));
+            stop = html.indexOf('<', stop);
+        }
+        start = stop;
+    }
+    return tags;
+}
+
+// A topic's heading found in the document: where it stands, its number and
+// where its text stands.
+struct TopicHeading
+{
+    qsizetype Start = 0;
+    qsizetype End = 0;
+    int32_t Number = 0;
+    qsizetype TextStart = 0;
+    qsizetype TextEnd = 0;
+};
+
+bool IsBlank(QChar c)
+{
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+// Whether tag "next" follows tag "tag" with nothing but blanks between.
+bool Follows(const QString& html, const std::vector<HelpTag>& tags, size_t tag, size_t next,
+             HelpTag::Kind kind)
+{
+    if (next >= tags.size() || tags[next].What != kind) return false;
+    for (qsizetype i = tags[tag].End; i < tags[next].Start; ++i) {
+        if (!IsBlank(html[i])) return false;
+    }
+    return true;
+}
+
+// The closing tag of the heading opened by tag "open", found without
+// crossing another heading's start (a heading never holds one, and a
+// heading left open ends there rather than swallowing the topics below);
+// with withinAnchor, also without crossing an anchor's tag, and only where
+// </a> follows the closing tag. 0 when there is none.
+size_t HeadingClose(const QString& html, const std::vector<HelpTag>& tags, size_t open,
+                    bool withinAnchor)
+{
+    for (size_t i = open + 1; i < tags.size(); ++i) {
+        if (tags[i].What == HelpTag::HeadingOpen || (withinAnchor && tags[i].OfAnchor)) return 0;
+        if (tags[i].What != HelpTag::HeadingClose || tags[i].Level != tags[open].Level) continue;
+        if (!withinAnchor || Follows(html, tags, i, i + 1, HelpTag::AnchorClose)) return i;
+    }
+    return 0;
+}
+
+// A topic's heading beginning at tag i, in any of the forms the help
+// documents use:
+//   <h2><a name="N"></a>Heading</h2>      (as the studio writes it)
+//   <h2><a name="N">Heading</a></h2>
+//   <a name="N"></a><h2>Heading</h2>
+//   <a name="N"><h2>Heading</h2></a>
+// The index of the first tag after it, or 0 when none begins there.
+size_t MatchTopicHeading(const QString& html, const std::vector<HelpTag>& tags, size_t i,
+                         TopicHeading& found)
+{
+    const auto take = [&](size_t anchor, size_t textStart, size_t textEnd, size_t last) {
+        found = {tags[i].Start, tags[last].End, tags[anchor].Number, tags[textStart].End,
+                 tags[textEnd].Start};
+        return last + 1;
+    };
+    if (tags[i].What == HelpTag::HeadingOpen &&
+        Follows(html, tags, i, i + 1, HelpTag::AnchorOpen)) {
+        const size_t anchor = i + 1;
+        if (Follows(html, tags, anchor, anchor + 1, HelpTag::AnchorClose)) {
+            if (const size_t close = HeadingClose(html, tags, i, false); close != 0)
+                return take(anchor, anchor + 1, close, close);
+        }
+        for (size_t k = anchor + 1; k < tags.size(); ++k) {
+            if (tags[k].What == HelpTag::HeadingOpen) break;
+            if (!tags[k].OfAnchor) continue;
+            if (tags[k].What == HelpTag::AnchorClose &&
+                Follows(html, tags, k, k + 1, HelpTag::HeadingClose) &&
+                tags[k + 1].Level == tags[i].Level)
+                return take(anchor, anchor, k, k + 1);
+            break;
+        }
+        return 0;
+    }
+    if (tags[i].What == HelpTag::AnchorOpen && tags[i].Number >= 0) {
+        if (Follows(html, tags, i, i + 1, HelpTag::AnchorClose) &&
+            Follows(html, tags, i + 1, i + 2, HelpTag::HeadingOpen)) {
+            if (const size_t close = HeadingClose(html, tags, i + 2, false); close != 0)
+                return take(i, i + 2, close, close);
+        }
+        if (Follows(html, tags, i, i + 1, HelpTag::HeadingOpen)) {
+            if (const size_t close = HeadingClose(html, tags, i + 1, true); close != 0)
+                return take(i, i + 1, close, close + 1);
+        }
+    }
+    return 0;
+}
 } // namespace
 
 QString ComposeHelpDocument(const Course& course)
@@ -148,50 +304,35 @@ QString ComposeHelpDocument(const Course& course)
 
 std::map<int32_t, HelpTopicText> SplitHelpTopics(const QString& html)
 {
-    // A topic's heading as the studio writes it, <h2><a name="N"></a>Heading</h2>,
-    // and as people write it by hand: the anchor around the heading's text,
-    // an empty anchor just before the heading, or the anchor around it.
-    static const QRegularExpression heading(
-        "<h([1-6])[^>]*>\\s*<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*</a>"
-        "(.*?)</h\\1\\s*>"
-        "|<h([1-6])[^>]*>\\s*<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>"
-        "((?:(?!</?a[\\s>]).)*?)</a\\s*>\\s*</h\\4\\s*>"
-        "|<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*</a\\s*>\\s*"
-        "<h([1-6])[^>]*>(.*?)</h\\8\\s*>"
-        "|<a\\s[^>]*name\\s*=\\s*[\"']?([0-9]{1,9})[\"']?[^>]*>\\s*<h([1-6])[^>]*>"
-        "((?:(?!</?a[\\s>]).)*?)</h\\11\\s*>\\s*</a\\s*>",
-        QRegularExpression::CaseInsensitiveOption | QRegularExpression::DotMatchesEverythingOption);
     static const QRegularExpression bodyEnd("</body\\s*>",
                                             QRegularExpression::CaseInsensitiveOption);
+    const std::vector<HelpTag> tags = HelpTags(html);
+    std::vector<TopicHeading> headings;
+    for (size_t i = 0; i < tags.size();) {
+        TopicHeading found;
+        const size_t after = MatchTopicHeading(html, tags, i, found);
+        if (after == 0) {
+            ++i;
+            continue;
+        }
+        headings.push_back(found);
+        i = after;
+    }
 
     std::map<int32_t, HelpTopicText> topics;
-    std::vector<QRegularExpressionMatch> matches;
-    for (auto it = heading.globalMatch(html); it.hasNext();)
-        matches.push_back(it.next());
     qsizetype end = html.indexOf(bodyEnd);
     if (end < 0) end = html.size();
-    for (size_t i = 0; i < matches.size(); ++i) {
-        const QRegularExpressionMatch& match = matches[i];
-        // Each form of heading fills groups of its own: number, text.
-        static constexpr std::pair<int, int> groups[] = {{2, 3}, {5, 6}, {7, 9}, {10, 12}};
-        auto [numberGroup, textGroup] = groups[0];
-        for (const auto& [number, text] : groups) {
-            if (match.capturedStart(number) >= 0) {
-                numberGroup = number;
-                textGroup = text;
-                break;
-            }
-        }
-        const qsizetype bodyStart = match.capturedEnd(0);
+    for (size_t i = 0; i < headings.size(); ++i) {
+        const TopicHeading& heading = headings[i];
         const qsizetype bodyStop =
-            i + 1 < matches.size() ? matches[i + 1].capturedStart(0) : std::max(end, bodyStart);
+            i + 1 < headings.size() ? headings[i + 1].Start : std::max(end, heading.End);
         HelpTopicText topic;
-        QString headingText = match.captured(textGroup);
+        QString headingText = html.mid(heading.TextStart, heading.TextEnd - heading.TextStart);
         headingText.remove(HtmlTag());
         topic.Heading = DecodeEntities(headingText).simplified();
-        topic.Body = html.mid(bodyStart, bodyStop - bodyStart).trimmed();
-        topic.Whole = html.mid(match.capturedStart(0), bodyStop - match.capturedStart(0));
-        topics.try_emplace(match.captured(numberGroup).toInt(), topic);
+        topic.Body = html.mid(heading.End, bodyStop - heading.End).trimmed();
+        topic.Whole = html.mid(heading.Start, bodyStop - heading.Start);
+        topics.try_emplace(heading.Number, topic);
     }
     return topics;
 }
@@ -225,9 +366,10 @@ QString HelpTextLostBy(const QString& original, const QString& composed)
                                            QRegularExpression::CaseInsensitiveOption);
     static const QRegularExpression bodyEnd("</body\\s*>",
                                             QRegularExpression::CaseInsensitiveOption);
-    const QStringList kept = AnchorNumbers(composed);
+    const QStringList keptList = AnchorNumbers(composed);
+    const std::set<QString> kept(keptList.begin(), keptList.end());
     for (const QString& number : AnchorNumbers(original)) {
-        if (!kept.contains(number)) return QString("the topic <a name=\"%1\">").arg(number);
+        if (kept.count(number) == 0) return QString("the topic <a name=\"%1\">").arg(number);
     }
     // The contents before the first topic are composed afresh, and the
     // headings of the topics are written from the names and texts.

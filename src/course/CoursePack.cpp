@@ -40,12 +40,34 @@ QString SpellSyllables(const SyllableList& syllables)
     return pieces.join('|');
 }
 
+// Why a text stored in another form than UTF-8 cannot be saved as read:
+// the bytes it takes as UTF-8 outgrow its field. Empty when it fits.
+QString OutgrowsAsUtf8(const QString& what, const QString& text, int width)
+{
+    const qsizetype bytes = Utf8(text).size();
+    if (bytes <= width) return {};
+    return QString("%1 is %2 bytes once stored as UTF-8, as the studio saves it; the tutor "
+                   "keeps %3")
+        .arg(what)
+        .arg(bytes)
+        .arg(width);
+}
+
+void NoteUnsaved(QString& unsaved, const QString& file, int line, const QString& why)
+{
+    if (unsaved.isEmpty() && !why.isEmpty())
+        unsaved = QString("%1 line %2: %3").arg(file).arg(line).arg(why);
+}
+
 CourseNode BuildNode(const std::vector<LessonNode>& nodes, int32_t index, int level,
-                     std::vector<bool>& seen)
+                     std::vector<bool>& seen, QString& unsaved)
 {
     CourseNode node;
     node.Name = DecodeContentText(nodes[index].Name);
     node.Code = DecodeContentText(nodes[index].Code);
+    // Node i stands on line i + 1 of the tree file.
+    NoteUnsaved(unsaved, TreeFileName, index + 1,
+                OutgrowsAsUtf8("the name", node.Name, NodeNameWidth));
     // A leaf without a code is a topic that has no categories yet: the studio
     // writes an empty topic so, and a category needs a code to hold phrases.
     node.IsCategory = nodes[index].FirstChild == -1 && index != 0 && !node.Code.trimmed().isEmpty();
@@ -55,7 +77,7 @@ CourseNode BuildNode(const std::vector<LessonNode>& nodes, int32_t index, int le
          child >= 0 && child < static_cast<int32_t>(nodes.size()) && !seen[child];
          child = nodes[child].NextSibling) {
         seen[child] = true;
-        node.Children.push_back(BuildNode(nodes, child, level + 1, seen));
+        node.Children.push_back(BuildNode(nodes, child, level + 1, seen, unsaved));
     }
     return node;
 }
@@ -73,8 +95,8 @@ std::vector<CourseNode*> Categories(CourseNode& node)
 
 // A line the studio can own: one category, a ".wav" name and fields the
 // writer carries back unchanged.
-bool PlacePhraseLine(QByteArrayView line, const QString& soundsFolder,
-                     std::vector<CourseNode*>& categories)
+bool PlacePhraseLine(QByteArrayView line, int lineNumber, const QString& soundsFolder,
+                     std::vector<CourseNode*>& categories, QString& unsaved)
 {
     CourseNode* owner = nullptr;
     for (CourseNode* category : categories) {
@@ -85,13 +107,17 @@ bool PlacePhraseLine(QByteArrayView line, const QString& soundsFolder,
     const qsizetype semi = line.indexOf(';');
     const QByteArrayView name = TrimBlanks(line.first(semi));
     const QByteArrayView text = TrimBlanks(line.sliced(semi + 1));
+    // A sound file name is written back as UTF-8: one in another form
+    // would name another file.
     const bool fits = name.size() > 4 && name.size() <= FileStemWidth &&
-                      name.toByteArray().toLower().endsWith(".wav") &&
+                      name.toByteArray().toLower().endsWith(".wav") && name.isValidUtf8() &&
                       text.size() <= PhraseTextWidth;
     if (owner == nullptr || !fits) return false;
     CoursePhrase phrase;
     phrase.FileName = QString::fromUtf8(name.toByteArray());
     phrase.Text = DecodeContentText(text.toByteArray());
+    NoteUnsaved(unsaved, PhraseListFileName, lineNumber,
+                OutgrowsAsUtf8("the text", phrase.Text, PhraseTextWidth));
     phrase.Syllables = SpellSyllables(ReadSyllables(soundsFolder + phrase.FileName));
     owner->Phrases.push_back(phrase);
     return true;
@@ -169,7 +195,7 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 }
 
 bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manifest,
-                    QString* problem)
+                    QString* problem, QString* unsaved)
 {
     const QDir dir(folder);
     QByteArray treeBytes;
@@ -182,9 +208,10 @@ bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manif
         return Refuse(problem, QString("%1 is empty").arg(dir.filePath(TreeFileName)));
 
     course = Course();
+    QString firstUnsaved;
     std::vector<bool> seen(nodes.size(), false);
     seen[0] = true;
-    course.Root = BuildNode(nodes, 0, 0, seen);
+    course.Root = BuildNode(nodes, 0, 0, seen, firstUnsaved);
 
     QByteArray listBytes;
     if (ReadWholeFile(dir.filePath(PhraseListFileName), listBytes)) {
@@ -196,14 +223,16 @@ bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manif
             // after the phrases, with the lines the studio cannot place.
             const bool comment = !PhraseLineMatches(lines[i], {});
             if (comment && (i == 0 || TrimBlanks(lines[i]).isEmpty())) continue;
-            if (comment || !PlacePhraseLine(lines[i], soundsFolder, categories))
+            if (comment || !PlacePhraseLine(lines[i], static_cast<int>(i) + 1, soundsFolder,
+                                            categories, firstUnsaved))
                 course.UnplacedPhraseLines.push_back(lines[i].toByteArray());
         }
     }
 
     QByteArray helpBytes;
     if (ReadWholeFile(dir.filePath(HelpFileName), helpBytes))
-        TakeHelpTopics(QString::fromUtf8(helpBytes), course);
+        TakeHelpTopics(DecodeContentText(helpBytes), course);
+    if (unsaved != nullptr) *unsaved = firstUnsaved;
 
     QByteArray manifestBytes;
     std::optional<CourseManifest> read;

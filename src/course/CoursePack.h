@@ -34,10 +34,14 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes, QString* 
 
 // Reads the pack in folder: the tree as the reader links it, each phrase
 // line with the one category whose code begins it, the syllables kept in
-// each phrase file, and the help topics. False with a reason when the tree
-// cannot be read.
+// each phrase file, and the help topics. Texts are read as the tutor shows
+// them (UTF-8, else Windows-1252) and saved as UTF-8. False with a reason
+// when the tree cannot be read. unsaved, when given, receives what a save
+// could not write back as it stands, by file and line: a name or text that
+// fits its field as stored but outgrows it as UTF-8 ("Sounds/SentList.txt
+// line 4: ..."); empty when a save keeps every text.
 bool LoadCoursePack(const QString& folder, Course& course, CourseManifest& manifest,
-                    QString* problem = nullptr);
+                    QString* problem = nullptr, QString* unsaved = nullptr);
 
 // Writes the help document, the phrase list, the tree and the manifest of
 // course into folder (phrase files are written on their own, before);

@@ -1,6 +1,7 @@
 // tvtool author: a plain recording becomes a native speaker's phrase sound
 // file, analysed as the analyser program analyses a student's recording.
 #include "authoring/PhraseAuthoring.h"
+#include "content/PhraseList.h"
 #include "course/SilenceTrim.h"
 #include "tool/Commands.h"
 
@@ -58,6 +59,13 @@ int AuthorCommand(const QStringList& args, ToolStreams io)
     // The phrase list holds one phrase a line; the studio refuses the same.
     if (text.contains('\n') || text.contains('\r')) {
         io.err << "tvtool author: the phrase text must fit on one line\n";
+        return 2;
+    }
+    // A phrase file keeps 200 bytes of text, as the phrase list does; the
+    // rest would be dropped without a word.
+    if (text.size() > PhraseTextWidth) {
+        io.err << "tvtool author: the phrase text is " << text.size() << " bytes (as UTF-8); a "
+               << "phrase file keeps " << PhraseTextWidth << "\n";
         return 2;
     }
     // A recorder left running before and after the phrase would otherwise

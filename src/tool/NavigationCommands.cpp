@@ -22,6 +22,14 @@ void Write(std::ostream& out, const QByteArray& bytes)
     out.write(bytes.constData(), bytes.size());
 }
 
+// A field of a tab-separated record: a tab stored in it is written \x09,
+// so that every record keeps its number of fields.
+void WriteField(std::ostream& out, const QByteArray& bytes)
+{
+    QByteArray field = bytes;
+    Write(out, field.replace('\t', "\\x09"));
+}
+
 } // namespace
 
 int TreeCommand(const QStringList& args, ToolStreams io)
@@ -59,7 +67,8 @@ int PhrasesCommand(const QStringList& args, ToolStreams io)
     const char* usage = "usage: tvtool phrases SOUNDS_DIR CODE\n"
                         "Reads SOUNDS_DIR/SentList.txt as the tutor does for category CODE\n"
                         "(may be empty) and prints 'PhraseCount <n>', then one line per phrase\n"
-                        "in list order: <i>\\t<FileStem>\\t<PhraseText>\n";
+                        "in list order: <i>\\t<FileStem>\\t<PhraseText>; a tab within a field\n"
+                        "is written \\x09\n";
     if (WantsHelp(args)) {
         io.out << usage;
         return 0;
@@ -81,9 +90,9 @@ int PhrasesCommand(const QStringList& args, ToolStreams io)
         io.out << i << '\t';
         // The stored fields are cut to their widths after trimming, and a
         // cut may end inside a run of blanks.
-        Write(io.out, TrimTrailingBlanks(phrases[i].FileStem).toByteArray());
+        WriteField(io.out, TrimTrailingBlanks(phrases[i].FileStem).toByteArray());
         io.out << '\t';
-        Write(io.out, TrimTrailingBlanks(phrases[i].PhraseText).toByteArray());
+        WriteField(io.out, TrimTrailingBlanks(phrases[i].PhraseText).toByteArray());
         io.out << '\n';
     }
     return 0;

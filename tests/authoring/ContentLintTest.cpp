@@ -190,10 +190,10 @@ TEST_F(ContentPack, TextsLongerThanTheirFields)
           "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n" + stem + ".wav;" + text + "\r\n");
     const QStringList findings = Findings();
     for (const char* expected :
-         {"Sounds/Tree.txt:5: error: name is 201 characters long; the tutor keeps 200",
-          "Sounds/Tree.txt:5: error: code is 51 characters long; the tutor keeps 50",
-          "Sounds/SentList.txt:3: error: phrase text is 201 characters long; the tutor keeps 200",
-          "Sounds/SentList.txt:3: error: sound file name is 125 characters long before its "
+         {"Sounds/Tree.txt:5: error: name is 201 bytes long; the tutor keeps 200",
+          "Sounds/Tree.txt:5: error: code is 51 bytes long; the tutor keeps 50",
+          "Sounds/SentList.txt:3: error: phrase text is 201 bytes long; the tutor keeps 200",
+          "Sounds/SentList.txt:3: error: sound file name is 125 bytes long before its "
           "extension; the tutor keeps 124"})
         EXPECT_TRUE(findings.contains(expected)) << expected;
     // Exactly at the limits nothing is reported.
@@ -203,7 +203,7 @@ TEST_F(ContentPack, TextsLongerThanTheirFields)
     Write("Sounds/SentList.txt", "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n" +
                                      stem.left(124) + ".wav;" + text.left(200) + "\r\n");
     for (const QString& finding : Findings())
-        EXPECT_FALSE(finding.contains("characters long")) << qPrintable(finding);
+        EXPECT_FALSE(finding.contains("bytes long")) << qPrintable(finding);
 }
 
 TEST_F(ContentPack, SoundFilesMissingUnreadableOrWithoutStepsOrPitch)
@@ -318,6 +318,33 @@ TEST_F(ContentPack, FirstNodeNeedsTopicHundred)
                               "<a name=\"1000\"></a>");
     EXPECT_EQ(Report(), "Sounds/Tree.txt:2: error: entering this first node opens "
                         "help topic 100, which Help/TVTutor.hlp lacks\n");
+}
+
+// A tab in a sound file name would split its findings, one a line, into
+// more fields for the scripts that read them.
+TEST_F(ContentPack, AControlCharacterInASoundFileNameIsAnErrorAndShownEscaped)
+{
+    Write("Sounds/SentList.txt", "10_01.wav;Hello there\r\n11_01.wav;photograph\r\n"
+                                 "12_0\t1.wav;tab in name\r\n");
+    const QStringList findings = Findings();
+    EXPECT_TRUE(
+        findings.contains("Sounds/SentList.txt:3: error: sound file name \"12_0\\x091.wav\" "
+                          "holds a control character; use letters and digits"))
+        << Report();
+    for (const QString& finding : findings)
+        EXPECT_FALSE(finding.contains('\t')) << qPrintable(finding);
+}
+
+// The help window reads UTF-8 only; the studio would convert the document.
+TEST_F(ContentPack, AHelpDocumentNotInUtf8IsReportedAtItsFirstSuchLine)
+{
+    Write("Help/TVTutor.hlp", "<html><body><h1>Contents</h1>\n"
+                              "<a name=\"100\"></a><p>Le caf\xE9.</p>\n"
+                              "<a name=\"1001\"></a><a name='1101'></a><A NAME=1201></A>\n"
+                              "<p>tr\xE8s</p></body></html>\n");
+    EXPECT_EQ(Report(), "Help/TVTutor.hlp:2: warning: not UTF-8 (Windows-1252?): Help and "
+                        "Explain show its accented letters wrongly; the studio saves it as "
+                        "UTF-8\n");
 }
 
 TEST_F(ContentPack, SlashWithoutBlankLosesTheCodesFirstCharacter)

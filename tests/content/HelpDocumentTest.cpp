@@ -31,3 +31,14 @@ TEST(HelpDocumentTopics, OtherNumbersAndIdsAreNotTheTopic)
     EXPECT_FALSE(HelpDocumentHasTopic("<a href=\"#100\">see</a>", 100));
     EXPECT_FALSE(HelpDocumentHasTopic("", 100));
 }
+
+// Lint looks up a topic for each of thousands of phrases in one set; it must
+// hold exactly the anchors a single lookup finds.
+TEST(HelpDocumentTopics, TheSetOfADocumentHoldsWhatEachLookupFinds)
+{
+    const QString html = "<h2><a name=\"100\"></a>Intro</h2><A class=t NAME=1207>x</A>"
+                         "<a\nname = '5' ><a id=\"7\"></a><a href=\"#8\">see</a>"
+                         "<a name=\"0100\"></a><a title=\"x\" name=12></a><p><a name=9";
+    EXPECT_EQ(HelpDocumentTopics(html), (std::set<int32_t>{5, 12, 100, 1207}));
+    EXPECT_TRUE(HelpDocumentTopics("").empty());
+}

@@ -1,4 +1,6 @@
 #include "content/PhraseList.h"
+#include "content/ContentText.h"
+#include "content/LessonTree.h"
 
 #include <gtest/gtest.h>
 
@@ -104,4 +106,25 @@ TEST(PhraseListSelection, KeyOfAPhraseSurvivesAMovedContentFolder)
     EXPECT_EQ(here[1].FileStem, "/home/a/pack/Sounds/14_01");
     EXPECT_EQ(here[2].Stem, "14_02");
     EXPECT_TRUE(here[0].Stem.isEmpty()) << "the placeholder has no key";
+}
+
+// A field cut at its width inside a UTF-8 character would no longer be
+// UTF-8, and the whole text would then be shown as Windows-1252.
+TEST(PhraseListSelection, TextsAndNamesOfUtf8AreCutBetweenCharacters)
+{
+    const QByteArray cjk = QString("声調").repeated(40).toUtf8(); // 80 characters, 240 bytes
+    const QString kept = QString("声調").repeated(33);            // 198 bytes
+    std::vector<PhraseEntry> entries = Select("11_01.wav;" + cjk + "\r\n", "11");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_TRUE(entries[1].PhraseText.isValidUtf8());
+    EXPECT_EQ(DecodeContentText(entries[1].PhraseText), kept);
+    std::vector<LessonNode> nodes;
+    int32_t last = -1;
+    ParseLessonTree("Root\r\n*" + cjk + " / 11\r\n", nodes, last);
+    ASSERT_EQ(nodes.size(), 2u);
+    EXPECT_EQ(DecodeContentText(nodes[1].Name), kept);
+    // A field in Windows-1252 keeps all of its 200 bytes.
+    entries = Select("11_01.wav;" + QByteArray(240, '\xE9') + "\r\n", "11");
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[1].PhraseText, QByteArray(200, '\xE9'));
 }

@@ -32,13 +32,15 @@ struct Entry
     bool Hard;
 };
 
-bool WriteArchive(const QString& path, const std::vector<Entry>& entries, bool zip = true)
+bool WriteArchive(const QString& path, const std::vector<Entry>& entries, bool zip = true,
+                  bool bzip2 = false)
 {
     archive* writer = archive_write_new();
     if (zip)
         archive_write_set_format_zip(writer);
     else
         archive_write_set_format_pax_restricted(writer);
+    if (bzip2) archive_write_add_filter_bzip2(writer);
     bool ok =
         archive_write_open_filename(writer, QFile::encodeName(path).constData()) == ARCHIVE_OK;
     for (const Entry& e : entries) {
@@ -184,6 +186,50 @@ TEST(CourseArchive, InstalledCoursesAreKnownByTheirIdentityAndReadableByEveryLea
               QFileInfo(QDir(courses).filePath("made-here")).permissions());
 }
 
+// A course's identity can be copied into any archive: one by another
+// author, or an older version, does not take the installed course's place.
+TEST(CourseArchive, ACopiedIdentityReplacesACourseOnlyWithItsOwnAuthorsNewerVersion)
+{
+    QTemporaryDir dir;
+    const QString pack = dir.filePath("pack");
+    WriteSmallCourse(pack);
+    const QString courses = dir.filePath("Courses");
+    const auto install = [&](const QString& author, const QString& version) {
+        CourseManifest manifest{"Stress for Beginners", author, "en", version};
+        manifest.Id = "x";
+        if (author != "Ann") manifest.Title = "Free Pronunciation Pack";
+        const QString archive = dir.filePath("course.tvcourse");
+        QFile::remove(archive);
+        EXPECT_TRUE(ExportCourseArchive(pack, manifest, archive));
+        return InstallCourseArchive(archive, courses);
+    };
+    const auto installedAuthorAndVersion = [&](const QString& folder) {
+        QByteArray bytes;
+        ReadWholeFile(folder + "/Manifest.txt", bytes);
+        const std::optional<CourseManifest> manifest = ParseCourseManifest(bytes);
+        return manifest ? manifest->Author + " " + manifest->Version : QString();
+    };
+    const CourseInstallResult first = install("Ann", "2.0");
+    ASSERT_TRUE(first.Installed) << first.Problem.toStdString();
+
+    const CourseInstallResult stranger = install("Somebody Else", "9.0");
+    EXPECT_FALSE(stranger.Installed);
+    EXPECT_TRUE(stranger.Problem.contains("\"Stress for Beginners\" by Ann"))
+        << stranger.Problem.toStdString();
+    const CourseInstallResult older = install("Ann", "1.5");
+    EXPECT_FALSE(older.Installed);
+    EXPECT_TRUE(older.Problem.contains("older")) << older.Problem.toStdString();
+    EXPECT_EQ(installedAuthorAndVersion(first.Folder), "Ann 2.0");
+
+    for (const char* version : {"2.0", "2.1"}) {
+        const CourseInstallResult update = install("Ann", version);
+        EXPECT_TRUE(update.Installed && update.Replaced) << update.Problem.toStdString();
+        EXPECT_EQ(installedAuthorAndVersion(first.Folder), QString("Ann ") + version);
+    }
+    EXPECT_EQ(QDir(courses).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"stress-for-beginners"});
+}
+
 TEST(CourseArchive, AnExplanationsPictureThatCannotBeSharedIsRefusedNotLeftOut)
 {
     QTemporaryDir dir;
@@ -262,6 +308,25 @@ TEST_F(HostileArchive, ACompressionBombIsStoppedByTheBytesReallyUnpacked)
     limits.MaxRatio = 100000;
     bomb.back().Bytes = QByteArray(40 << 20, '\0');
     ExpectRefused(bomb, "larger than a course file may be", limits);
+}
+
+// Listing a compressed tar unpacks every entry it passes over, so the
+// listing counts those bytes too: a few kB of zeros once kept the installer
+// busy for as long as they took to unpack, before a byte was checked.
+TEST_F(HostileArchive, ABombIsStoppedWhileTheArchiveIsStillBeingListed)
+{
+    const QByteArray zeros(2 << 20, '\0'); // shared by every entry
+    std::vector<Entry> bomb = Minimal();
+    for (int i = 0; i < 20; ++i)
+        bomb.push_back({"Sounds/b" + QByteArray::number(i) + ".wav", zeros});
+    ASSERT_TRUE(WriteArchive(archive, bomb, false, true));
+    ArchiveLimits limits;
+    limits.MaxTotalBytes = 1 << 20;
+    const CourseArchiveListing listing = InspectCourseArchive(archive, limits);
+    EXPECT_FALSE(listing.Valid);
+    EXPECT_TRUE(listing.Problem.contains("compression bomb")) << listing.Problem.toStdString();
+    EXPECT_FALSE(InstallCourseArchive(archive, courses, limits).Installed);
+    EXPECT_TRUE(Contents(courses).isEmpty());
 }
 
 TEST_F(HostileArchive, ArchivesThatAreNoCourseAreRefused)

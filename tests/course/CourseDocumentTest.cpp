@@ -123,6 +123,46 @@ TEST(CourseDocument, AHandWrittenHelpDocumentKeepsItsTextOrOpensReadOnly)
     EXPECT_EQ(help, before);
 }
 
+// A pack written by hand in Windows-1252, which the tutor reads as it reads
+// UTF-8: a save keeps every accented letter of its help document, now in
+// UTF-8; a text that fits its field only in the older form keeps the course
+// read-only, naming its line, rather than every save being refused.
+TEST(CourseDocument, AWindows1252PackKeepsItsAccentsOrOpensReadOnlyNamingTheLine)
+{
+    QTemporaryDir dir;
+    WriteSmallCourse(dir.path());
+    const QString helpPath = dir.filePath("Help/TVTutor.hlp");
+    QByteArray help;
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    ASSERT_TRUE(help.contains("<p>Welcome.</p>"));
+    help.replace("<p>Welcome.</p>", "<p>Le caf\xE9 est tr\xE8s bon.</p>");
+    ASSERT_TRUE(WriteFileAtomically(helpPath, help));
+    CourseDocument document;
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    ASSERT_FALSE(document.IsReadOnly()) << document.Writable().toStdString();
+    ASSERT_EQ(document.RenameNode({1}, "Words"), "");
+    ASSERT_TRUE(ReadWholeFile(helpPath, help));
+    EXPECT_TRUE(help.contains("Le caf\xC3\xA9 est tr\xC3\xA8s bon."));
+    EXPECT_FALSE(help.contains("\xEF\xBF\xBD"));
+    document.Close();
+
+    // 199 letters of one byte each; 398 bytes as UTF-8.
+    const QString listPath = dir.filePath("Sounds/SentList.txt");
+    QByteArray list;
+    ASSERT_TRUE(ReadWholeFile(listPath, list));
+    const qsizetype text = list.indexOf("11_02.wav;") + 10;
+    list.replace(text, list.indexOf('\r', text) - text, QByteArray(199, '\xE9'));
+    ASSERT_TRUE(WriteFileAtomically(listPath, list));
+    ASSERT_TRUE(document.Open(dir.path(), {}));
+    EXPECT_TRUE(document.IsReadOnly());
+    const QString why = document.RenameNode({0}, "Intro");
+    EXPECT_TRUE(why.contains("Sounds/SentList.txt line 4")) << why.toStdString();
+    EXPECT_TRUE(why.contains("UTF-8")) << why.toStdString();
+    QByteArray after;
+    ASSERT_TRUE(ReadWholeFile(listPath, after));
+    EXPECT_EQ(after, list);
+}
+
 // Syllables placed on their steps by time (here two words on one step)
 // cannot be spelled back: correcting the phrase's text leaves them as the
 // file holds them.

@@ -214,3 +214,32 @@ TEST(CourseHelp, EveryPhraseAndCategoryHasItsTopicAndNodeOneIsTheIntroduction)
     EXPECT_TRUE(html.contains("Hello &lt;there&gt;"));
     EXPECT_FALSE(html.contains("<course>"));
 }
+
+// A heading left open (a slip in a hand-written document, or a stranger's
+// course) ends where the next heading begins: it swallows none of the
+// topics below it, and thousands of them cost the studio one pass over the
+// document, not one pass each.
+TEST(CourseHelp, AHeadingLeftOpenNeverSwallowsTheTopicsBelowIt)
+{
+    const std::map<int32_t, HelpTopicText> topics =
+        SplitHelpTopics("<h2><a name=\"5\"></a>Five<p>five</p>\n"
+                        "<h2><a name=\"6\"></a>Six</h2><p>six body</p>\n"
+                        "<a name=\"7\"></a><h3>Seven<p>seven</p>\n"
+                        "<a name=\"8\"><h3>Eight</h3></a><p>eight body</p>\n");
+    ASSERT_EQ(topics.size(), 2u);
+    ASSERT_EQ(topics.count(6), 1u);
+    ASSERT_EQ(topics.count(8), 1u);
+    EXPECT_EQ(topics.at(6).Heading, "Six");
+    EXPECT_EQ(topics.at(8).Heading, "Eight");
+    EXPECT_EQ(topics.at(8).Body, "<p>eight body</p>");
+
+    QString hostile;
+    for (int i = 0; i < 10000; ++i)
+        hostile += "<h1><a name=\"1\"></a>x";
+    hostile += QString(10000, '<') + "<h2><a name=\"9\"></a>Nine</h2><p>nine</p>";
+    const std::map<int32_t, HelpTopicText> last = SplitHelpTopics(hostile);
+    ASSERT_EQ(last.size(), 1u);
+    EXPECT_EQ(last.begin()->first, 9);
+    EXPECT_EQ(last.begin()->second.Body, "<p>nine</p>");
+    EXPECT_EQ(HelpTextLostBy(hostile, hostile), "");
+}

@@ -112,6 +112,11 @@ TEST(TvtoolAuthor, RefusesARecordingWhoseAnalysisIsNotGood)
     EXPECT_FALSE(unreadable.err.isEmpty());
     EXPECT_EQ(RunTvtool({"author", in, out}).exitCode, 2);
     EXPECT_EQ(RunTvtool({"author", "--help"}).exitCode, 0);
+    // 80 characters, 240 bytes: more than a phrase file keeps.
+    const ToolRun tooLong = RunTvtool({"author", in, out, "--text", QString("声調").repeated(40)});
+    EXPECT_EQ(tooLong.exitCode, 2);
+    EXPECT_TRUE(tooLong.err.contains("240 bytes")) << tooLong.err.toStdString();
+    EXPECT_FALSE(QFile::exists(out));
 }
 
 // A recorder left running for twenty seconds on either side: the phrase is

@@ -67,6 +67,11 @@ TEST_F(NavigationCommands, PhrasesPrintsTheCategoryInListOrder)
     const ToolRun cut = RunTvtool({"phrases", "--", dir.path(), "cd"});
     EXPECT_EQ(cut.exitCode, 0);
     EXPECT_EQ(cut.out, "PhraseCount 1\n1\t" + folder + "cd1\t" + kept + "\n");
+
+    // A tab stored in a field would make a record of four fields.
+    Write("SentList.txt", "cd_0\t1.wav;tab\tin text\r\n");
+    const ToolRun tab = RunTvtool({"phrases", dir.path(), "cd"});
+    EXPECT_EQ(tab.out, "PhraseCount 1\n1\t" + folder + "cd_0\\x091\ttab\\x09in text\n");
 }
 
 TEST_F(NavigationCommands, WrongCallsPrintUsageAndExitTwo)
