@@ -1,6 +1,7 @@
 #include "app/CourseChooser.h"
 
 #include "app/FirstRun.h"
+#include "widgets/UntrustedText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -95,7 +96,7 @@ CourseChooser::CourseChooser(const std::vector<InstalledCourse>& list, int curre
     label->setBuddy(ListOfCourses);
     for (const InstalledCourse& course : courses) {
         auto* item = new QListWidgetItem(course.Title, ListOfCourses);
-        item->setToolTip(course.Folder);
+        item->setToolTip(PlainToolTip(course.Folder));
     }
     ListOfCourses->setCurrentRow(current >= 0 ? current : 0);
 
@@ -191,10 +192,10 @@ bool ChooseCourseAtStart(const QString& commandLineSettingsFile, bool automatic)
     if (!PointSettingsAtContent(settings.Path(), chosen, &problem)) {
         // The tutor goes on with the course it had; the learner must know why.
         std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(problem));
-        QMessageBox::warning(nullptr, "Tonvale Tutor",
-                             QString("The course could not be changed: %1.\n\nThe tutor opens the "
-                                     "course it used before.")
-                                 .arg(problem));
+        ShowPlainMessage(nullptr, QMessageBox::Warning, "Tonvale Tutor",
+                         QString("The course could not be changed: %1.\n\nThe tutor opens the "
+                                 "course it used before.")
+                             .arg(problem));
     }
     return true;
 }

@@ -8,6 +8,7 @@
 #include "navigation/TreeNode.h"
 #include "platform/InstanceLock.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/UntrustedText.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -138,7 +139,7 @@ void Main::LocateContent()
                 firstStartProblem.isEmpty()
                     ? QString("The settings file %1 does not exist").arg(settings.Path())
                     : QString("Could not set up: %1").arg(firstStartProblem));
-            MissingSettings->setToolTip(MissingSettings->text());
+            MissingSettings->setToolTip(PlainToolTip(MissingSettings->text()));
             MissingSettings->show();
             std::fprintf(stderr, "tonvale-tutor: %s\n", qPrintable(MissingSettings->text()));
         }

@@ -2,6 +2,7 @@
 
 #include "compare/LearnerAdvice.h"
 #include "views/ViewKinds.h"
+#include "widgets/UntrustedText.h"
 
 #include <QAccessible>
 #include <QGraphicsOpacityEffect>
@@ -48,6 +49,7 @@ CompareFeedback::CompareFeedback(QWidget* parent) : QFrame(parent)
     AdviceLabel->setWordWrap(true);
     AdviceLabel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     NoticeLabel = new QLabel(this);
+    NoticeLabel->setTextFormat(Qt::PlainText); // it may name files and folders
     NoticeLabel->setObjectName("NoticeLabel");
     NoticeLabel->setWordWrap(true);
     NoticeLabel->setStyleSheet("QLabel { color: rgb(150, 0, 0); }");
@@ -116,7 +118,7 @@ void CompareFeedback::Announce()
     if (!NoticeLabel->text().isEmpty()) said << NoticeLabel->text();
     ScoreCaption->setVisible(!ScoreLabel->text().isEmpty());
     setAccessibleDescription(said.join(' '));
-    setToolTip(said.join('\n'));
+    setToolTip(PlainToolTip(said.join('\n')));
     // A reader told of the change reads the new feedback without the
     // learner moving the keyboard to it.
     QAccessibleEvent changed(this, QAccessible::DescriptionChanged);

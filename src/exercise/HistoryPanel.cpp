@@ -84,6 +84,7 @@ HistoryPanel::HistoryPanel(QWidget* owner)
 
     StatusLabel = new QLabel(this);
     StatusLabel->setObjectName("HistoryStatus");
+    StatusLabel->setTextFormat(Qt::PlainText); // it may name files and folders
     StatusLabel->setWordWrap(true);
 
     auto* buttons = new QHBoxLayout;

@@ -51,6 +51,7 @@ void Stress::HideNotice()
 
 bool Stress::eventFilter(QObject* watched, QEvent* event)
 {
+    if (watched == PhraseLabel && event->type() == QEvent::Resize) FitPhraseText();
     const bool shown = event->type() == QEvent::Show;
     const bool hidden = event->type() == QEvent::Hide;
     if (shown || hidden) {

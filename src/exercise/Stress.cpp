@@ -13,6 +13,7 @@
 #include "views/ViewColours.h"
 #include "widgets/AnalyserProcess.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/UntrustedText.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -61,8 +62,8 @@ void Stress::CreateControls()
     PhraseLabel->setStyleSheet("QLabel { background: white; color: black; padding: 4px; }");
     PhraseLabel->setWordWrap(true);
     PhraseLabel->setAlignment(Qt::AlignCenter);
-    QFont phraseFont("Times New Roman", 16, QFont::Bold);
-    PhraseLabel->setFont(phraseFont);
+    PhraseLabel->setFont(DesignedPhraseFont());
+    PhraseLabel->installEventFilter(this); // a new size may fit the phrase another way
 
     IntonationOption = new QRadioButton("Intonation", this);
     StressOption = new QRadioButton("Intensity/Rhythm", this);
@@ -367,6 +368,7 @@ void Stress::LoadTopic()
     PhraseEntry& entry = PhraseList[CurrentPhrase];
     entry.PhraseText = TrimBlanks(entry.PhraseText).toByteArray();
     PhraseLabel->setText(DecodeContentText(entry.PhraseText));
+    FitPhraseText();
     entry.FileStem = TrimBlanks(entry.FileStem).toByteArray();
 
     const QString stem = QFile::decodeName(entry.FileStem);
@@ -551,6 +553,31 @@ void Stress::OpenFromPhraseList(int16_t windowState)
     IntonationOption->setChecked(true);
     ShowPair(ViewKind::Pitch);
     show();
+}
+
+QFont Stress::DesignedPhraseFont()
+{
+    return QFont("Times New Roman", 16, QFont::Bold);
+}
+
+// A phrase too long for its box at the designed size is set smaller until it
+// fits, and its whole text is in the tool tip: cut off, the learner could not
+// read what to say. A phrase that fits keeps the designed size.
+void Stress::FitPhraseText()
+{
+    constexpr int SmallestPoints = 8;
+    QFont font = DesignedPhraseFont();
+    PhraseLabel->setFont(font);
+    const auto fits = [this] {
+        return PhraseLabel->heightForWidth(PhraseLabel->width()) <= PhraseLabel->height();
+    };
+    bool smaller = false;
+    while (!fits() && font.pointSize() > SmallestPoints) {
+        font.setPointSize(font.pointSize() - 1);
+        PhraseLabel->setFont(font);
+        smaller = true;
+    }
+    PhraseLabel->setToolTip(smaller ? PlainToolTip(PhraseLabel->text()) : QString());
 }
 
 void Stress::resizeEvent(QResizeEvent* event)

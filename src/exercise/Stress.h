@@ -72,6 +72,9 @@ public:
     QTimer* StressShellTimer;
 
     void LoadTopic();
+    // Sets the phrase's text as large as the designed size, or as fits.
+    void FitPhraseText();
+    static QFont DesignedPhraseFont();
     void BuildStudentFileNames();
 
     void Form_Load();

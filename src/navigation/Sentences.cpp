@@ -30,6 +30,7 @@ Sentences::Sentences(const QString& categoryName)
     currentScreen = this;
 
     CategoryName = new QLabel(categoryName, this);
+    CategoryName->setTextFormat(Qt::PlainText); // a category's name as written
     Instruction = new QLabel("Select a phrase by double-clicking on it", this);
     ListOfPhrases = new NavigationList(this);
     ListOfPhrases->setItemDelegate(new PracticeMarkDelegate(ListOfPhrases));

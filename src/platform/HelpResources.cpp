@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegularExpression>
 
 QString AllowedHelpResource(const QUrl& name, const QString& helpFolder)
 {
@@ -22,4 +23,19 @@ HelpLinkKind ClassifyHelpLink(const QUrl& link)
     if (scheme.isEmpty() && link.path().isEmpty() && link.hasFragment()) return HelpLinkKind::Topic;
     if (scheme == "http" || scheme == "https" || scheme == "mailto") return HelpLinkKind::Web;
     return HelpLinkKind::Ignored;
+}
+
+bool HelpTablesNestTooDeep(const QString& html)
+{
+    static const QRegularExpression tableTag("<\\s*(/?)\\s*table\\b",
+                                             QRegularExpression::CaseInsensitiveOption);
+    int depth = 0;
+    for (auto tags = tableTag.globalMatch(html); tags.hasNext();) {
+        if (tags.next().capturedLength(1) == 0) {
+            if (++depth > MostHelpTableNesting) return true;
+        } else if (depth > 0) {
+            --depth;
+        }
+    }
+    return false;
 }

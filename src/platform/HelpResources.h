@@ -20,3 +20,12 @@ enum class HelpLinkKind {
 };
 
 HelpLinkKind ClassifyHelpLink(const QUrl& link);
+
+// Tables within tables are laid out in a time that doubles with every level:
+// a few dozen, in a document of a kilobyte, would hold the screen showing it
+// for good. Real help goes a level or two deep.
+inline constexpr int MostHelpTableNesting = 8;
+
+// True when tables in `html` nest deeper than MostHelpTableNesting (a table
+// left open counts as still holding what follows it).
+bool HelpTablesNestTooDeep(const QString& html);

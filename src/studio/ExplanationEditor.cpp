@@ -1,6 +1,8 @@
 #include "studio/ExplanationEditor.h"
 
 #include "course/CourseHelp.h"
+#include "platform/HelpResources.h"
+#include "widgets/UntrustedText.h"
 
 #include <QAction>
 #include <QEvent>
@@ -11,11 +13,28 @@
 #include <QToolBar>
 #include <QVBoxLayout>
 
+namespace {
+// A course's explanation is another teacher's HTML: its pictures load only
+// from the course's own folder, as in the tutor's help window.
+class ExplanationText : public QTextEdit
+{
+public:
+    using QTextEdit::QTextEdit;
+    QVariant loadResource(int type, const QUrl& name) override
+    {
+        return LoadCourseResource(type, name, HelpFolder);
+    }
+
+    QString HelpFolder;
+};
+} // namespace
+
 ExplanationEditor::ExplanationEditor(QWidget* parent) : QWidget(parent)
 {
     TopicLabel = new QLabel(this);
     TopicLabel->setObjectName("ExplanationTopic");
-    Text = new QTextEdit(this);
+    TopicLabel->setTextFormat(Qt::PlainText); // it quotes the phrase as written
+    Text = new ExplanationText(this);
     Text->setObjectName("ExplanationText");
     Text->setAcceptRichText(false); // pasted HTML would bring markup the help keeps out
     Text->setAccessibleName("Explanation");
@@ -56,17 +75,29 @@ ExplanationEditor::ExplanationEditor(QWidget* parent) : QWidget(parent)
     Load({}, {}, false);
 }
 
+void ExplanationEditor::SetHelpFolder(const QString& folder)
+{
+    static_cast<ExplanationText*>(Text)->HelpFolder = folder;
+}
+
 void ExplanationEditor::Load(const QString& title, const QString& html, bool editable)
 {
     Commit();
     loading = true;
     // Links, pictures and the like would not survive an edit here.
-    const bool keepable = ExplanationIsEditable(html);
+    // Nested tables beyond a few levels would hold the studio for minutes.
+    const bool showable = !HelpTablesNestTooDeep(html);
+    const bool keepable = showable && ExplanationIsEditable(html);
     TopicLabel->setText(title.isEmpty() ? QString("No explanation here")
+                        : !showable ? title + " (tables within tables too deep to show: edit it "
+                                              "in Help/TVTutor.hlp)"
                         : editable && !keepable
                             ? title + " (links or pictures: edit it in Help/TVTutor.hlp)"
                             : title);
-    Text->setHtml(html);
+    if (showable)
+        Text->setHtml(html);
+    else
+        Text->clear();
     loadedHtml = ExplanationHtml(*Text->document());
     Text->document()->clearUndoRedoStacks();
     const bool enabled = editable && keepable && !title.isEmpty();

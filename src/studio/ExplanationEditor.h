@@ -29,6 +29,8 @@ public:
     void Load(const QString& title, const QString& html, bool editable);
     // Hands on the text when it changed since it was loaded.
     void Commit();
+    // The folder of the course's help document, from which alone pictures load.
+    void SetHelpFolder(const QString& folder);
 
 signals:
     void Committed(const QString& html);

@@ -1,6 +1,7 @@
 #include "studio/LessonTreeEditor.h"
 
 #include "course/CourseDocument.h"
+#include "widgets/UntrustedText.h"
 
 #include <QDropEvent>
 #include <QHeaderView>
@@ -29,11 +30,12 @@ QTreeWidgetItem* MakeItem(const CourseNode& node, const NodePath& path)
     const QString kind = path.empty()      ? QString("The course")
                          : node.IsCategory ? QString("Category")
                                            : QString("Topic");
-    item->setToolTip(0, node.IsCategory
-                            ? QString("%1 %2: %3 phrases")
-                                  .arg(kind, node.Code, QString::number(node.Phrases.size()))
-                            : kind);
-    item->setData(0, Qt::AccessibleDescriptionRole, item->toolTip(0));
+    const QString about = node.IsCategory
+                              ? QString("%1 %2: %3 phrases")
+                                    .arg(kind, node.Code, QString::number(node.Phrases.size()))
+                              : kind;
+    item->setToolTip(0, PlainToolTip(about));
+    item->setData(0, Qt::AccessibleDescriptionRole, about);
     return item;
 }
 

@@ -2,6 +2,7 @@
 
 #include "content/HelpDocument.h"
 #include "course/CourseDocument.h"
+#include "course/CoursePack.h"
 #include "course/PhraseLabels.h"
 #include "studio/ExplanationEditor.h"
 #include "studio/PhraseAuthoringJob.h"
@@ -10,6 +11,7 @@
 #include "studio/StudioPrograms.h"
 #include "studio/TakeRecorder.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/UntrustedText.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -61,6 +63,7 @@ PhrasePanel::PhrasePanel(CourseDocument& doc, QWidget* parent) : QWidget(parent)
 
     EntryTitle = new QLabel(this);
     EntryTitle->setObjectName("EntryTitle");
+    EntryTitle->setTextFormat(Qt::PlainText); // it quotes the course's names
     QFont bigger = EntryTitle->font();
     bigger.setPointSizeF(bigger.pointSizeF() * 1.3);
     bigger.setBold(true);
@@ -230,7 +233,7 @@ void PhrasePanel::FillPhrases()
     if (category) {
         for (const CoursePhrase& phrase : node->Phrases) {
             auto* item = new QListWidgetItem(phrase.Text, ListOfPhrases);
-            item->setToolTip(phrase.FileName);
+            item->setToolTip(PlainToolTip(phrase.FileName));
             item->setData(Qt::UserRole, phrase.FileName);
         }
     }
@@ -299,6 +302,7 @@ void PhrasePanel::LoadExplanation()
     Explanation->setProperty("node", QVariant::fromValue(QList<int>(entry.begin(), entry.end())));
     Explanation->setProperty("phrase", phrase);
     Explanation->setProperty("topic", topic);
+    Explanation->SetHelpFolder(QFileInfo(QDir(document.Folder()).filePath(HelpFileName)).path());
     Explanation->Load(title, html, document.IsOpen() && !document.IsReadOnly());
     PreviewButton->setEnabled(topic != 0);
 }

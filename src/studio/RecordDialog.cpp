@@ -22,6 +22,7 @@ RecordDialog::RecordDialog(const QString& phraseText, TakeRecorder& takeRecorder
     LevelMeter->setTextVisible(false);
     LevelMeter->setAccessibleName("Input level");
     StatusLabel = new QLabel("Press Record, wait a moment, then say the phrase.", this);
+    StatusLabel->setTextFormat(Qt::PlainText); // it may name files and folders
     StatusLabel->setObjectName("RecordStatus");
     StatusLabel->setWordWrap(true);
     StatusLabel->setAccessibleName("Recording status");

@@ -7,6 +7,7 @@
 #include "studio/PhrasePanel.h"
 #include "studio/PhraseViews.h"
 #include "studio/StudioPrograms.h"
+#include "widgets/UntrustedText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,6 +88,7 @@ StudioWindow::StudioWindow() : Tutor(TutorProgram())
     ProblemBar = new QLabel(this);
     ProblemBar->setObjectName("ProblemBar");
     ProblemBar->setAccessibleName("Problem");
+    ProblemBar->setTextFormat(Qt::PlainText); // it quotes the course's texts and names
     ProblemBar->setWordWrap(true);
     ProblemBar->setStyleSheet("QLabel { background: rgb(255, 236, 179); color: black;"
                               " padding: 6px; border: 1px solid rgb(200, 160, 60); }");
@@ -250,14 +252,14 @@ bool StudioWindow::MayLeaveUnsavedEdits(const QString& action)
     // File > Save a Copy, which saves them elsewhere.
     QString why;
     if (!document.HasUnsavedChanges() || document.SaveAgain(&why)) return true;
-    return QMessageBox::warning(this, "Tonvale Studio",
-                                QString("The latest changes to the course could not be saved: "
-                                        "%1\n\n%2 anyway and lose them? Choose No to keep "
-                                        "them here, then File > Save a Copy saves them "
-                                        "elsewhere.")
-                                    .arg(why, action),
-                                QMessageBox::Yes | QMessageBox::No,
-                                QMessageBox::No) == QMessageBox::Yes;
+    return ShowPlainMessage(this, QMessageBox::Warning, "Tonvale Studio",
+                            QString("The latest changes to the course could not be saved: "
+                                    "%1\n\n%2 anyway and lose them? Choose No to keep "
+                                    "them here, then File > Save a Copy saves them "
+                                    "elsewhere.")
+                                .arg(why, action),
+                            QMessageBox::Yes | QMessageBox::No,
+                            QMessageBox::No) == QMessageBox::Yes;
 }
 
 bool StudioWindow::RefusedWhileUnsaved(const QString& outcome)

@@ -3,6 +3,7 @@
 #include "content/HelpDocument.h"
 #include "platform/HelpResources.h"
 #include "platform/RegularFile.h"
+#include "widgets/UntrustedText.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -15,11 +16,6 @@
 
 #include <algorithm>
 
-namespace {
-// A help document or one of its pictures is far smaller; a file larger
-// than this (or a link to an endless device) is read no further.
-constexpr qint64 MostHelpBytes = 16 << 20;
-} // namespace
 
 HelpWindow& HelpWindow::Instance()
 {
@@ -45,10 +41,19 @@ bool HelpWindow::Load(const QString& file)
     if (file == loadedFile && !document()->isEmpty()) return true;
     QFile help(file);
     if (!OpenRegularFile(help)) {
+        loadProblem.clear();
         loadedFile.clear();
         return false;
     }
-    loadedHtml = QString::fromUtf8(help.read(MostHelpBytes));
+    QString html = QString::fromUtf8(help.read(MostHelpBytes));
+    if (HelpTablesNestTooDeep(html)) {
+        loadedFile.clear();
+        loadProblem = "This course's help cannot be shown: its tables lie too many within "
+                      "each other.";
+        return false;
+    }
+    loadProblem.clear();
+    loadedHtml = std::move(html);
     resourceFolder = QFileInfo(file).absolutePath();
     setSearchPaths({resourceFolder});
     setHtml(loadedHtml);
@@ -58,13 +63,7 @@ bool HelpWindow::Load(const QString& file)
 
 QVariant HelpWindow::loadResource(int type, const QUrl& name)
 {
-    const QString file = AllowedHelpResource(name, resourceFolder);
-    if (file.isEmpty()) return {};
-    QFile resource(file);
-    if (!OpenRegularFile(resource)) return {};
-    const QByteArray bytes = resource.read(MostHelpBytes);
-    if (type == QTextDocument::StyleSheetResource) return QString::fromUtf8(bytes);
-    return bytes;
+    return LoadCourseResource(type, name, resourceFolder);
 }
 
 void HelpWindow::FollowLink(const QUrl& link)
@@ -84,7 +83,8 @@ void HelpWindow::FollowLink(const QUrl& link)
 void HelpWindow::ShowNotFound(const QString& what)
 {
     loadedFile.clear();
-    setHtml(QString("<h2>Help</h2><p>Topic not found: %1</p>").arg(what.toHtmlEscaped()));
+    const QString why = loadProblem.isEmpty() ? "Topic not found: " + what : loadProblem;
+    setHtml(QString("<h2>Help</h2><p>%1</p>").arg(why.toHtmlEscaped()));
 }
 
 bool HelpWindow::ShowContents(const QString& file)

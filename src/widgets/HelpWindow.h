@@ -62,6 +62,7 @@ private:
     QString loadedHtml;
     QString lastTopic;
     QString resourceFolder;
+    QString loadProblem; // why the document last asked for is not shown
     QPointer<QWidget> focusBefore;
     QRect nextPlace;
 };

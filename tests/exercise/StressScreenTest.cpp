@@ -4,6 +4,7 @@
 #include "support/ExerciseFixture.h"
 #include "widgets/HelpWindow.h"
 
+#include <QApplication>
 #include <QFile>
 #include <QTest>
 
@@ -195,6 +196,31 @@ TEST_F(ExerciseScreen, APhraseThatLooksLikeMarkupIsShownAsWritten)
     QLabel* label = exercise->PhraseLabel;
     EXPECT_EQ(label->text(), "<b>re</b>cord");
     EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance("<b>re</b>cord"));
+}
+
+// A phrase too long for its box at the designed size is set smaller until it
+// fits, its whole text in the tool tip: cut off, the learner could not read
+// what to say. A phrase that fits keeps the designed size.
+TEST_F(ExerciseScreen, ALongPhraseIsSetSmallerUntilItFitsItsBox)
+{
+    const QByteArray text =
+        QByteArray("Peter Piper picked a peck of pickled peppers; where is the peck? ").repeated(4).left(199);
+    WriteFile("content/Sounds/SentList.txt", "11_01.wav;" + text + "\r\n");
+    Stress* exercise = Open("11", 0);
+    ASSERT_NE(exercise, nullptr);
+    QLabel* label = exercise->PhraseLabel;
+    const int designed = Stress::DesignedPhraseFont().pointSize();
+    EXPECT_LT(label->font().pointSize(), designed);
+    EXPECT_TRUE(label->toolTip().contains(QString::fromLatin1(text.trimmed())));
+    for (bool maximised : {false, true}) {
+        if (maximised) exercise->showMaximized();
+        QApplication::processEvents();
+        EXPECT_LE(label->heightForWidth(label->width()), label->height()) << maximised;
+    }
+    label->setText("record");
+    exercise->FitPhraseText();
+    EXPECT_EQ(label->font().pointSize(), designed);
+    EXPECT_TRUE(label->toolTip().isEmpty());
 }
 
 // Dragging the border in the normal state leaves the window at its load

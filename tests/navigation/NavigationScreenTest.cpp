@@ -148,6 +148,17 @@ TEST_F(NavigationScreens, PhraseOpensTheExerciseAndComesBack)
     EXPECT_TRUE(phrases->isVisible());
 }
 
+// A category's name is shown as written, even where it looks like markup:
+// taken for markup, a name holding <img src=...> had the phrase list read
+// whatever file it named, /dev/zero until memory ran out.
+TEST_F(NavigationScreens, ACategoryNameThatLooksLikeMarkupIsShownAsWritten)
+{
+    const QString name = "<b>Words</b>";
+    Sentences phrases(name);
+    EXPECT_GE(phrases.CategoryName->sizeHint().width(),
+              phrases.CategoryName->fontMetrics().horizontalAdvance(name));
+}
+
 TEST_F(NavigationScreens, WidePhraseTextsGiveTheListAHorizontalExtent)
 {
     WriteFile("content/Sounds/SentList.txt",

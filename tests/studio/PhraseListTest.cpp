@@ -11,8 +11,14 @@
 #include "widgets/PictureBox.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QTemporaryDir>
+#include <QTextDocument>
 #include <QTextEdit>
 
 namespace {
@@ -175,4 +181,43 @@ TEST(ExplanationEditing, AnExplanationWithLinksOrPicturesIsNotOpenedForEditing)
         EXPECT_TRUE(editor.Text->isReadOnly()) << html;
         EXPECT_TRUE(editor.TopicLabel->text().contains("Help/TVTutor.hlp")) << html;
     }
+}
+
+// An explanation is another teacher's HTML: its pictures come from the
+// course's Help folder alone (one naming /dev/zero crashed the studio), and
+// tables within tables too deep to lay out are not shown.
+TEST(ExplanationEditing, AnExplanationLoadsNothingFromOutsideTheCourse)
+{
+    QTemporaryDir dir;
+    const QString help = dir.filePath("course/Help");
+    QDir().mkpath(help);
+    for (const QString& file : {help + "/inside.png", dir.filePath("outside.png")}) {
+        QImage picture(4, 4, QImage::Format_RGB32);
+        picture.fill(Qt::red);
+        ASSERT_TRUE(picture.save(file, "PNG"));
+    }
+    ExplanationEditor editor;
+    editor.SetHelpFolder(help);
+    editor.Load("<b>record</b>",
+                QString("<p><img src=\"inside.png\"><img src=\"%1\"></p>").arg(dir.filePath("outside.png")),
+                true);
+    editor.show();
+    QApplication::processEvents();
+    const auto shown = [&editor](const QString& name) {
+        const QVariant loaded =
+            editor.Text->document()->resource(QTextDocument::ImageResource, QUrl(name));
+        return loaded.canConvert<QImage>() ? loaded.value<QImage>()
+                                           : QImage::fromData(loaded.toByteArray());
+    };
+    EXPECT_EQ(shown("inside.png").size(), QSize(4, 4));
+    EXPECT_NE(shown(dir.filePath("outside.png")).size(), QSize(4, 4));
+    EXPECT_GE(editor.TopicLabel->sizeHint().width(),
+              editor.TopicLabel->fontMetrics().horizontalAdvance("<b>record</b>"));
+
+    const QString deep = QString("<table><tr><td>").repeated(12) + "x" +
+                         QString("</td></tr></table>").repeated(12);
+    editor.Load("Explanation", deep, true);
+    EXPECT_TRUE(editor.Text->isReadOnly());
+    EXPECT_TRUE(editor.TopicLabel->text().contains("Help/TVTutor.hlp"));
+    EXPECT_TRUE(editor.Text->toPlainText().isEmpty());
 }

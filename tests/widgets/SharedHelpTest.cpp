@@ -2,11 +2,13 @@
 // outside the course folder, and its links go nowhere on their own.
 #include "platform/HelpResources.h"
 #include "widgets/HelpWindow.h"
+#include "widgets/UntrustedText.h"
 #include "support/SyntheticVoice.h"
 
 #include <QDir>
 #include <QFile>
 #include <QImage>
+#include <QTextDocument>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -52,6 +54,19 @@ TEST(SharedCourseHelp, OnlyFilesInsideTheCourseFolderAreLoaded)
         EXPECT_EQ(ClassifyHelpLink(QUrl(link)), HelpLinkKind::Ignored) << link;
 }
 
+// Tool tips quote course texts: one that looks like markup is shown as
+// written, and one that does not is left as it is.
+TEST(SharedCourseHelp, ToolTipsShowCourseTextAsWritten)
+{
+    for (const QString& text : {QString("<img src=\"/dev/zero\"> & <b>re</b>cord"),
+                                QString("<p>Score 80 of 100.</p>")}) {
+        QTextDocument shown;
+        shown.setHtml(PlainToolTip(text));
+        EXPECT_EQ(shown.toPlainText(), text) << text.toStdString();
+    }
+    EXPECT_EQ(PlainToolTip("Score 80 of 100.\nSay it again."), "Score 80 of 100.\nSay it again.");
+}
+
 TEST(SharedCourseHelp, TheHelpWindowDrawsOnlyTheCoursesOwnPictures)
 {
     QTemporaryDir dir;
@@ -67,13 +82,46 @@ TEST(SharedCourseHelp, TheHelpWindowDrawsOnlyTheCoursesOwnPictures)
 
     HelpWindow& window = HelpWindow::Instance();
     ASSERT_TRUE(window.ShowTopic(help + "/TVTutor.hlp", 100));
-    EXPECT_FALSE(window.loadResource(QTextDocument::ImageResource, QUrl("inside.png")).isNull());
-    EXPECT_TRUE(window.loadResource(QTextDocument::ImageResource, QUrl(dir.filePath("outside.png")))
-                    .isNull());
-    EXPECT_TRUE(
-        window.loadResource(QTextDocument::ImageResource, QUrl("../../outside.png")).isNull());
+    const auto shown = [&window](const QString& name) {
+        return window.document()->resource(QTextDocument::ImageResource, QUrl(name)).value<QImage>();
+    };
+    EXPECT_EQ(shown("inside.png").size(), QSize(4, 4));
+    // A picture refused is a blank stand-in, never nothing: given nothing,
+    // Qt opens the name itself, and a named pipe there held the window.
+    for (const QString& name : {dir.filePath("outside.png"), QString("../../outside.png")}) {
+        EXPECT_EQ(shown(name).size(), QSize(1, 1)) << name.toStdString();
+        EXPECT_EQ(window.loadResource(QTextDocument::ImageResource, QUrl(name))
+                      .value<QImage>()
+                      .size(),
+                  QSize(1, 1))
+            << name.toStdString();
+    }
     EXPECT_TRUE(
         window.loadResource(QTextDocument::StyleSheetResource, QUrl("http://example.invalid/a.css"))
             .isNull());
+    window.Quit();
+}
+
+// Qt lays out tables within tables in a time that doubles with each level:
+// a kilobyte of them in a shared course's help held the tutor for good.
+TEST(SharedCourseHelp, TablesWithinTablesTooDeepAreNotLaidOut)
+{
+    const auto nested = [](int levels, const QString& open) {
+        return open.repeated(levels) + "x" + QString("</td></tr></table>").repeated(levels);
+    };
+    EXPECT_FALSE(HelpTablesNestTooDeep(nested(MostHelpTableNesting, "<table><tr><td>")));
+    EXPECT_FALSE(HelpTablesNestTooDeep(nested(1, "<table><tr><td>").repeated(50)));
+    EXPECT_TRUE(HelpTablesNestTooDeep(nested(MostHelpTableNesting + 1, "<TABLE border=1><tr><td>")));
+    EXPECT_TRUE(HelpTablesNestTooDeep(QString("<table><tr><td>").repeated(12)));
+
+    QTemporaryDir dir;
+    const QString help = dir.filePath("course/Help");
+    QDir().mkpath(help);
+    const QString document = "<html><body><h2><a name=\"100\"></a>Intro</h2>" +
+                             nested(12, "<table><tr><td>") + "</body></html>";
+    ASSERT_TRUE(WriteBytes(help + "/TVTutor.hlp", document.toUtf8()));
+    HelpWindow& window = HelpWindow::Instance();
+    EXPECT_FALSE(window.ShowTopic(help + "/TVTutor.hlp", 100));
+    EXPECT_TRUE(window.toPlainText().contains("cannot be shown")) << window.toPlainText().toStdString();
     window.Quit();
 }
