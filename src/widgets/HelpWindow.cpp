@@ -1,5 +1,6 @@
 #include "widgets/HelpWindow.h"
 
+#include "content/ContentText.h"
 #include "content/HelpDocument.h"
 #include "platform/HelpResources.h"
 #include "platform/RegularFile.h"
@@ -45,7 +46,9 @@ bool HelpWindow::Load(const QString& file)
         loadedFile.clear();
         return false;
     }
-    QString html = QString::fromUtf8(help.read(MostHelpBytes));
+    // Read as the course's other texts are: a hand-written help document
+    // may be in Windows-1252, whose accented letters UTF-8 alone would lose.
+    QString html = DecodeContentText(help.read(MostHelpBytes));
     if (HelpTablesNestTooDeep(html)) {
         loadedFile.clear();
         loadProblem = "This course's help cannot be shown: its tables lie too many within "

@@ -125,3 +125,19 @@ TEST(SharedCourseHelp, TablesWithinTablesTooDeepAreNotLaidOut)
     EXPECT_TRUE(window.toPlainText().contains("cannot be shown")) << window.toPlainText().toStdString();
     window.Quit();
 }
+
+// A hand-written help document in Windows-1252 keeps its accented letters,
+// as the course's lists and the studio read them.
+TEST(SharedCourseHelp, AHelpDocumentInWindows1252IsReadAsWritten)
+{
+    QTemporaryDir dir;
+    const QString help = dir.filePath("course/Help");
+    QDir().mkpath(help);
+    ASSERT_TRUE(WriteBytes(help + "/TVTutor.hlp",
+                           "<html><body><h2><a name=\"100\"></a>Le caf\xE9</h2></body></html>"));
+    HelpWindow& window = HelpWindow::Instance();
+    ASSERT_TRUE(window.ShowTopic(help + "/TVTutor.hlp", 100));
+    EXPECT_TRUE(window.toPlainText().contains(QString::fromUtf8("Le café")))
+        << window.toPlainText().toStdString();
+    window.Quit();
+}
